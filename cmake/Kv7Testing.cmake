@@ -1,0 +1,21 @@
+# kv7_add_test(NAME SOURCES a_test.cc ... LIBS lib ...)
+# One GoogleTest executable per subsystem, its cases discovered by CTest.
+function(kv7_add_test name)
+  if(NOT KV7_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "KV7_TEST_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KV7_IMAGE_DIR=${KV7_IMAGE_DIR}")
+endfunction()
+
+# kv7_add_program(NAME SOURCES ... LIBS ...): a program staged into the image.
+function(kv7_add_program name)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${P_SOURCES})
+  target_link_libraries(${name} PRIVATE ${P_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KV7_IMAGE_DIR})
+endfunction()

@@ -1,0 +1,213 @@
+#pragma once
+
+// The one interface through which the system touches the operating system.
+// It speaks Windows: paths are Windows paths (drive letters, backslashes),
+// texts are single-byte ANSI strings, and results are Win32 result codes.
+// On Windows every call is the Win32 call of the same name; elsewhere the
+// emulated Windows machine answers (see README, "The emulated Windows
+// machine").
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace platform {
+
+// ---- Win32 result codes -----------------------------------------------------
+constexpr uint32_t kErrorSuccess = 0;
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorInvalidHandle = 6;
+constexpr uint32_t kErrorNotEnoughMemory = 8;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorInsufficientBuffer = 122;
+constexpr uint32_t kErrorMoreData = 234;
+constexpr uint32_t kErrorNoMoreItems = 259;
+constexpr uint32_t kErrorUnknownProduct = 1605;
+constexpr uint32_t kErrorUnknownProperty = 1608;
+
+// ---- Program start and end --------------------------------------------------
+
+// Called first by every program's main. Returns 0, or the exit code with
+// which the program must end at once because the machine it runs on cannot be
+// used (the reason has been written to standard error). On Windows it always
+// answers 0; the emulated machine loads its registry here, so that a
+// malformed registry file stops a program before it does anything.
+uint32_t startProgram();
+
+// Called last by every program's main with its 32-bit exit code; main returns
+// what this returns. Windows exit codes are 32 bits wide; where the host keeps
+// only 8 bits, the emulated machine hands the whole code to its parent.
+int finishProgram(uint32_t exitCode);
+
+// ---- Kernel objects and handles ---------------------------------------------
+using Handle = void*;  // null: no handle
+
+constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+constexpr uint32_t kWaitObject0 = 0;
+constexpr uint32_t kWaitAbandoned = 0x80;
+constexpr uint32_t kWaitTimeout = 258;
+constexpr uint32_t kWaitFailed = 0xFFFFFFFFu;
+constexpr uint32_t kStillActive = 259;
+
+// CreateMutexA(no security attributes, initial owner FALSE, name).
+Handle createMutex(const char* name);
+// WaitForSingleObject on a mutex or a process handle.
+uint32_t waitForSingleObject(Handle handle, uint32_t milliseconds);
+bool releaseMutex(Handle mutex);
+bool closeHandle(Handle handle);
+uint32_t getLastError();
+
+// FreeConsole().
+void freeConsole();
+
+// ---- Names and places -------------------------------------------------------
+
+// GetModuleFileNameA(no module, buffer, size): the program's own file name.
+// Returns the length written, 0 on failure (see getLastError).
+uint32_t getModuleFileName(char* buffer, uint32_t size);
+// GetCurrentDirectoryA(size, buffer): the length written; when the buffer is
+// too small, the size needed including the terminator; 0 on failure.
+uint32_t getCurrentDirectory(uint32_t size, char* buffer);
+// GetShortPathNameA: the length written; when the buffer is too small, the
+// size needed including the terminator; 0 on failure (2 when the path does not
+// exist).
+uint32_t getShortPathName(const char* longPath, char* shortPath, uint32_t size);
+// GetSystemDirectoryA: the length written, or the size needed, or 0.
+uint32_t getSystemDirectory(char* buffer, uint32_t size);
+// GetSystemDefaultLangID().
+uint16_t getSystemDefaultLangId();
+// The user's documents folder through SHGetFolderPathA(CSIDL_PERSONAL) of
+// shfolder.dll, loaded at run time from the system directory. buffer holds at
+// least 261 bytes. 0 on success; -1 when the library, the function or the
+// folder cannot be had.
+int documentsFolder(char* buffer, uint32_t size);
+
+// ---- User interface and diagnostics -----------------------------------------
+constexpr uint32_t kMbOk = 0x0;
+constexpr uint32_t kMbYesNo = 0x4;
+constexpr int kIdOk = 1;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+// MessageBoxA(no owner, text, caption, style).
+int messageBox(const char* text, const char* caption, uint32_t style);
+// OutputDebugStringA.
+void outputDebugString(const char* text);
+
+// ---- Files by Windows path --------------------------------------------------
+
+// fopen by Windows path. Without "b" in the mode the stream is in text mode as
+// the Windows C runtime has it: "\r\n" reads as "\n" and "\n" writes as
+// "\r\n". Other readers and writers are not denied. Null on failure.
+std::FILE* openFile(const char* path, const char* mode);
+
+enum class PathKind { kMissing, kRegularFile, kDirectory, kOther };
+// What the path names (stat by Windows path).
+PathKind pathKind(const char* path);
+
+constexpr int kAccessExists = 0;
+constexpr int kAccessWrite = 2;
+// _access(path, mode) == 0: mode 0 tests existence, mode 2 write permission
+// (a directory always passes the write test).
+bool pathAccess(const char* path, int mode);
+
+// _mkdir(path): 0, or -1 when it could not be created (also when it exists).
+int makeDirectory(const char* path);
+
+// ---- Registry (read-only, under HKEY_LOCAL_MACHINE) -------------------------
+using RegKey = void*;
+
+constexpr uint32_t kKeyQueryValue = 0x0001;
+constexpr uint32_t kKeySetValue = 0x0002;
+constexpr uint32_t kKeyEnumerateSubKeys = 0x0008;
+constexpr uint32_t kKeyRead = 0x20019;
+constexpr uint32_t kKeyWow64_32Key = 0x0200;
+
+constexpr uint32_t kRegNone = 0;
+constexpr uint32_t kRegSz = 1;
+constexpr uint32_t kRegExpandSz = 2;
+constexpr uint32_t kRegBinary = 3;
+constexpr uint32_t kRegDword = 4;
+constexpr uint32_t kRegMultiSz = 7;
+constexpr uint32_t kRegQword = 11;
+
+// RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, key).
+uint32_t regOpenKey(const char* subKey, uint32_t access, RegKey* key);
+// RegQueryValueExA(key, name, null, type, data, size). type and data may be
+// null. With data null, *size receives the size needed. A buffer too small
+// gives 234 and *size the size needed. Text values come back as ANSI text
+// with their terminator.
+uint32_t regQueryValue(RegKey key, const char* valueName, uint32_t* type, void* data,
+                       uint32_t* size);
+// RegQueryValueExW: the same with a UTF-16 value name; text values come back
+// as UTF-16 text with its terminator.
+uint32_t regQueryValueW(RegKey key, const char16_t* valueName, uint32_t* type, void* data,
+                        uint32_t* size);
+// RegEnumKeyExA(key, index, name, nameSize, ...): *nameSize is the buffer size
+// in characters on entry and the length written on success. 234 when the name
+// does not fit, 259 past the last subkey.
+uint32_t regEnumKey(RegKey key, uint32_t index, char* name, uint32_t* nameSize);
+uint32_t regCloseKey(RegKey key);
+
+// ---- Windows Installer (msi.dll) --------------------------------------------
+constexpr int kInstallStateUnknown = -1;
+constexpr int kInstallStateDefault = 5;
+
+// MsiQueryProductStateA(productCode).
+int msiQueryProductState(const char* productCode);
+// MsiGetProductInfoA(productCode, property, value, size): 0, 1605 for an
+// unknown product, 1608 for an unknown property, 234 when the value does not
+// fit (*size then holds the length needed without the terminator).
+uint32_t msiGetProductInfo(const char* productCode, const char* property, char* value,
+                           uint32_t* size);
+
+// ---- The product family's instance library (KV7GENREG64.dll) ---------------
+using InstanceListHandle = void*;
+constexpr uint32_t kOssNoMoreInstances = 0x900001BEu;
+constexpr std::size_t kOssInstanceInfoSize = 2712;
+constexpr std::size_t kOssInstanceNameOffset = 16;
+constexpr std::size_t kOssInstanceDirOffset = 144;
+constexpr std::size_t kOssInstanceCopyOffset = 2576;
+
+// Loaded on first use. Any answer other than 0 is an error code; the library
+// that cannot be loaded answers RC_FAILED (0x90000002).
+uint32_t ossOpenInstanceList(const char* family, InstanceListHandle* handle, bool flag);
+// Fills kOssInstanceInfoSize bytes at info; kOssNoMoreInstances at the end.
+uint32_t ossGetNextInstance(InstanceListHandle handle, void* info);
+uint32_t ossCloseInstanceList(InstanceListHandle handle);
+
+// ---- Pipes and child processes ----------------------------------------------
+constexpr int kStdOutputHandle = -11;
+constexpr int kStdErrorHandle = -12;
+
+// CreatePipe with inheritable ends and the system's default buffer size.
+bool createPipe(Handle* readEnd, Handle* writeEnd);
+// DuplicateHandle of source in this process into a non-inheritable copy with
+// the same access.
+bool duplicateHandle(Handle source, Handle* copy);
+Handle getStdHandle(int which);
+bool setStdHandle(int which, Handle handle);
+// ReadFile / WriteFile on a pipe end. A read that finds the write ends closed
+// fails (or reads 0 bytes).
+bool readFile(Handle handle, void* buffer, uint32_t size, uint32_t* read);
+bool writeFile(Handle handle, const void* buffer, uint32_t size, uint32_t* written);
+
+struct ProcessInfo {
+  Handle process = nullptr;
+  Handle thread = nullptr;
+  uint32_t processId = 0;
+  uint32_t threadId = 0;
+};
+
+// CreateProcessA(no application name, commandLine, inherit handles,
+// NORMAL_PRIORITY_CLASS, the parent's environment, workingDir or null, hidden
+// window, no standard input, the given standard output and error).
+// commandLine is a Windows command line: its program part is a Windows path.
+bool createProcess(const char* commandLine, const char* workingDir, Handle stdOutput,
+                   Handle stdError, ProcessInfo* info);
+// GetExitCodeProcess: kStillActive while the process runs.
+bool getExitCodeProcess(Handle process, uint32_t* exitCode);
+
+}  // namespace platform

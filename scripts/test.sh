@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds and runs every test suite: native, sanitizers (ASan+UBSan, and TSan
+# for the process runner), and the Windows cross build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/ensure-deps.sh
+
+jobs=$(nproc)
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build build/native -j"$jobs"
+ctest --test-dir build/native --output-on-failure -j"$jobs"
+
+echo "== sanitizer build (ASan + UBSan) and tests"
+cmake --preset sanitize >/dev/null
+cmake --build build/sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+
+echo "== ThreadSanitizer: process runner"
+cmake --preset tsan >/dev/null
+cmake --build build/tsan -j"$jobs" --target process_tests
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -R '^ProcessRunner'
+
+echo "== Windows cross build"
+cmake --preset windows >/dev/null
+cmake --build build/windows -j"$jobs"
+
+echo "all test suites passed"
