@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+
+// Formats a message text looked up from a message file with the caller's
+// arguments. A message file is data that anyone may edit, so a text is never
+// handed to a printf-style function: its conversions are checked against the
+// arguments the caller passes, and a text that does not fit them (a stray
+// "%s", a "%n", a missing or extra conversion, a lone "%") is used as it
+// stands, unformatted.
+//
+// Accepted conversions: "%%" anywhere; for string arguments "%s", for the
+// integer argument "%d" or "%i", each with optional flags ("-", "+", " ",
+// "#", "0"), a decimal width and a decimal precision; no "*", no length
+// modifiers.
+
+// True when format has exactly stringCount string conversions and no other.
+bool formatFitsStrings(const char* format, std::size_t stringCount);
+
+// True when format has exactly one integer conversion and no other.
+bool formatFitsOneInt(const char* format);
+
+// format with its string conversions filled from stringArgs in order (a null
+// argument counts as an empty text), or format unchanged when it does not
+// fit them. A null format gives an empty text.
+std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs);
+
+// format with its one integer conversion filled from value, or format
+// unchanged when it does not fit one integer.
+std::string formatMessage(const char* format, int value);
