@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/fixed_text.h"
+#include "responsefile/qualifier_index.h"
+#include "responsefile/response_file_entry.h"
+
+// Outcome of loading (or writing) a response file.
+enum ResponseFileStatus : int32_t {
+  RspOk = 0,
+  RspContentInvalid = 1,
+  RspOpenFailed = 2,
+  RspReadFailed = 3,
+  RspWriteFailed = 4,
+  RspOutOfMemory = 5,
+};
+
+// The four kinds of block whose names may qualify keywords.
+enum class BlockKind { kNewNode, kContact, kDatabase, kLevel };
+
+// A loaded response file: its keyword lines in file order, each resolved in
+// the keyword catalogue and checked against its rule, and the load status.
+// The newest line of a keyword that may occur only once replaces the older
+// one and sits at the place of the newest line.
+class ResponseFile {
+ public:
+  // Longest instance or block name kept; longer values are cut.
+  static constexpr std::size_t kMaxQualifierLength = 80;
+  // Longest file name kept; a longer one is cut.
+  static constexpr std::size_t kMaxFileNameLength = 260;
+
+  // Opens the file by Windows path for reading (text), loads it and closes it.
+  // No name gives status RspOpenFailed, and so does a file that does not open.
+  explicit ResponseFile(const char* fileName);
+  // Loads from a stream that is already open; fileName() stays empty. A null
+  // stream gives status RspReadFailed.
+  explicit ResponseFile(std::FILE* stream);
+  virtual ~ResponseFile();
+
+  ResponseFile(const ResponseFile&) = delete;
+  ResponseFile& operator=(const ResponseFile&) = delete;
+
+  int32_t status() const { return status_; }
+  int32_t entryCount() const { return static_cast<int32_t>(entries_.size()); }
+  // Null when index is negative or not below entryCount().
+  ResponseFileEntry* entryAt(int32_t index);
+  const ResponseFileEntry* entryAt(int32_t index) const;
+  // Index of the first entry at or after fromIndex whose name equals name
+  // case-insensitively; -1 when there is none or name is null.
+  int32_t findIndex(const char* name, int32_t fromIndex) const;
+  ResponseFileEntry* findEntry(const char* name, int32_t fromIndex);
+
+  const char* fileName() const { return fileName_.c_str(); }
+  const char* defaultInstance() const { return defaultInstance_.c_str(); }
+  const char* controlServerInstance() const { return controlServerInstance_.c_str(); }
+  const char* adminInstance() const { return adminInstance_.c_str(); }
+
+  // Stores every valid entry as "name=value" lines (a secret keyword is
+  // followed by an ENCRYPTED line naming it). Returns the new status: RspOk,
+  // or RspWriteFailed when the file cannot be opened or a line not written.
+  int32_t write(const char* path);
+
+  // Names collected before the line loop.
+  const std::vector<std::string>& instanceNames() const { return instanceNames_; }
+  const std::vector<std::string>& blockNames(BlockKind kind) const;
+  const std::vector<std::string>& encryptedKeywords() const { return encryptedKeywords_; }
+
+  // Every qualifying name with its roles, for keyword resolution.
+  const QualifierIndex& qualifiers() const;
+
+  // Used by the pre-passes and the checks that run around the line loop.
+  void setStatus(int32_t status) { status_ = status; }
+  void addInstanceName(std::string_view name);
+  void setDefaultInstance(std::string_view name);
+  void setControlServerInstance(std::string_view name);
+  void setAdminInstance(std::string_view name);
+  std::vector<std::string>& blockNameList(BlockKind kind);
+  void addEncryptedKeyword(std::string_view name);
+
+ private:
+  using QualifierText = FixedText<kMaxQualifierLength + 1>;
+
+  void load(std::FILE* stream);
+  bool readEntries(std::FILE* stream);
+  void addLine(std::string_view line, int32_t lineNumber);
+  void removeSupersededEntries();
+  void checkDirectoryNameLength();
+  void checkProductInstallType();
+  void discardEntries();
+
+  int32_t status_ = RspOk;
+  std::vector<ResponseFileEntry> entries_;
+  FixedText<kMaxFileNameLength + 1> fileName_;
+  std::vector<std::string> instanceNames_;
+  QualifierText defaultInstance_;
+  QualifierText controlServerInstance_;
+  QualifierText adminInstance_;
+  std::vector<std::string> blockNames_[4];
+  std::vector<std::string> encryptedKeywords_;
+
+  // Load bookkeeping: entries in error, and entries replaced by a newer line
+  // of the same keyword (removed once the line loop is done).
+  int32_t errorCount_ = 0;
+  std::vector<bool> superseded_;
+
+  mutable QualifierIndex qualifiers_;
+  mutable bool qualifiersStale_ = true;
+};
