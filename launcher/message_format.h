@@ -11,10 +11,10 @@
 // "%s", a "%n", a missing or extra conversion, a lone "%") is used as it
 // stands, unformatted.
 //
-// Accepted conversions: "%%" anywhere; for string arguments "%s", for the
-// integer argument "%d" or "%i", each with optional flags ("-", "+", " ",
-// "#", "0"), a decimal width and a decimal precision; no "*", no length
-// modifiers.
+// Accepted conversions: "%%" anywhere; for a string argument "%s" with an
+// optional "-" flag; for the integer argument "%d" or "%i" with optional
+// flags "-", "+", " " and "0"; each with an optional decimal width and
+// precision (up to 4096). No "*", no length modifiers, no other kinds.
 
 // True when format has exactly stringCount string conversions and no other.
 bool formatFitsStrings(const char* format, std::size_t stringCount);

@@ -1,0 +1,10 @@
+#include <cstdint>
+
+#include "launcher/run_sequence.h"
+#include "platform/platform.h"
+
+int main(int argc, char** argv) {
+  uint32_t rc = platform::startProgram();
+  if (rc) return platform::finishProgram(rc);
+  return platform::finishProgram(runLauncher(argc, argv));
+}
