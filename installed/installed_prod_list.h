@@ -40,7 +40,7 @@ class InstalledProdList {
  private:
   void buildCurrent();
   void buildLegacy();
-  void add(const char* shortId, const char* code);
+  bool add(const char* shortId, const char* code);
 
   InodeChain<InstalledProd> chain_;
   InstallCopy* copy_;

@@ -1,0 +1,63 @@
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "base/ascii.h"
+#include "base/fixed_text.h"
+#include "installed/product_catalogue.h"
+#include "installed/result_codes.h"
+
+namespace {
+
+constexpr int kGroupCount = 5;
+
+// The value of the leading hexadecimal digits of text (0 without any), as
+// strtoul reads it; digits past 64 bits are ignored.
+uint64_t leadingHex(std::string_view text) {
+  uint64_t value = 0;
+  for (std::size_t i = 0; i < text.size() && i < 16 && ascii::isXDigit(text[i]); ++i) {
+    char c = ascii::toUpper(text[i]);
+    value = value * 16 + static_cast<uint64_t>(ascii::isDigit(c) ? c - '0' : c - 'A' + 10);
+  }
+  return value;
+}
+
+}  // namespace
+
+uint32_t MakeInstanceProductCode(const char* baseCode, uint32_t instance, char* out) {
+  if (baseCode == nullptr) return 1;
+  if (out == nullptr) return RC_MISSING_ARGUMENT;
+
+  // The groups between the dashes; empty groups are skipped.
+  std::string_view groups[kGroupCount];
+  int groupCount = 0;
+  std::string_view rest(baseCode);
+  while (!rest.empty()) {
+    std::size_t dash = rest.find('-');
+    std::string_view group = rest.substr(0, dash);
+    if (!group.empty()) {
+      if (groupCount == kGroupCount) return RC_FAILED;
+      groups[groupCount++] = group;
+    }
+    if (dash == std::string_view::npos) break;
+    rest.remove_prefix(dash + 1);
+  }
+  if (groupCount != kGroupCount) return RC_FAILED;
+
+  // The instance number is added to the fourth group; a carry out of its
+  // four digits is dropped, so that FFFF + 1 wraps to 0000.
+  char sum[24];
+  std::snprintf(sum, sizeof sum, "%llX",
+                static_cast<unsigned long long>(leadingHex(groups[3]) + instance));
+  std::string_view fourth(sum);
+  if (fourth.size() > 4) fourth.remove_prefix(1);
+
+  FixedText<kProductCodeSize> code;
+  code.assign(std::string_view(out, strnlen(out, kProductCodeSize - 1)));
+  bool fits = code.append(groups[0]) && code.append('-') && code.append(groups[1]) &&
+              code.append('-') && code.append(groups[2]) && code.append('-') &&
+              code.append(fourth) && code.append('-') && code.append(groups[4]);
+  if (!fits) return RC_BUFFER_TOO_SMALL;
+  std::memcpy(out, code.c_str(), code.size() + 1);
+  return 0;
+}
