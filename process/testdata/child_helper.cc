@@ -2,6 +2,7 @@
 //   --out N     write N bytes to standard output
 //   --err N     write N bytes to standard error
 //   --sleep MS  then sleep MS milliseconds
+//   --print-cwd 1  first write the current directory to standard output
 //   --exit C    end with the 32-bit exit code C (decimal)
 // The two streams are written in alternating pieces, so that a parent that
 // drains only one of them blocks this child. Byte i of standard output is
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   std::size_t errBytes = 0;
   unsigned long sleepMs = 0;
   uint32_t exitCode = 0;
+  bool printCurrentDirectory = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string option = argv[i];
     unsigned long long value = std::strtoull(argv[i + 1], nullptr, 10);
@@ -48,6 +50,14 @@ int main(int argc, char** argv) {
     if (option == "--err") errBytes = static_cast<std::size_t>(value);
     if (option == "--sleep") sleepMs = static_cast<unsigned long>(value);
     if (option == "--exit") exitCode = static_cast<uint32_t>(value);
+    if (option == "--print-cwd") printCurrentDirectory = value != 0;
+  }
+  if (printCurrentDirectory) {
+    char directory[261] = {};
+    uint32_t length = platform::getCurrentDirectory(sizeof(directory), directory);
+    if (length == 0 || length >= sizeof(directory)) return platform::finishProgram(92);
+    std::fputs(directory, stdout);
+    std::fflush(stdout);
   }
   std::size_t outDone = 0;
   std::size_t errDone = 0;

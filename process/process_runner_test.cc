@@ -1,0 +1,286 @@
+#include "process/process_runner.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/emulated/machine.h"
+#include "platform/emulated/test_machine.h"
+#include "process/runner_codes.h"
+
+namespace {
+
+using Output = ProcessRunner::Output;
+
+// Short enough to keep the suite quick, far shorter than the sleeping child.
+constexpr uint32_t kShortWaitMs = 100;
+constexpr uint32_t kLongSleepMs = 3000;
+
+// The bytes the helper child writes (see testdata/child_helper.cc).
+std::string expectedStdout(std::size_t size) {
+  std::string text(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + i % 26);
+  return text;
+}
+std::string expectedStderr(std::size_t size) {
+  std::string text(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('0' + i % 10);
+  return text;
+}
+
+std::string capture(ProcessRunner& runner, Output which) {
+  std::size_t length = runner.joinOutput(which);
+  std::vector<char> buffer(length + 1, 'x');
+  EXPECT_EQ(runner.copyOutput(which, buffer.data(), buffer.size()), 0u);
+  return std::string(buffer.data(), length);
+}
+
+class ProcessRunnerChild : public ::testing::Test {
+ protected:
+  // The helper by its Windows name; the emulated machine sees the host's
+  // root as drive Z:.
+  std::string helperCommand(const std::string& arguments) const {
+    std::string program =
+        emulated::toWindowsPath(emulated::TestMachine::testBinDir() + "/child_helper.exe");
+    return program + " " + arguments;
+  }
+
+  emulated::TestMachine machine;
+};
+
+TEST_F(ProcessRunnerChild, ExitCodesComeBackWhole) {
+  const uint32_t codes[] = {0, 1, 1603, 3010, 8101, 8115, 0x80070005u, 0xFFFFFFFEu};
+  for (uint32_t code : codes) {
+    SCOPED_TRACE(code);
+    ProcessRunner runner(nullptr, nullptr, false, false, false);
+    ASSERT_EQ(runner.setCommand(helperCommand("--exit " + std::to_string(code)).c_str()), 0u);
+    runner.setTimeout(60000);
+    EXPECT_EQ(runner.start(true, false), 0u);
+    uint32_t exitCode = 12345;
+    EXPECT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+    EXPECT_EQ(exitCode, code);
+  }
+}
+
+TEST_F(ProcessRunnerChild, ChildWritingNothingGivesEmptyCaptures) {
+  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  runner.setCommand(helperCommand("--exit 0").c_str());
+  runner.setTimeout(60000);
+  runner.start(true, false);
+  uint32_t exitCode = 1;
+  ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+  EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
+  EXPECT_EQ(runner.joinOutput(Output::kStderr), 0u);
+  char buffer[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_EQ(runner.copyOutput(Output::kStdout, buffer, sizeof buffer), 0u);
+  EXPECT_STREQ(buffer, "");
+}
+
+struct OutputCase {
+  const char* name;
+  std::size_t outBytes;
+  std::size_t errBytes;
+};
+
+TEST_F(ProcessRunnerChild, OutputOnBothStreamsArrivesWhole) {
+  const OutputCase cases[] = {
+      {"one read", 100, 7},
+      {"exactly the first capture size", 1024, 1024},
+      {"one either side of it", 1023, 1025},
+      {"megabytes on both streams at once", 3 * 1024 * 1024 + 17, 3 * 1024 * 1024 + 5},
+  };
+  for (const OutputCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcessRunner runner(nullptr, nullptr, false, false, false);
+    runner.setCommand(helperCommand("--out " + std::to_string(c.outBytes) + " --err " +
+                                    std::to_string(c.errBytes) + " --exit 5")
+                          .c_str());
+    runner.setTimeout(120000);
+    runner.start(true, false);
+    uint32_t exitCode = 0;
+    ASSERT_EQ(runner.waitForExit(&exitCode, 120000), 0u);
+    EXPECT_EQ(exitCode, 5u);
+    // Compared whole, not by EXPECT_EQ on strings: a mismatch of megabytes
+    // would flood the log.
+    std::string out = capture(runner, Output::kStdout);
+    std::string err = capture(runner, Output::kStderr);
+    EXPECT_EQ(out.size(), c.outBytes);
+    EXPECT_EQ(err.size(), c.errBytes);
+    EXPECT_TRUE(out == expectedStdout(c.outBytes));
+    EXPECT_TRUE(err == expectedStderr(c.errBytes));
+  }
+}
+
+TEST_F(ProcessRunnerChild, CaptureCopiedIntoASmallBufferIsCutAndTerminated) {
+  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  runner.setCommand(helperCommand("--out 40 --exit 0").c_str());
+  runner.setTimeout(60000);
+  runner.start(true, false);
+  uint32_t exitCode = 1;
+  ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+
+  char small[11];
+  EXPECT_EQ(runner.copyOutput(Output::kStdout, small, sizeof small), kRunnerTextDoesNotFit);
+  EXPECT_STREQ(small, "abcdefghij");
+  char exact[41];
+  EXPECT_EQ(runner.copyOutput(Output::kStdout, exact, sizeof exact), 0u);
+  EXPECT_EQ(std::string(exact), expectedStdout(40));
+  char oneShort[40];
+  EXPECT_EQ(runner.copyOutput(Output::kStdout, oneShort, sizeof oneShort), kRunnerTextDoesNotFit);
+  EXPECT_EQ(std::string(oneShort), expectedStdout(39));
+  EXPECT_EQ(runner.copyOutput(Output::kStdout, nullptr, 10), kRunnerTextDoesNotFit);
+}
+
+TEST_F(ProcessRunnerChild, ChildOutlivingTheWaitsGives259AndIsLeftRunning) {
+  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  runner.setCommand(
+      helperCommand("--out 10 --sleep " + std::to_string(kLongSleepMs) + " --exit 7").c_str());
+  runner.setTimeout(kShortWaitMs);
+  runner.start(true, false);
+  uint32_t exitCode = 0;
+  EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), 0u);
+  EXPECT_EQ(exitCode, platform::kStillActive);
+
+  // Not killed: waiting on, the child ends by itself with its own code.
+  EXPECT_EQ(runner.waitForExit(&exitCode, platform::kInfinite), 0u);
+  EXPECT_EQ(exitCode, 7u);
+}
+
+TEST_F(ProcessRunnerChild, ProgramThatCannotStartGives5082) {
+  const char* commands[] = {
+      "Z:\\nowhere\\program readme.txt",  // no known extension: nothing to run
+      "Z:\\nowhere\\missing.exe /x",      // the program does not exist
+      "",
+  };
+  for (const char* command : commands) {
+    SCOPED_TRACE(command);
+    ProcessRunner runner(nullptr, nullptr, false, false, false);
+    runner.setCommand(command);
+    runner.setTimeout(kShortWaitMs);
+    EXPECT_EQ(runner.start(true, false), 0u);
+    uint32_t exitCode = 77;
+    EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerExitCodeUnavailable);
+    EXPECT_EQ(exitCode, 77u);
+    EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
+  }
+}
+
+TEST_F(ProcessRunnerChild, RunnerNeverStartedGives5030) {
+  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  runner.setCommand(helperCommand("--exit 3").c_str());
+  uint32_t exitCode = 77;
+  EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerNeverStarted);
+  EXPECT_EQ(exitCode, 77u);
+}
+
+// Pipes cannot be made when the process may open no further file: the
+// soft limit is lowered to the lowest free descriptor for the one start.
+class FileLimit {
+ public:
+  FileLimit() {
+    getrlimit(RLIMIT_NOFILE, &saved_);
+    int lowestFree = dup(0);
+    close(lowestFree);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+    setrlimit(RLIMIT_NOFILE, &lowered);
+  }
+  ~FileLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
+TEST_F(ProcessRunnerChild, StartFailingBeforeTheChildGives5030AndRestoresStandardHandles) {
+  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  runner.setCommand(helperCommand("--exit 3").c_str());
+  runner.setTimeout(kShortWaitMs);
+  platform::Handle output = platform::getStdHandle(platform::kStdOutputHandle);
+  platform::Handle error = platform::getStdHandle(platform::kStdErrorHandle);
+  {
+    FileLimit noMoreFiles;
+    EXPECT_EQ(runner.start(true, false), 0u);
+  }
+  EXPECT_EQ(platform::getStdHandle(platform::kStdOutputHandle), output);
+  EXPECT_EQ(platform::getStdHandle(platform::kStdErrorHandle), error);
+  uint32_t exitCode = 77;
+  EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerNeverStarted);
+
+  // The same runner starts once files can be opened again.
+  runner.start(true, false);
+  EXPECT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+  EXPECT_EQ(exitCode, 3u);
+}
+
+TEST_F(ProcessRunnerChild, CommandTooLongIsRefusedWholeAndRunsNothing) {
+  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  std::string command = helperCommand("--exit 0 ");
+  command += std::string(kCommandLineCapacity - command.size(), 'x');
+  EXPECT_EQ(runner.setCommand(command.c_str()), kRunnerTextDoesNotFit);
+  EXPECT_TRUE(runner.preparedCommandLine().empty());
+  EXPECT_EQ(runner.start(true, false), kRunnerTextDoesNotFit);
+  uint32_t exitCode = 77;
+  EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerTextDoesNotFit);
+  EXPECT_EQ(exitCode, 77u);
+
+  // A command that fits makes the runner usable again.
+  ASSERT_EQ(runner.setCommand(helperCommand("--exit 4").c_str()), 0u);
+  runner.setTimeout(60000);
+  runner.start(true, false);
+  EXPECT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+  EXPECT_EQ(exitCode, 4u);
+}
+
+TEST_F(ProcessRunnerChild, CommandGivenAtConstructionRunsInTheWorkingDirectory) {
+  machine.makeDirectory("C:\\Work Dir");
+  std::string command = helperCommand("--print-cwd 1 --exit 9");
+  ProcessRunner runner(command.c_str(), "C:\\Work Dir", false, false, false);
+  EXPECT_EQ(runner.timeout(), platform::kInfinite);
+  EXPECT_EQ(runner.preparedCommandLine().substr(0, 1), "\"");
+  runner.start(false, false);
+  uint32_t exitCode = 0;
+  ASSERT_EQ(runner.waitForExit(&exitCode, platform::kInfinite), 0u);
+  EXPECT_EQ(exitCode, 9u);
+  EXPECT_EQ(capture(runner, Output::kStdout), "C:\\Work Dir");
+}
+
+TEST_F(ProcessRunnerChild, StatementModePreparesTheProcessorCommand) {
+  ProcessRunner plain("select * from t", nullptr, true, false, false);
+  EXPECT_EQ(plain.preparedStatement(), "select * from t");
+  EXPECT_EQ(plain.preparedCommandLine(), R"("kv7.exe" -ec -v "select * from t")");
+  EXPECT_EQ(plain.timeout(), platform::kInfinite);
+  ProcessRunner allOutput("select * from t", nullptr, true, true, false);
+  EXPECT_EQ(allOutput.preparedCommandLine(), R"("kv7.exe" -a -v "select * from t")");
+}
+
+TEST_F(ProcessRunnerChild, NewCommandDiscardsTheEarlierRunAndItsCaptures) {
+  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  runner.setCommand(helperCommand("--out 300 --err 200 --exit 1").c_str());
+  runner.setTimeout(60000);
+  runner.start(true, false);
+  uint32_t exitCode = 0;
+  ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+  ASSERT_EQ(runner.joinOutput(Output::kStdout), 300u);
+
+  runner.setCommand(helperCommand("--exit 2").c_str());
+  EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
+  EXPECT_EQ(runner.joinOutput(Output::kStderr), 0u);
+  EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerNeverStarted);
+
+  // A run nobody waited for is ended by the next command: its readers stop,
+  // the child is left to finish by itself.
+  runner.setCommand(helperCommand("--out 50 --sleep 300 --exit 3").c_str());
+  runner.start(false, false);
+  runner.setCommand(helperCommand("--err 20 --sleep 600 --exit 4").c_str());
+  runner.setTimeout(60000);
+  runner.start(true, false);
+  ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+  EXPECT_EQ(exitCode, 4u);
+  EXPECT_EQ(capture(runner, Output::kStdout), "");
+  EXPECT_EQ(capture(runner, Output::kStderr), expectedStderr(20));
+}
+
+}  // namespace
