@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Reads the built driver package back and checks what the launcher and an
+# installed copy rely on: the package's name and identity, a 64-bit per-machine
+# layout, the level file's place in the copy, the copy's registry values, and
+# the order in which the package's own actions run.
+#
+#   package_tables_test.sh <package.msi>
+set -uo pipefail
+
+pkg=${1:?usage: package_tables_test.sh <package.msi>}
+command -v msiinfo >/dev/null && command -v msiextract >/dev/null ||
+  { echo "msiinfo/msiextract missing: apt-get install msitools" >&2; exit 1; }
+[[ -f $pkg ]] || { echo "no package at $pkg" >&2; exit 1; }
+
+passed=0
+failed=0
+expect() { # description actual expected
+  if [[ $2 == "$3" ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  expected: %s\n  actual:   %s\n' "$1" "$3" "$2"
+  fi
+}
+
+# Rows of a table without its three header lines, tab-separated.
+rows() { msiinfo export "$pkg" "$1" | tr -d '\r' | tail -n +4; }
+# The value of the column numbered $3 (1-based) of the row whose first column is $2.
+cell() { rows "$1" | awk -F'\t' -v key="$2" -v col="$3" '$1 == key { print $col; exit }'; }
+property() { cell Property "$1" 2; }
+sequence() { cell InstallExecuteSequence "$1" 3; }
+
+# ---- identity
+expect "package file name" "$(basename "$pkg")" "QOR Telvar Driver for ODBC, CLI, and .NET.msi"
+while IFS='|' read -r name value; do
+  expect "property $name" "$(property "$name")" "$value"
+done <<'TABLE'
+ProductCode|{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}
+ProductName|QOR Telvar Driver Package
+Manufacturer|QOR
+ALLUSERS|1
+TABLE
+expect "64-bit package" "$(msiinfo suminfo "$pkg" | tr -d '\r' | sed -n 's/^Template: //p')" "x64;1033"
+# A default in the Property table would hide the saved copy name on repair.
+expect "no default copy name in the Property table" "$(property KV7_COPY_NAME)" ""
+
+version=$(property ProductVersion)
+IFS=. read -r major minor build <<<"$version"
+expect "version has three numeric fields" "$(grep -cE '^[0-9]+\.[0-9]+\.[0-9]+$' <<<"$version")" "1"
+
+# ---- every component in the 64-bit view (attribute bit 256)
+while IFS=$'\t' read -r component _ _ attributes _; do
+  expect "component $component is 64-bit" "$(((attributes & 256) != 0))" "1"
+done < <(rows Component)
+
+# The saved copy name and directory are read back from the 64-bit view too
+# (locator type bit 16), where the copy's values were written.
+while IFS=$'\t' read -r signature _ _ _ type; do
+  expect "search $signature reads the 64-bit view" "$(((type & 16) != 0))" "1"
+done < <(rows RegLocator)
+expect "saved values are searched for" "$(rows RegLocator | wc -l)" "2"
+
+# ---- where the files land, relative to the install directory
+dir_path() { # the directory's path from INSTALLDIR down, or from the root
+  local id=$1 path=""
+  while [[ -n $id && $id != INSTALLDIR && $id != TARGETDIR ]]; do
+    path="$(cell Directory "$id" 3)\\$path"
+    id=$(cell Directory "$id" 2)
+  done
+  printf '%s%s' "$id:" "$path"
+}
+file_path() { # file key -> INSTALLDIR:relative\path
+  local component directory
+  component=$(cell File "$1" 2)
+  directory=$(cell Component "$component" 3)
+  printf '%s%s' "$(dir_path "$directory")" "$(cell File "$1" 3)"
+}
+expect "level file" "$(file_path kv7kvdriver.lvl)" 'INSTALLDIR:cfg\kv7kvdriver.lvl'
+expect "driver library" "$(file_path kv7drv.dll)" 'INSTALLDIR:bin\kv7drv.dll'
+expect "install directory below 64-bit Program Files" \
+  "$(cell Directory "$(cell Directory INSTALLDIR 2)" 2)" "ProgramFiles64Folder"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+msiextract -C "$scratch" "$pkg" >/dev/null
+expect "level file in the cabinet" "$(find "$scratch" -path '*/cfg/kv7kvdriver.lvl' | wc -l)" "1"
+
+# ---- the copy's registry values (HKLM = root 2), formatted at install time
+copy_key='SOFTWARE\QOR\KV7\InstalledCopies\[KV7_COPY_NAME]'
+registry() { # key name -> value
+  rows Registry | awk -F'\t' -v key="$1" -v name="$2" '
+    { k = $3; sub(/\\$/, "", k) }
+    $2 == 2 && k == key && $4 == name { print $5; found = 1; exit }
+    END { if (!found) print "<missing>" }'
+}
+while IFS='|' read -r key name value; do
+  expect "registry $key : $name" "$(registry "$key" "$name")" "$value"
+done <<TABLE
+$copy_key|KV7 Path Name|[KV7_COPY_PATH]
+$copy_key\\CurrentVersion|Version|$major
+$copy_key\\CurrentVersion|Release|$minor
+$copy_key\\CurrentVersion|Modification|$build
+$copy_key\\CurrentVersion|Fix Level|0
+TABLE
+service_level=$(registry "$copy_key\\CurrentVersion" "Service Level")
+expect "service level is set" "$([[ -n $service_level && $service_level != '<missing>' ]] && echo yes)" "yes"
+
+# ---- the package's own actions, in the order they need
+expect "install location from the install directory" \
+  "$(cell CustomAction SetInstallLocation 3) $(cell CustomAction SetInstallLocation 4)" \
+  "ARPINSTALLLOCATION [INSTALLDIR]"
+while IFS='|' read -r action after before; do
+  s=$(sequence "$action") a=$(sequence "$after") b=$(sequence "$before")
+  expect "$action runs after $after and before $before" \
+    "$([[ -n $s && -n $a && -n $b ]] && ((a < s && s < b)) && echo yes)" "yes"
+done <<'TABLE'
+RestoreCopyName|AppSearch|DefaultCopyName
+DefaultCopyName|RestoreCopyName|CostFinalize
+RestoreInstallDir|AppSearch|CostFinalize
+SetCopyPath|CostFinalize|WriteRegistryValues
+SetInstallLocation|CostFinalize|RegisterProduct
+TABLE
+
+echo "$passed passed, $failed failed"
+((failed == 0))
