@@ -1,0 +1,192 @@
+// The staged setup composing its installer command on emulated machines, as
+// deployment engineers run it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/machine_with_image.h"
+
+namespace {
+
+const std::string kInstallerAndPackage =
+    "C:\\Windows\\system32\\msiexec.exe /i \"D:\\media\\image\\\\QOR Telvar Driver for ODBC, "
+    "CLI, and .NET.msi\"";
+const std::string kLog = " /l*v \"C:\\temp\\drv.log\" KV7_LOG_FILE_PATH=\"C:\\temp\\drv.log\"";
+
+TEST(ComposedCommandTest, FirstCopyInteractiveWithLanguageOption) {
+  MachineWithImage m;
+  m.writeFile("D:\\media\\image\\1031.mst");
+  m.commitRegistry();
+  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/i", "DE", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, kInstallerAndPackage + kLog + " KV7_INSTALL_LANG=\"DE\" TRANSFORMS=1031.mst");
+}
+
+TEST(ComposedCommandTest, FurtherCopyTakesSlotFifteen) {
+  MachineWithImage m;
+  m.writeFile("D:\\media\\image\\1031.mst");
+  m.setSystemLanguage("0407");
+  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
+  m.commitRegistry();
+  auto run =
+      m.setup({"/l", "C:\\temp\\drv.log", "/n", "SITEB", "/p", "C:\\apps\\SITEB", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, kInstallerAndPackage + kLog +
+                         " MSINEWINSTANCE=1  TRANSFORMS=:inst15.mst;1031.mst "
+                         "KV7_COPY_NAME=\"SITEB\" INSTALLDIR=\"C:\\apps\\SITEB\"");
+}
+
+TEST(ComposedCommandTest, SilentReinstallOfTheDefaultCopyFromAResponseFile) {
+  MachineWithImage m;
+  m.writeFile("D:\\media\\image\\1033.mst");
+  m.writeFile("D:\\rsp\\drv.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
+  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
+  m.commitRegistry();
+  auto run = m.setup({"/u", "D:\\rsp\\drv.rsp", "/l", "C:\\temp\\drv.log", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, kInstallerAndPackage + kLog +
+                         " RSP_FILE_PATH=\"D:\\rsp\\drv.rsp\" /qn  TRANSFORMS=1033.mst "
+                         "REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
+                         "COPY_NAME_OVERRIDE=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\"");
+}
+
+// Each install type, decided from the copies on the machine and the copy
+// named on the command line.
+TEST(ComposedCommandTest, InstallTypeFollowsTheNamedCopy) {
+  struct Case {
+    const char* what;
+    uint32_t modification;
+    std::string code;
+    std::string expectedTail;
+  } cases[] = {
+      {"maintain the default copy", 600, MachineWithImage::kDriverCode,
+       " KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
+      {"reinstall the default copy", 599, MachineWithImage::kDriverCode,
+       " REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
+       "INSTALLDIR=\"C:\\apps\\SITEA\""},
+      {"maintain an instance copy", 700, MachineWithImage::slotCode(3),
+       " MSIINSTANCEGUID=" + MachineWithImage::slotCode(3) +
+           " KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
+      {"reinstall an instance copy", 500, MachineWithImage::slotCode(3),
+       " MSIINSTANCEGUID=" + MachineWithImage::slotCode(3) +
+           " REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
+           "INSTALLDIR=\"C:\\apps\\SITEA\""},
+  };
+  for (const Case& c : cases) {
+    MachineWithImage m;
+    m.addDriverCopy("SITEA", "C:\\apps\\SITEA", c.modification, c.code);
+    m.commitRegistry();
+    auto run = m.setup({"/l", "C:\\temp\\drv.log", "/n", "sitea", "-showcommand"});
+    EXPECT_EQ(run.exitCode, 0u) << c.what << run.err;
+    // The copy's own spelling of the name is not needed: /n is taken as typed.
+    std::string tail = c.expectedTail;
+    std::string::size_type at = tail.find("\"SITEA\"");
+    tail.replace(at, 7, "\"sitea\"");
+    EXPECT_EQ(run.out, kInstallerAndPackage + kLog + tail) << c.what;
+  }
+}
+
+TEST(ComposedCommandTest, NewCopyTakesTheNextSlotDownWhenFifteenIsTaken) {
+  MachineWithImage m;
+  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 600, MachineWithImage::kDriverCode);
+  m.addDriverCopy("SITEB", "C:\\apps\\SITEB", 600, MachineWithImage::slotCode(15));
+  m.commitRegistry();
+  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst14.mst");
+}
+
+TEST(ComposedCommandTest, SixteenCopiesAreTheMaximum) {
+  MachineWithImage m;
+  m.addDriverCopy("COPY00", "C:\\apps\\COPY00", 600, MachineWithImage::kDriverCode);
+  for (uint32_t slot = 1; slot <= 15; ++slot) {
+    std::string name = "COPY" + std::to_string(slot + 10);
+    m.addDriverCopy(name, "C:\\apps\\" + name, 600, MachineWithImage::slotCode(slot));
+  }
+  m.commitRegistry();
+  // A new copy needs a slot: refused, with the reason on the console.
+  auto refused = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
+  EXPECT_EQ(refused.exitCode, 8118u);
+  auto plain = m.setup({"/l", "C:\\temp\\drv.log", "/o"});
+  EXPECT_EQ(plain.exitCode, 8115u);
+  EXPECT_NE(plain.out.find("Return code is 8118\n"), std::string::npos) << plain.out;
+  // Maintaining the default copy by name makes no scan and is not refused.
+  auto maintain = m.setup({"/l", "C:\\temp\\drv.log", "/n", "COPY00", "-showcommand"});
+  EXPECT_EQ(maintain.exitCode, 0u) << maintain.err;
+}
+
+TEST(ComposedCommandTest, FifteenFurtherCopiesStillPass) {
+  MachineWithImage m;
+  m.addDriverCopy("COPY00", "C:\\apps\\COPY00", 600, MachineWithImage::kDriverCode);
+  for (uint32_t slot = 2; slot <= 15; ++slot) {
+    std::string name = "COPY" + std::to_string(slot + 10);
+    m.addDriverCopy(name, "C:\\apps\\" + name, 600, MachineWithImage::slotCode(slot));
+  }
+  m.commitRegistry();
+  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst1.mst");
+}
+
+TEST(ComposedCommandTest, InvalidProductSelectionStopsTheRun) {
+  MachineWithImage m;
+  m.writeFile("D:\\rsp\\bad.rsp", "PROD=NO_SUCH_PRODUCT\nCOPY_NAME=SITEA\n");
+  m.commitRegistry();
+  auto run = m.setup({"/u", "D:\\rsp\\bad.rsp", "/l", "C:\\temp\\drv.log"});
+  EXPECT_EQ(run.exitCode, 8115u);
+  EXPECT_NE(run.out.find("NO_SUCH_PRODUCT"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Return code is -1\n"), std::string::npos) << run.out;
+}
+
+TEST(ComposedCommandTest, ResponseFileWithoutCopyNameAndPathSaysSoAndGoesOn) {
+  MachineWithImage m;
+  m.writeFile("D:\\rsp\\empty.rsp", "INSTALL_TYPE=TYPICAL\n");
+  m.commitRegistry();
+  auto run = m.setup({"/u", "D:\\rsp\\empty.rsp", "/l", "C:\\temp\\drv.log", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  // Four messages, in this order, each in the console format, then the
+  // command with empty copy properties.
+  std::string out = run.out;
+  std::size_t first = out.find("COPY_NAME");
+  std::size_t second = out.find("COPY_NAME", first + 1);
+  std::size_t third = out.find("FILE", second + 1);
+  std::size_t fourth = out.find("FILE", third + 1);
+  ASSERT_NE(fourth, std::string::npos) << out;
+  EXPECT_NE(out.find("KV7_COPY_NAME=\"\" COPY_NAME_OVERRIDE=\"\""), std::string::npos) << out;
+}
+
+TEST(ComposedCommandTest, PlainRunAsksBeforeMaintainingTheDefaultCopy) {
+  MachineWithImage m;
+  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
+  m.commitRegistry();
+  auto yes = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"}, {{"KV7_MSGBOX_ANSWERS", "yes"}});
+  EXPECT_EQ(yes.exitCode, 0u) << yes.err;
+  EXPECT_NE(yes.err.find("SITEA"), std::string::npos) << "the question names the copy";
+  EXPECT_EQ(yes.out, kInstallerAndPackage + kLog +
+                         " REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
+                         "INSTALLDIR=\"C:\\apps\\SITEA\"");
+
+  auto no = m.setup({"/l", "C:\\temp\\drv.log"}, {{"KV7_MSGBOX_ANSWERS", "no"}});
+  EXPECT_EQ(no.exitCode, 8115u);
+  EXPECT_NE(no.out.find("Return code is 8102\n"), std::string::npos) << no.out;
+}
+
+TEST(ComposedCommandTest, MissingPackageIsReportedBeforeAnythingElse) {
+  MachineWithImage m;
+  m.commitRegistry();
+  std::remove(
+      m.machine()
+          .hostPath(std::string(MachineWithImage::kImageDir) + MachineWithImage::kPackageName)
+          .c_str());
+  auto run = m.setup({"/u", "D:\\no\\such.rsp", "/l", "C:\\temp\\drv.log", "-showcommand"});
+  // The response file is checked by the options first (8111); with a valid
+  // one the package is looked at before the file is read.
+  EXPECT_EQ(run.exitCode, 8115u);
+  m.writeFile("D:\\rsp\\drv.rsp", "COPY_NAME=SITEA\n");
+  auto missing = m.setup({"/u", "D:\\rsp\\drv.rsp", "/l", "C:\\temp\\drv.log", "-showcommand"});
+  EXPECT_EQ(missing.exitCode, 8121u);
+  EXPECT_NE(missing.out.find("QOR Telvar Driver for ODBC, CLI, and .NET.msi"), std::string::npos)
+      << missing.out;
+}
+
+}  // namespace

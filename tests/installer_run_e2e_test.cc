@@ -1,0 +1,43 @@
+// A run without -showcommand: the composed command runs, and the installer's
+// exit code becomes the launcher's.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/machine_with_image.h"
+
+namespace {
+
+std::string readAll(const std::string& hostPath) {
+  std::ifstream in(hostPath);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
+  MachineWithImage m;
+  m.commitRegistry();
+  std::string installer = m.machine().hostPath("C:\\Windows\\system32\\msiexec.exe");
+  std::filesystem::create_directories(std::filesystem::path(installer).parent_path());
+  std::filesystem::copy_file(emulated::TestMachine::testBinDir() + "/fake_installer", installer,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::string record = m.machine().dir() + "/installer-args.txt";
+
+  for (uint32_t code : {0u, 1603u, 3010u, 8100u, 70000u}) {
+    auto run =
+        m.setup({"/l", "C:\\temp\\drv.log", "/p", "C:\\apps\\SITEA"},
+                {{"FAKE_INSTALLER_EXIT", std::to_string(code)}, {"FAKE_INSTALLER_RECORD", record}});
+    EXPECT_EQ(run.exitCode, code) << run.out << run.err;
+  }
+  // The installer received the command split as Windows programs split it.
+  EXPECT_EQ(readAll(record),
+            "/i\nD:\\media\\image\\\\QOR Telvar Driver for ODBC, CLI, and .NET.msi\n/l*v\n"
+            "C:\\temp\\drv.log\nKV7_LOG_FILE_PATH=C:\\temp\\drv.log\n"
+            "INSTALLDIR=C:\\apps\\SITEA\n");
+}
+
+}  // namespace

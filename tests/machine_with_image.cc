@@ -1,0 +1,73 @@
+#include "tests/machine_with_image.h"
+
+#include <filesystem>
+
+#include "installed/product_catalogue.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Registry texts hold backslashes doubled.
+std::string regText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out;
+}
+}  // namespace
+
+MachineWithImage::MachineWithImage() {
+  std::string image = machine_.hostPath(kImageDir);
+  fs::create_directories(image);
+  fs::copy(emulated::TestMachine::imageDir(), image,
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  // The package's content does not matter to a run that prints its command.
+  if (!fs::exists(fs::path(image) / kPackageName)) {
+    writeFile(std::string(kImageDir) + kPackageName, "package");
+  }
+}
+
+void MachineWithImage::writeFile(const std::string& windowsPath, const std::string& content) {
+  machine_.writeFile(windowsPath, content);
+}
+
+void MachineWithImage::addDriverCopy(const std::string& name, const std::string& path,
+                                     uint32_t modification, const std::string& code) {
+  addPlainCopy(name, path);
+  registry_ += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\" + name +
+               "\\CurrentVersion]\n\"Version\"=\"11\"\n\"Release\"=\"5\"\n\"Modification\"=\"" +
+               std::to_string(modification) + "\"\n\"Fix Level\"=\"0\"\n\"Service Level\"=\"\"\n\n";
+  registry_ += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+               code + "]\n\"WindowsInstaller\"=dword:00000001\n\"InstallLocation\"=\"" +
+               regText(path + "\\") + "\"\n\n";
+  machine_.writeFile(path + "\\cfg\\kv7kvdriver.lvl", "11.5\n");
+}
+
+void MachineWithImage::addPlainCopy(const std::string& name, const std::string& path) {
+  registry_ += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\" + name +
+               "]\n\"KV7 Path Name\"=\"" + regText(path) + "\"\n\n";
+  machine_.makeDirectory(path);
+}
+
+void MachineWithImage::setSystemLanguage(const std::string& languageId) {
+  registry_ +=
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Nls\\Language]\n"
+      "\"Default\"=\"" +
+      languageId + "\"\n\n";
+}
+
+void MachineWithImage::commitRegistry() { machine_.writeRegistry(registry_); }
+
+emulated::TestMachine::ProgramRun MachineWithImage::setup(
+    const std::vector<std::string>& args,
+    const std::vector<std::pair<std::string, std::string>>& env) const {
+  return machine_.run(machine_.hostPath(std::string(kImageDir) + "setup"), args, env);
+}
+
+std::string MachineWithImage::slotCode(uint32_t n) {
+  char code[39] = {};
+  MakeInstanceProductCode(kDriverCode, n, code);
+  return code;
+}
