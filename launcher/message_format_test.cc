@@ -1,0 +1,81 @@
+#include "launcher/message_format.h"
+
+#include <climits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct StringCase {
+  const char* format;
+  std::initializer_list<const char*> args;
+  const char* expected;
+};
+
+TEST(MessageFormat, FillsStringConversionsOrUsesTheTextAsItStands) {
+  const StringCase cases[] = {
+      {"Cannot access %s.", {"C:\\x"}, "Cannot access C:\\x."},
+      {"%s and %s", {"a", "b"}, "a and b"},
+      {"100%% of %s", {"x"}, "100% of x"},
+      {"[%5s][%-5s][%.2s]", {"ab", "cd", "efgh"}, "[   ab][cd   ][ef]"},
+      {"no conversion", {}, "no conversion"},
+      {"50%%", {}, "50%"},
+      {"", {}, ""},
+      {"%s", {nullptr}, ""},
+      // Texts that do not fit the caller's arguments are shown unformatted.
+      {"stray %s here", {}, "stray %s here"},
+      {"missing one", {"x"}, "missing one"},
+      {"%s and %s", {"x"}, "%s and %s"},
+      {"%s", {"a", "b"}, "%s"},
+      {"count %n", {"x"}, "count %n"},
+      {"%s %d", {"a", "b"}, "%s %d"},
+      {"%d", {"x"}, "%d"},
+      {"%*s", {"x"}, "%*s"},
+      {"%ls", {"x"}, "%ls"},
+      {"%+s", {"x"}, "%+s"},
+      {"trailing %", {}, "trailing %"},
+      {"%5000s", {"x"}, "%5000s"},
+  };
+  for (const StringCase& c : cases) {
+    EXPECT_EQ(formatMessage(c.format, c.args), c.expected) << c.format;
+  }
+}
+
+TEST(MessageFormat, FillsTheOneIntegerConversion) {
+  struct Case {
+    const char* format;
+    int value;
+    const char* expected;
+  } const cases[] = {
+      {" Return code: %d.", 8117, " Return code: 8117."},
+      {"%i", -5, "-5"},
+      {"[%5d][%-5d][%05d][%+d][% d]", 42, "[   42][42   ][00042][+42][ 42]"},
+      {"%.3d|%.0d", 7, "007|"},
+      {"%d", INT_MIN, "-2147483648"},
+      {"%05d", -42, "-0042"},
+      {"%d%%", 50, "50%"},
+      {"%s", 1, "%s"},
+      {"%d %d", 1, "%d %d"},
+      {"no number", 1, "no number"},
+      {"%x", 255, "%x"},
+      {"%ld", 1, "%ld"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(formatMessage(c.format, c.value), c.expected) << c.format;
+  }
+}
+
+TEST(MessageFormat, TellsWhetherATextFitsTheArguments) {
+  EXPECT_TRUE(formatFitsStrings("%s %s %s", 3));
+  EXPECT_FALSE(formatFitsStrings("%s %s", 3));
+  EXPECT_TRUE(formatFitsStrings("plain %%", 0));
+  EXPECT_FALSE(formatFitsStrings(nullptr, 0));
+  EXPECT_TRUE(formatFitsOneInt("code %d"));
+  EXPECT_FALSE(formatFitsOneInt("code %s"));
+  EXPECT_FALSE(formatFitsOneInt("code"));
+  EXPECT_EQ(formatMessage(nullptr, {"x"}), "");
+  EXPECT_EQ(formatMessage(nullptr, 1), "");
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+// Takes the single-setup guard the way setup does and holds it until a file
+// appears: setup_guard_holder <held marker> <release marker>, both Windows
+// paths. Creates the held marker once the guard is taken; lets go when the
+// release marker exists (or after a minute, so that a failed test leaves
+// nothing behind). Exit code 0, or 1 when the guard was not to be had.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "platform/platform.h"
+
+int main(int argc, char** argv) {
+  uint32_t rc = platform::startProgram();
+  if (rc) return platform::finishProgram(rc);
+  if (argc != 3) return platform::finishProgram(2);
+
+  platform::Handle mutex = platform::createMutex("ProtectKV7CLIInstall");
+  if (mutex == nullptr || platform::waitForSingleObject(mutex, 0) != platform::kWaitObject0) {
+    return platform::finishProgram(1);
+  }
+  std::FILE* held = platform::openFile(argv[1], "w");
+  if (held != nullptr) std::fclose(held);
+
+  for (int i = 0; i < 6000 && platform::pathKind(argv[2]) == platform::PathKind::kMissing; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  platform::releaseMutex(mutex);
+  return platform::finishProgram(0);
+}

@@ -1,0 +1,223 @@
+// The staged setup as a user meets it: its options, its messages in the
+// run's language, the single-setup guard and its exit codes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/emulated/machine.h"
+#include "tests/machine_with_image.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kLauncherFailed = 8115;
+constexpr uint32_t kAnotherSetupRunning = 8100;
+
+// A text of the staged message file of locale, as the file holds it (in its
+// code page).
+std::string staged(MachineWithImage& m, const std::string& locale, const std::string& key) {
+  std::string file = m.machine().readFile(std::string(MachineWithImage::kImageDir) + "launchmsg\\" +
+                                          locale + "\\Launch.pro");
+  std::size_t at = file.rfind(key + "=", 0) == 0 ? 0 : file.find("\n" + key + "=");
+  if (at == std::string::npos) return "<" + key + " missing>";
+  at = file.find('=', at) + 1;
+  std::size_t end = file.find_first_of("\r\n", at);
+  return file.substr(at, end - at);
+}
+
+// text with its one conversion replaced by argument.
+std::string withArgument(std::string text, const std::string& conversion,
+                         const std::string& argument) {
+  std::size_t at = text.find(conversion);
+  if (at != std::string::npos) text.replace(at, conversion.size(), argument);
+  return text;
+}
+
+// The first line of the usage text, without its line end.
+std::string usageFirstLine(MachineWithImage& m, const std::string& locale) {
+  return "setup [/?] [/i <" + staged(m, locale, "LANGUAGE") + ">] [/l <" +
+         staged(m, locale, "LOG_FILE") + ">] [/n <" + staged(m, locale, "CLI_COPY_NAME") +
+         ">] [/p <" + staged(m, locale, "PATH_NAME") + ">] [/u <" +
+         staged(m, locale, "RESPONSE_FILE") + ">  [/m] ] [/o]";
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::string documentsFolder() { return "C:\\Users\\" + emulated::hostUserName() + "\\Documents"; }
+
+TEST(LauncherEndToEnd, HelpShowsTheUsageTextAndFails) {
+  MachineWithImage m;
+  auto run = m.setup({"/?"});
+  EXPECT_EQ(run.exitCode, kLauncherFailed);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(contains(run.err, usageFirstLine(m, "en_US"))) << run.err;
+  std::string copyName = staged(m, "en_US", "CLI_COPY_NAME");
+  EXPECT_TRUE(contains(
+      run.err, "/n - " + withArgument(staged(m, "en_US", "N_OPTION"), "%s", copyName) + "\n"))
+      << run.err;
+  EXPECT_TRUE(contains(run.err, "/u - " + staged(m, "en_US", "U_OPTION") + "\n"));
+  EXPECT_FALSE(contains(run.err, "%s"));
+}
+
+TEST(LauncherEndToEnd, OptionFailuresShowTheirMessageAndFail) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string key;       // the message shown before the usage; empty: usage only
+    std::string argument;  // its one argument
+  } const cases[] = {
+      {{"/x"}, "IMSG_LAUNCHER_ERROR_UNKNOWN_PARAM", ""},
+      {{"-SHOWCOMMAND"}, "IMSG_LAUNCHER_ERROR_UNKNOWN_PARAM", ""},
+      {{"/i", "GE"}, "ERROR_UNSUPPORTED_LOCALE", "GE"},
+      {{"/p", "C:\\a<b"}, "IMSG_LAUNCHER_ERROR_COPYPATH", "C:\\a<b"},
+      {{"/l", "C:\\logs\\a?b.log"}, "", ""},
+      {{"/m"}, "", ""},
+      {{"/i"}, "", ""},
+  };
+  for (const Case& c : cases) {
+    MachineWithImage m;
+    auto run = m.setup(c.args);
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << c.args[0];
+    EXPECT_EQ(run.out, "") << c.args[0];
+    EXPECT_TRUE(contains(run.err, usageFirstLine(m, "en_US"))) << c.args[0] << run.err;
+    if (!c.key.empty()) {
+      std::string message = withArgument(staged(m, "en_US", c.key), "%s", c.argument);
+      std::size_t shown = run.err.find(message);
+      EXPECT_NE(shown, std::string::npos) << c.args[0] << run.err;
+      // The specific message comes first, then the usage.
+      EXPECT_LT(shown, run.err.find(usageFirstLine(m, "en_US"))) << c.args[0];
+    }
+  }
+}
+
+TEST(LauncherEndToEnd, MissingResponseFileIsReportedOnTheConsoleAndInTheLog) {
+  MachineWithImage m;
+  auto run = m.setup({"/u", "D:\\rsp\\missing.rsp"});
+  EXPECT_EQ(run.exitCode, kLauncherFailed);
+  std::string caption = staged(m, "en_US", "CLI_SETUP");
+  std::string message =
+      withArgument(staged(m, "en_US", "ERROR_RSP_FILE_INVALID"), "%s", "D:\\rsp\\missing.rsp");
+  EXPECT_EQ(run.out.rfind("\n" + caption + ":\n" + message + "\n\n" + caption + ":\n" +
+                              usageFirstLine(m, "en_US"),
+                          0),
+            0u)
+      << run.out;
+  EXPECT_EQ(run.err, "");  // no message box in response-file mode
+
+  // The default log file, in KV7LOG of the documents folder, keeps the last
+  // message: the usage text.
+  fs::path logDir = m.machine().hostPath(documentsFolder() + "\\KV7LOG");
+  std::vector<fs::path> logs;
+  for (const auto& entry : fs::directory_iterator(logDir)) logs.push_back(entry.path());
+  ASSERT_EQ(logs.size(), 1u);
+  std::string name = logs[0].filename().string();
+  EXPECT_EQ(name.rfind("KV7-kvdriver_log-", 0), 0u) << name;
+  std::string log = m.machine().readFile(documentsFolder() + "\\KV7LOG\\" + name);
+  EXPECT_EQ(log.rfind(usageFirstLine(m, "en_US"), 0), 0u) << log;
+}
+
+TEST(LauncherEndToEnd, UnusableLogDirectoryIsPrintedWithoutUsage) {
+  MachineWithImage m;
+  m.writeFile("C:\\blocker.txt", "a file where a directory should be");
+  auto run = m.setup({"/l", "C:\\blocker.txt\\drv.log"});
+  EXPECT_EQ(run.exitCode, kLauncherFailed);
+  EXPECT_EQ(run.out,
+            withArgument(staged(m, "en_US", "ERROR_ACCESSING"), "%s", "C:\\blocker.txt\\") + "\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(LauncherEndToEnd, ExistingLogFileIsOverwrittenOnlyWhenTheUserSaysYes) {
+  MachineWithImage m;
+  m.writeFile("C:\\logs\\drv.log", "an earlier log");
+  auto declined =
+      m.setup({"/l", "C:\\logs\\drv.log", "-showcommand"}, {{"KV7_MSGBOX_ANSWERS", "no"}});
+  EXPECT_EQ(declined.exitCode, kLauncherFailed);
+  EXPECT_TRUE(contains(declined.err, staged(m, "en_US", "WARNING_LOGFILE_OVERWRITE") + " "))
+      << declined.err;
+  EXPECT_FALSE(contains(declined.err, usageFirstLine(m, "en_US")));
+
+  auto accepted =
+      m.setup({"/l", "C:\\logs\\drv.log", "-showcommand"}, {{"KV7_MSGBOX_ANSWERS", "yes"}});
+  EXPECT_EQ(accepted.exitCode, 0u) << accepted.out << accepted.err;
+  EXPECT_TRUE(contains(accepted.out, "msiexec.exe /i ")) << accepted.out;
+}
+
+TEST(LauncherEndToEnd, ArgumentsOf1023CharactersAreAcceptedAnd1024Refused) {
+  MachineWithImage m;
+  // The argument scan accepts anything that begins with -showcommand.
+  std::string longest = "-showcommand" + std::string(1023 - 12, 'x');
+  auto accepted = m.setup({longest});
+  EXPECT_EQ(accepted.exitCode, 0u) << accepted.out << accepted.err;
+  EXPECT_TRUE(contains(accepted.out, "msiexec.exe /i ")) << accepted.out;
+
+  auto refused = m.setup({longest + "x"});
+  EXPECT_EQ(refused.exitCode, kLauncherFailed);
+  EXPECT_EQ(refused.out, staged(m, "en_US", "ERROR_LAUNCH") + "." +
+                             withArgument(staged(m, "en_US", "ERROR_RETURN_CODE"), "%d", "8117") +
+                             "\n");
+  EXPECT_EQ(refused.err, "");
+
+  // The limit counts the characters of all arguments together.
+  std::string rest = "-showcommand" + std::string(1023 - 12 - 12, 'y');
+  EXPECT_EQ(m.setup({"-showcommand", rest}).exitCode, 0u);
+  EXPECT_EQ(m.setup({"-showcommand", rest + "y"}).exitCode, kLauncherFailed);
+}
+
+TEST(LauncherEndToEnd, MessagesComeInTheChosenOrTheSystemLanguage) {
+  MachineWithImage m;
+  m.setSystemLanguage("0407");
+  m.commitRegistry();
+  std::string german = withArgument(staged(m, "de_de", "ERROR_RSP_FILE_INVALID"), "%s", "D:\\none");
+  std::string french = withArgument(staged(m, "fr_fr", "ERROR_RSP_FILE_INVALID"), "%s", "D:\\none");
+  ASSERT_NE(german, french);
+
+  auto bySystem = m.setup({"/u", "D:\\none"});
+  EXPECT_TRUE(contains(bySystem.out, "\n" + german + "\n")) << bySystem.out;
+  EXPECT_TRUE(contains(bySystem.out, usageFirstLine(m, "de_de")));
+
+  auto byOption = m.setup({"/u", "D:\\none", "/i", "fr"});
+  EXPECT_TRUE(contains(byOption.out, "\n" + french + "\n")) << byOption.out;
+  EXPECT_TRUE(contains(byOption.out, usageFirstLine(m, "fr_fr")));
+
+  // An unsupported code reads its error and the usage from en_US.
+  auto unsupported = m.setup({"/u", "D:\\none", "/i", "XX"});
+  EXPECT_TRUE(contains(unsupported.out,
+                       withArgument(staged(m, "en_US", "ERROR_UNSUPPORTED_LOCALE"), "%s", "XX")))
+      << unsupported.out;
+}
+
+TEST(LauncherEndToEnd, ASecondSetupOnTheSameMachineStops) {
+  MachineWithImage m;
+  const std::string held = "C:\\guard\\held";
+  const std::string release = "C:\\guard\\release";
+  m.machine().makeDirectory("C:\\guard");
+  emulated::TestMachine::ProgramRun holderRun{};
+  std::thread holder([&] {
+    holderRun = m.machine().run(emulated::TestMachine::testBinDir() + "/setup_guard_holder",
+                                {held, release});
+  });
+  // Waiting for the holder to take the guard; it gives up on its own after a
+  // minute, and then the holder's exit code below tells.
+  for (int i = 0; i < 3000 && !fs::exists(m.machine().hostPath(held)); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  auto second = m.setup({"-showcommand"});
+  m.writeFile(release, "");
+  holder.join();
+  ASSERT_EQ(holderRun.exitCode, 0u) << holderRun.err;
+
+  EXPECT_EQ(second.exitCode, kAnotherSetupRunning);
+  EXPECT_EQ(second.out, staged(m, "en_US", "ERROR_ANOTHER_SETUP_RUNNING") + "\n");
+  EXPECT_EQ(second.err, "");
+
+  auto afterwards = m.setup({"-showcommand"});
+  EXPECT_EQ(afterwards.exitCode, 0u) << afterwards.out << afterwards.err;
+}
+
+}  // namespace
