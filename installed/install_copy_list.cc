@@ -80,6 +80,9 @@ void InstallCopyList::enumerate() {
                                             InstallCopy(kLegacyCopyName, viewFlags_ != 0));
     if (legacy == nullptr || legacy->status() != kCopyValid) {
       failed_ = 1;
+      FixedText<256> skipped;
+      skipped.assign(kLegacyCopyName);
+      skipped_.push_back(skipped);
       return;
     }
     InstallCopy* added = legacy.get();

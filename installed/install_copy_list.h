@@ -37,8 +37,9 @@ class InstallCopyList {
   InstallCopy* legacyCopy() const { return legacyCopy_; }
   uint32_t GetViewFlags() const { return viewFlags_; }
 
-  // Subkeys of "InstalledCopies" left out because they could not be read, in
-  // enumeration order.
+  // Copies left out because they could not be read, in the order they were
+  // met: an unreadable legacy copy ("KV7V8"), else the unreadable subkeys of
+  // "InstalledCopies".
   uint32_t skippedCount() const { return static_cast<uint32_t>(skipped_.size()); }
   const char* skippedName(uint32_t index) const;
 
