@@ -2,9 +2,10 @@
 # stages it into the installation image under the name the launcher looks for.
 # Included from image/CMakeLists.txt; KV7_IMAGE_DIR comes from the top level.
 
-set(KV7_PACKAGE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(KV7_DRIVER_PACKAGE_NAME "QOR Telvar Driver for ODBC, CLI, and .NET.msi")
-set(KV7_DRIVER_PACKAGE "${KV7_IMAGE_DIR}/${KV7_DRIVER_PACKAGE_NAME}")
+# Cached, so that the Wine tests in tests/wine see them too.
+set(KV7_PACKAGE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "driver package source")
+set(KV7_DRIVER_PACKAGE "${KV7_IMAGE_DIR}/QOR Telvar Driver for ODBC, CLI, and .NET.msi"
+    CACHE INTERNAL "the staged driver package")
 
 set(kv7_package_inputs
     ${KV7_PACKAGE_SOURCE_DIR}/driver.wxs

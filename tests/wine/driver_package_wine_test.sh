@@ -50,13 +50,15 @@ expect() { # description actual expected
 base_code='{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}'
 copies='HKLM\SOFTWARE\QOR\KV7\InstalledCopies'
 
-msiexec() { # log name, then msiexec arguments; the installer's exit code
+run_msiexec() { # log name, msiexec arguments; the installer's exit code
+  local log=$1
+  shift
   kv7_wine msiexec "$@" /l*v "C:\\$log.log" >/dev/null 2>&1
 }
-install() { # log, package, properties...
+install() { # log name, package, properties...
   local log=$1 pkg=$2
   shift 2
-  msiexec /i "$(kv7_winpath "$pkg")" /qn "$@"
+  run_msiexec "$log" /i "$(kv7_winpath "$pkg")" /qn "$@"
 }
 reg_value() { # key name -> the text value, or <missing>
   local out
@@ -86,7 +88,6 @@ copy_checks() { # step, copy name, install dir (no trailing backslash), modifica
 
 # 1. First copy from the older package, the directory given with a trailing
 #    backslash: the copy's path is registered without it.
-log=first
 install first "$older" KV7_COPY_NAME=SITEA 'INSTALLDIR=C:\kv7\SITEA\'
 expect "first copy: exit code" "$?" 0
 copy_checks "first copy" SITEA 'C:\kv7\SITEA' 500
@@ -109,8 +110,7 @@ expect "repair: no default copy made" "$(key_exists "$copies\\KV7COPY1")" no
 expect "repair: nothing in the default directory" "$(exists 'C:\Program Files\QOR')" no
 
 # 4. Removal without properties removes that copy's files and values.
-log=remove
-msiexec /x "$(kv7_winpath "$package")" /qn
+run_msiexec remove /x "$(kv7_winpath "$package")" /qn
 expect "remove: exit code" "$?" 0
 expect "remove: KV7 Path Name" "$(reg_value "$copies\\SITEA" "KV7 Path Name")" "<missing>"
 expect "remove: level file" "$(exists 'C:\kv7\SITEA\cfg\kv7kvdriver.lvl')" no
