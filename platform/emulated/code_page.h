@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The emulated machine's ANSI code page is 1252 (Western European), the code
+// page of an English or German Windows. Every text that crosses the platform
+// interface is in it; the host's file names and the registry model are
+// UTF-8. Characters that 1252 cannot hold become "?", as Windows' own
+// best-fit conversion does for them.
+namespace emulated {
+
+std::string ansiToUtf8(std::string_view ansi);
+std::string utf8ToAnsi(std::string_view utf8);
+
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+std::string utf16ToAnsi(std::u16string_view utf16);
+
+bool isValidUtf8(std::string_view text);
+
+// The key under which names compare: Windows compares registry keys, value
+// names and file names without regard to case, and orders them by their
+// upper-case form. Folds ASCII and the letters of code page 1252.
+std::string foldName(std::string_view utf8);
+
+// UTF-16 code units to little-endian bytes and back (the registry stores
+// texts this way).
+std::string utf16ToBytes(std::u16string_view utf16);
+std::u16string bytesToUtf16(std::string_view bytes);
+
+}  // namespace emulated

@@ -1,0 +1,99 @@
+// Files by Windows path.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/emulated/path_namespace.h"
+#include "platform/emulated/text_stream.h"
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+std::string hostPathOf(const char* path) {
+  if (path == nullptr) return "";
+  return emulated::resolveWindowsPath(path, emulated::NameMatch::kLongNames).host;
+}
+
+}  // namespace
+
+std::FILE* openFile(const char* path, const char* mode) {
+  if (mode == nullptr || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  const std::string host = hostPathOf(path);
+  if (host.empty()) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  // The runtime's own flags ("t", "c", "n", "S", ...) after the first
+  // character only matter as "+" and "b" here.
+  bool update = false;
+  bool binary = false;
+  for (const char* m = mode + 1; *m != '\0' && *m != ','; ++m) {
+    update = update || *m == '+';
+    binary = binary || *m == 'b';
+  }
+  int flags = O_CLOEXEC | (update ? O_RDWR : (mode[0] == 'r' ? O_RDONLY : O_WRONLY));
+  if (mode[0] == 'w') flags |= O_CREAT | O_TRUNC;
+  if (mode[0] == 'a') flags |= O_CREAT | O_APPEND;
+
+  struct stat st;
+  if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    errno = EACCES;  // Windows opens no directory as a file
+    return nullptr;
+  }
+  const int fd = ::open(host.c_str(), flags, 0666);
+  if (fd < 0) return nullptr;
+  std::string hostMode(1, mode[0]);
+  if (update) hostMode += '+';
+  if (!binary) return emulated::openTextStream(fd, hostMode.c_str());
+  std::FILE* stream = ::fdopen(fd, hostMode.c_str());
+  if (stream == nullptr) ::close(fd);
+  return stream;
+}
+
+PathKind pathKind(const char* path) {
+  const std::string host = hostPathOf(path);
+  struct stat st;
+  if (host.empty() || ::stat(host.c_str(), &st) != 0) return PathKind::kMissing;
+  if (S_ISREG(st.st_mode)) return PathKind::kRegularFile;
+  if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
+  return PathKind::kOther;
+}
+
+bool pathAccess(const char* path, int mode) {
+  if ((mode & ~6) != 0) {
+    errno = EINVAL;
+    return false;
+  }
+  const std::string host = hostPathOf(path);
+  struct stat st;
+  if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+    errno = ENOENT;
+    return false;
+  }
+  // The write test asks for the read-only attribute, which a file without
+  // any write permission bit has; directories always pass it.
+  if ((mode & kAccessWrite) != 0 && !S_ISDIR(st.st_mode) &&
+      (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    errno = EACCES;
+    return false;
+  }
+  return true;
+}
+
+int makeDirectory(const char* path) {
+  const std::string host = hostPathOf(path);
+  if (host.empty()) {
+    errno = ENOENT;
+    return -1;
+  }
+  return ::mkdir(host.c_str(), 0777) == 0 ? 0 : -1;
+}
+
+}  // namespace platform

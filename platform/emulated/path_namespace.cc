@@ -1,0 +1,210 @@
+#include "platform/emulated/path_namespace.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "base/ascii.h"
+#include "platform/emulated/code_page.h"
+#include "platform/emulated/host_files.h"
+#include "platform/emulated/machine.h"
+#include "platform/emulated/machine_state.h"
+#include "platform/emulated/short_names.h"
+
+namespace emulated {
+namespace {
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string currentHostDirectory() {
+  char cwd[PATH_MAX];
+  return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string("/");
+}
+
+std::vector<std::string> splitHostPath(std::string_view path) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view name = path.substr(start, end - start);
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.emplace_back(name);
+    }
+    start = end + 1;
+  }
+  return names;
+}
+
+std::string joinHostPath(const std::string& root, const std::vector<std::string>& names) {
+  std::string path = root;
+  for (const std::string& name : names) {
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name;
+  }
+  return path;
+}
+
+bool hostEntryExists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string driveRoot(char drive) {
+  const char letter = ascii::toLower(drive);
+  if (letter == 'z') return "/";
+  return machineDirectory() + "/drive_" + letter;
+}
+
+// The entry of dir that a name given in a Windows path means; empty when
+// there is none.
+std::string findEntry(const std::string& dir, const std::string& name, NameMatch match) {
+  if (hostEntryExists(joinHostPath(dir, {name}))) return name;
+  const std::vector<std::string> entries = listHostDirectory(dir);
+  const std::string folded = foldName(name);
+  for (const std::string& entry : entries) {
+    if (foldName(entry) == folded) return entry;
+  }
+  if (match == NameMatch::kLongAndShortNames) {
+    const std::vector<std::string> shortNames = shortNamesFor(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (foldName(ansiToUtf8(shortNames[i])) == folded) return entries[i];
+    }
+  }
+  return "";
+}
+
+// Windows drops the dots and blanks that end the last name of a path.
+std::string_view withoutTrailingDotsAndBlanks(std::string_view name) {
+  if (name == "." || name == "..") return name;
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+  return name;
+}
+
+}  // namespace
+
+HostLocation locateHostPath(std::string_view hostPath) {
+  std::string absolute(hostPath);
+  if (absolute.empty() || absolute.front() != '/')
+    absolute = currentHostDirectory() + "/" + absolute;
+  const std::vector<std::string> names = splitHostPath(absolute);
+  const MachineLocation machine = machineLocation();
+  for (const std::string& base : {machine.dir, machine.realDir}) {
+    const std::vector<std::string> baseNames = splitHostPath(base);
+    if (names.size() <= baseNames.size()) continue;
+    if (!std::equal(baseNames.begin(), baseNames.end(), names.begin())) continue;
+    const std::string& driveDir = names[baseNames.size()];
+    if (driveDir.size() == 7 && driveDir.compare(0, 6, "drive_") == 0 && driveDir[6] >= 'a' &&
+        driveDir[6] <= 'z') {
+      HostLocation location;
+      location.drive = ascii::toUpper(driveDir[6]);
+      location.root = joinHostPath(base, {driveDir});
+      location.names.assign(names.begin() + static_cast<std::ptrdiff_t>(baseNames.size()) + 1,
+                            names.end());
+      return location;
+    }
+  }
+  return HostLocation{'Z', "/", names};
+}
+
+ResolvedPath resolveWindowsPath(std::string_view path, NameMatch match) {
+  ResolvedPath result;
+  if (path.empty()) return result;
+  std::string root;
+  std::vector<std::string> stack;  // host names below root
+  std::vector<bool> stackExists;
+  auto startAt = [&](const HostLocation& location) {
+    root = location.root;
+    stack = location.names;
+    stackExists.assign(stack.size(), true);
+  };
+
+  std::size_t pos = 0;
+  if (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') {
+    const HostLocation current = locateHostPath(currentHostDirectory());
+    root = driveRoot(path[0]);
+    if (path.size() > 2 && isSeparator(path[2])) {
+      pos = 3;
+    } else {
+      pos = 2;  // "C:name" is relative to the current directory when it is on C:
+      if (current.drive == ascii::toUpper(path[0])) startAt(current);
+    }
+  } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+    return result;  // UNC paths lead off this machine
+  } else {
+    startAt(locateHostPath(currentHostDirectory()));
+    if (isSeparator(path[0])) {
+      stack.clear();
+      stackExists.clear();
+      pos = 1;
+    }
+  }
+  result.valid = true;
+  result.prefix = std::string(path.substr(0, pos));
+
+  std::vector<std::string_view> pieces;
+  for (std::size_t start = pos; start <= path.size();) {
+    std::size_t end = start;
+    while (end < path.size() && !isSeparator(path[end])) ++end;
+    if (end > start) pieces.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  result.trailingSeparator = !pieces.empty() && isSeparator(path.back());
+  if (!pieces.empty() && !result.trailingSeparator) {
+    pieces.back() = withoutTrailingDotsAndBlanks(pieces.back());
+    if (pieces.back().empty()) pieces.pop_back();
+  }
+
+  struct stat st;
+  bool rootExists = ::stat(root.c_str(), &st) == 0;
+  for (std::string_view piece : pieces) {
+    PathComponent component;
+    component.given = std::string(piece);
+    if (piece == "." || piece == "..") {
+      component.dots = true;
+      component.host = component.given;
+      if (piece == ".." && !stack.empty()) {
+        stack.pop_back();
+        stackExists.pop_back();
+      }
+      component.exists = true;
+      result.components.push_back(std::move(component));
+      continue;
+    }
+    const std::string name = ansiToUtf8(piece);
+    bool parentExists = rootExists;
+    for (bool exists : stackExists) parentExists = parentExists && exists;
+    const std::string found = parentExists ? findEntry(joinHostPath(root, stack), name, match) : "";
+    component.hostDir = joinHostPath(root, stack);
+    component.exists = !found.empty();
+    component.host = component.exists ? found : name;
+    stack.push_back(component.host);
+    stackExists.push_back(component.exists);
+    result.components.push_back(std::move(component));
+  }
+  result.exists = rootExists;
+  for (bool exists : stackExists) result.exists = result.exists && exists;
+  result.host = joinHostPath(root, stack);
+  return result;
+}
+
+std::string toHostPath(std::string_view windowsPath) {
+  return resolveWindowsPath(windowsPath, NameMatch::kLongNames).host;
+}
+
+std::string toWindowsPath(std::string_view hostPath) {
+  if (hostPath.empty()) return "";
+  const HostLocation location = locateHostPath(hostPath);
+  std::string path(1, location.drive);
+  path += ":\\";
+  for (std::size_t i = 0; i < location.names.size(); ++i) {
+    if (i > 0) path += '\\';
+    path += utf8ToAnsi(location.names[i]);
+  }
+  return path;
+}
+
+}  // namespace emulated

@@ -1,0 +1,38 @@
+# The emulated Windows machine: the platform interface answered from a
+# machine directory on the host (see README, "The emulated Windows machine").
+set(emulated_dir ${CMAKE_CURRENT_LIST_DIR})
+
+add_library(kv7_platform STATIC
+  ${emulated_dir}/code_page.cc
+  ${emulated_dir}/console.cc
+  ${emulated_dir}/exit_code_file.cc
+  ${emulated_dir}/file_calls.cc
+  ${emulated_dir}/host_files.cc
+  ${emulated_dir}/installer_registrations.cc
+  ${emulated_dir}/instance_library.cc
+  ${emulated_dir}/kernel_objects_pending.cc
+  ${emulated_dir}/last_error.cc
+  ${emulated_dir}/machine.cc
+  ${emulated_dir}/message_box.cc
+  ${emulated_dir}/names_and_places.cc
+  ${emulated_dir}/path_namespace.cc
+  ${emulated_dir}/program_lifecycle.cc
+  ${emulated_dir}/registry_calls.cc
+  ${emulated_dir}/registry_file.cc
+  ${emulated_dir}/registry_key.cc
+  ${emulated_dir}/registry_parser.cc
+  ${emulated_dir}/registry_view.cc
+  ${emulated_dir}/registry_writer.cc
+  ${emulated_dir}/short_names.cc
+  ${emulated_dir}/text_stream.cc
+)
+target_include_directories(kv7_platform PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(kv7_platform PUBLIC kv7_base)
+find_package(Threads REQUIRED)
+target_link_libraries(kv7_platform PUBLIC Threads::Threads)
+
+if(KV7_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  add_library(kv7_emulated_testing STATIC ${emulated_dir}/test_machine.cc)
+  target_link_libraries(kv7_emulated_testing PUBLIC kv7_platform GTest::gtest)
+endif()
