@@ -16,7 +16,7 @@ kv7_wine_env_fail() {
 }
 
 kv7_wine_env_setup() {
-  local dir=$1
+  local dir=${1:-}
   [[ -n $dir ]] || { kv7_wine_env_fail "usage: source wine-env.sh <new prefix directory>"; return 1; }
   command -v wine >/dev/null && command -v wineboot >/dev/null && command -v wineserver >/dev/null ||
     { kv7_wine_env_fail "wine is not installed (apt-get install wine64)"; return 1; }
@@ -33,8 +33,9 @@ kv7_wine_env_setup() {
   # No X server: Wine then draws nothing and a message box returns at once.
   export DISPLAY=
   unset WAYLAND_DISPLAY
-  # Without these Wine offers to download its .NET and HTML engines.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Without these Wine offers to download its .NET and HTML engines, and
+  # writes menu entries for the prefix into the user's home.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export KV7_WINE_TIMEOUT=${KV7_WINE_TIMEOUT:-300}
 
   timeout "$KV7_WINE_TIMEOUT" wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 ||
@@ -70,4 +71,4 @@ kv7_wine_stop() {
   wineserver -k 2>/dev/null || true
 }
 
-kv7_wine_env_setup "$1"
+kv7_wine_env_setup "${1:-}"

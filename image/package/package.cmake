@@ -16,13 +16,14 @@ set(kv7_package_inputs
 # wixl is a host tool also in the Windows cross build.
 find_program(KV7_WIXL wixl NO_CMAKE_FIND_ROOT_PATH)
 
-# wixl writes the package in place; it is built beside the build files and
-# copied into the image whole, so a failed run leaves no half-written package.
-set(kv7_package_scratch ${CMAKE_CURRENT_BINARY_DIR}/driver_package/driver.msi)
+# wixl writes the package in place; it is built outside the image and copied
+# in whole, so a failed run leaves no half-written package there.
+set(kv7_package_scratch_dir ${CMAKE_BINARY_DIR}/driver_package)
+set(kv7_package_scratch ${kv7_package_scratch_dir}/driver.msi)
 
 if(KV7_WIXL)
   set(kv7_package_build
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/driver_package
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${kv7_package_scratch_dir}
       COMMAND ${KV7_WIXL} -a x64 -o ${kv7_package_scratch} driver.wxs
       COMMAND ${CMAKE_COMMAND} -E copy ${kv7_package_scratch} ${KV7_DRIVER_PACKAGE})
 else()
