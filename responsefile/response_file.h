@@ -85,10 +85,11 @@ class ResponseFile {
 
  private:
   using QualifierText = FixedText<kMaxQualifierLength + 1>;
+  class LiveEntries;
 
   void load(std::FILE* stream);
   bool readEntries(std::FILE* stream);
-  void addLine(std::string_view line, int32_t lineNumber);
+  void addLine(std::string_view line, int32_t lineNumber, LiveEntries& live);
   void removeSupersededEntries();
   void checkDirectoryNameLength();
   void checkProductInstallType();

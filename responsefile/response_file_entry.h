@@ -28,6 +28,7 @@ enum class EntryProblem : uint8_t {
   kDriveMissing,        // DFTDBPATH: the drive root does not exist
   kDirectoryMissing,    // DIAGPATH, KV7LOADREC: not an existing directory on a usable drive
   kContradiction,       // marked only by a check that spans several keywords
+  kMarkedInvalid,       // marked invalid by a caller (markInvalid)
   kWriteFailed,         // the write operation could not store the line
 };
 
@@ -53,7 +54,7 @@ struct Contradiction {
 class ResponseFileEntry {
  public:
   ResponseFileEntry(ResponseFile* owner, int32_t lineNumber)
-      : owner_(owner), lineNumber_(lineNumber) {}
+      : lineNumber_(lineNumber), owner_(owner) {}
 
   // The keyword as written (case kept, qualifying prefix included); "" when
   // the entry has none.

@@ -1,0 +1,295 @@
+#include "responsefile/response_file.h"
+
+#include <cstring>
+#include <new>
+#include <unordered_set>
+#include <utility>
+
+#include "base/ascii.h"
+#include "platform/platform.h"
+#include "responsefile/agent_parameter_pairs.h"
+#include "responsefile/case_folded_map.h"
+#include "responsefile/entry_validator.h"
+#include "responsefile/keyword_catalogue.h"
+#include "responsefile/keyword_resolver.h"
+#include "responsefile/line_syntax.h"
+#include "responsefile/piece_reader.h"
+#include "responsefile/prepasses.h"
+
+namespace {
+
+constexpr std::size_t kMaxDirectoryNamesLength = 255;
+
+std::size_t blockSlot(BlockKind kind) { return static_cast<std::size_t>(kind); }
+
+std::size_t lengthOf(const char* text) { return text ? std::strlen(text) : 0; }
+
+bool valueIs(const ResponseFileEntry& entry, const char* word) {
+  const char* value = entry.value();
+  return value != nullptr && ascii::equalsNoCase(value, word);
+}
+
+}  // namespace
+
+// The entries that a newer line of the same keyword would replace: at most
+// one per name, since a name always resolves to the same row. Hashing the
+// folded name keeps the search for an earlier line constant-time.
+class ResponseFile::LiveEntries {
+ public:
+  explicit LiveEntries(const std::vector<ResponseFileEntry>& entries)
+      : set_(64, Hash{&entries}, Equal{&entries}) {}
+
+  // Records index as the live entry of its name; returns the index of the
+  // entry it replaces, or -1.
+  int32_t replace(int32_t index) {
+    auto [it, inserted] = set_.insert(index);
+    if (inserted) return -1;
+    int32_t previous = *it;
+    set_.erase(it);
+    set_.insert(index);
+    return previous;
+  }
+
+ private:
+  struct Hash {
+    const std::vector<ResponseFileEntry>* entries;
+    std::size_t operator()(int32_t index) const {
+      return static_cast<std::size_t>(CaseFoldedMap<int>::hashOf((*entries)[index].name()));
+    }
+  };
+  struct Equal {
+    const std::vector<ResponseFileEntry>* entries;
+    bool operator()(int32_t a, int32_t b) const {
+      return ascii::equalsNoCase((*entries)[a].name(), (*entries)[b].name());
+    }
+  };
+  std::unordered_set<int32_t, Hash, Equal> set_;
+};
+
+ResponseFile::ResponseFile(const char* fileName) {
+  if (fileName == nullptr) {
+    status_ = RspOpenFailed;
+    return;
+  }
+  fileName_.assign(std::string_view(fileName).substr(0, kMaxFileNameLength));
+  std::FILE* stream = platform::openFile(fileName, "r");
+  if (stream == nullptr) {
+    status_ = RspOpenFailed;
+    return;
+  }
+  load(stream);
+  std::fclose(stream);
+}
+
+ResponseFile::ResponseFile(std::FILE* stream) {
+  if (stream == nullptr) {
+    status_ = RspReadFailed;
+    return;
+  }
+  load(stream);
+}
+
+ResponseFile::~ResponseFile() = default;
+
+ResponseFileEntry* ResponseFile::entryAt(int32_t index) {
+  return index >= 0 && index < entryCount() ? &entries_[index] : nullptr;
+}
+
+const ResponseFileEntry* ResponseFile::entryAt(int32_t index) const {
+  return index >= 0 && index < entryCount() ? &entries_[index] : nullptr;
+}
+
+int32_t ResponseFile::findIndex(const char* name, int32_t fromIndex) const {
+  if (name == nullptr) return -1;
+  std::string_view wanted(name);
+  for (int32_t i = fromIndex < 0 ? 0 : fromIndex; i < entryCount(); ++i) {
+    if (ascii::equalsNoCase(entries_[i].name(), wanted)) return i;
+  }
+  return -1;
+}
+
+ResponseFileEntry* ResponseFile::findEntry(const char* name, int32_t fromIndex) {
+  return entryAt(findIndex(name, fromIndex));
+}
+
+const std::vector<std::string>& ResponseFile::blockNames(BlockKind kind) const {
+  return blockNames_[blockSlot(kind)];
+}
+
+std::vector<std::string>& ResponseFile::blockNameList(BlockKind kind) {
+  qualifiersStale_ = true;
+  return blockNames_[blockSlot(kind)];
+}
+
+void ResponseFile::addInstanceName(std::string_view name) {
+  instanceNames_.emplace_back(name.substr(0, kMaxQualifierLength));
+  qualifiersStale_ = true;
+}
+
+void ResponseFile::setDefaultInstance(std::string_view name) {
+  defaultInstance_.assign(name.substr(0, kMaxQualifierLength));
+  qualifiersStale_ = true;
+}
+
+void ResponseFile::setControlServerInstance(std::string_view name) {
+  controlServerInstance_.assign(name.substr(0, kMaxQualifierLength));
+  qualifiersStale_ = true;
+}
+
+void ResponseFile::setAdminInstance(std::string_view name) {
+  adminInstance_.assign(name.substr(0, kMaxQualifierLength));
+  qualifiersStale_ = true;
+}
+
+void ResponseFile::addEncryptedKeyword(std::string_view name) {
+  encryptedKeywords_.emplace_back(name);
+}
+
+const QualifierIndex& ResponseFile::qualifiers() const {
+  if (!qualifiersStale_) return qualifiers_;
+  qualifiers_.clear();
+  qualifiers_.add(defaultInstance_.view(), kQualifiesDefaultInstance);
+  qualifiers_.add(adminInstance_.view(), kQualifiesAdminInstance);
+  qualifiers_.add(controlServerInstance_.view(), kQualifiesControlServer);
+  for (const std::string& name : instanceNames_) qualifiers_.add(name, kQualifiesInstance);
+  const std::pair<BlockKind, uint32_t> blocks[] = {
+      {BlockKind::kNewNode, kQualifiesNewNode},
+      {BlockKind::kContact, kQualifiesContact},
+      {BlockKind::kDatabase, kQualifiesDatabase},
+      {BlockKind::kLevel, kQualifiesLevel},
+  };
+  for (const auto& [kind, role] : blocks) {
+    for (const std::string& name : blockNames(kind)) qualifiers_.add(name, role);
+  }
+  qualifiersStale_ = false;
+  return qualifiers_;
+}
+
+void ResponseFile::load(std::FILE* stream) {
+  try {
+    // The names that qualify keywords must be known before the first line
+    // is resolved, wherever in the file they are given.
+    collectEncryptedKeywords(*this, stream);
+    checkInstanceSections(*this, stream);
+    collectBlockNames(*this, stream, "NEW_NODE", kMaxQualifierLength,
+                      blockNameList(BlockKind::kNewNode));
+    collectBlockNames(*this, stream, "CONTACT", kMaxQualifierLength,
+                      blockNameList(BlockKind::kContact));
+    collectBlockNames(*this, stream, "DATABASE", kMaxQualifierLength,
+                      blockNameList(BlockKind::kDatabase));
+    collectBlockNames(*this, stream, "LEVEL", kMaxQualifierLength,
+                      blockNameList(BlockKind::kLevel));
+    if (!readEntries(stream)) return;
+    if (errorCount_ > 0) status_ = RspContentInvalid;
+    checkDirectoryNameLength();
+    checkProductInstallType();
+    checkAgentParameterPairs(*this, kCheckDefaultInstancePrefix);
+    checkAgentParameterPairs(*this, kCheckControlServerPrefix);
+  } catch (const std::bad_alloc&) {
+    discardEntries();
+    status_ = RspOutOfMemory;
+  }
+}
+
+bool ResponseFile::readEntries(std::FILE* stream) {
+  PieceReader reader(stream);
+  LiveEntries live(entries_);
+  std::string joined;
+  std::string_view piece;
+  int32_t lineNumber = 1;
+  while (reader.next(piece)) {
+    std::string_view line = piece;
+    // A piece that filled the reader's buffer continues on the next ones:
+    // together they are one line with one number.
+    if (piece.size() == PieceReader::kMaxPiece) {
+      try {
+        joined.assign(piece);
+        while (reader.next(piece)) {
+          joined.append(piece);
+          if (piece.size() < PieceReader::kMaxPiece) break;
+        }
+        line = joined;
+      } catch (const std::bad_alloc&) {
+        status_ = RspContentInvalid;  // the line is lost
+        ++lineNumber;
+        continue;
+      }
+    }
+    addLine(line, lineNumber, live);
+    ++lineNumber;
+  }
+  if (reader.failed()) {
+    discardEntries();
+    status_ = RspReadFailed;
+    return false;
+  }
+  removeSupersededEntries();
+  return true;
+}
+
+void ResponseFile::addLine(std::string_view text, int32_t lineNumber, LiveEntries& live) {
+  KeywordLine line = splitKeywordLine(text);
+  if (line.isComment) return;
+  ResponseFileEntry entry(this, lineNumber);
+  resolveKeyword(&entry, line.keyword);
+  // Values are kept as written, secrets included: nothing is decoded here.
+  if (!line.value.empty()) entry.setRawValue(line.value);
+  validateEntry(&entry);
+  // A known keyword without a value says nothing; an unknown one is reported.
+  if (entry.state() != EntryUnknownKeyword && entry.value() == nullptr) return;
+  if (entry.state() != EntryValid) ++errorCount_;
+  bool repeatable = isRepeatable(entry.catalogueIndex()) != 0;
+  entries_.push_back(std::move(entry));
+  superseded_.push_back(false);
+  if (repeatable) return;
+  int32_t replaced = live.replace(entryCount() - 1);
+  if (replaced >= 0) {
+    superseded_[replaced] = true;
+    if (entries_[replaced].state() != EntryValid) --errorCount_;
+  }
+}
+
+void ResponseFile::removeSupersededEntries() {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (superseded_[i]) continue;
+    if (kept != i) entries_[kept] = std::move(entries_[i]);
+    ++kept;
+  }
+  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
+  superseded_.clear();
+  superseded_.shrink_to_fit();
+}
+
+void ResponseFile::discardEntries() {
+  entries_.clear();
+  superseded_.clear();
+}
+
+void ResponseFile::checkDirectoryNameLength() {
+  int32_t object = findIndex("KV7.DIR_OBJ_NAME", 0);
+  int32_t path = findIndex("KV7.DIR_PATH_NAME", 0);
+  if (object < 0 || path < 0) return;
+  std::size_t total = lengthOf(entries_[object].value()) + lengthOf(entries_[path].value());
+  if (total <= kMaxDirectoryNamesLength) return;
+  entries_[object].markContradiction(CrossCheck::kDirectoryNameLength, {path});
+  entries_[path].markContradiction(CrossCheck::kDirectoryNameLength, {object});
+  status_ = RspContentInvalid;
+}
+
+void ResponseFile::checkProductInstallType() {
+  int32_t product = findIndex("PROD", 0);
+  int32_t type = findIndex("INSTALL_TYPE", 0);
+  if (product < 0 || type < 0) return;
+  const ResponseFileEntry& prod = entries_[product];
+  const ResponseFileEntry& installType = entries_[type];
+  bool refused = false;
+  if (valueIs(prod, "WORKLOAD_WARDEN")) {
+    refused = valueIs(installType, "COMPACT");
+  } else if (valueIs(prod, "ORIEL_SQL_LINKS") || valueIs(prod, "ORIEL_FLAT_LINKS")) {
+    refused = valueIs(installType, "COMPACT") || valueIs(installType, "TYPICAL");
+  }
+  if (!refused) return;
+  entries_[type].markContradiction(CrossCheck::kProductInstallType, {product});
+  status_ = RspContentInvalid;
+}

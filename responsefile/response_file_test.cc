@@ -1,0 +1,239 @@
+#include "responsefile/response_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "responsefile/test_support.h"
+
+namespace {
+
+// Name, line number and state of every entry, in order.
+struct Seen {
+  std::string name;
+  int32_t line;
+  int32_t state;
+  bool operator==(const Seen& other) const {
+    return name == other.name && line == other.line && state == other.state;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& seen) {
+  return out << "{" << seen.name << ", line " << seen.line << ", state " << seen.state << "}";
+}
+
+std::vector<Seen> entriesOf(const ResponseFile& file) {
+  std::vector<Seen> seen;
+  for (int32_t i = 0; i < file.entryCount(); ++i) {
+    const ResponseFileEntry* entry = file.entryAt(i);
+    seen.push_back({entry->name(), entry->lineNumber(), entry->state()});
+  }
+  return seen;
+}
+
+TEST(ResponseFileReader, CommentsAndBlankLinesGiveAnEmptyValidFile) {
+  auto file = loadText("* a comment\n\n   # another\n\t\n*PROD=ALL\n#INSTALL_TYPE=X\n");
+  EXPECT_EQ(file->status(), RspOk);
+  EXPECT_EQ(file->entryCount(), 0);
+}
+
+TEST(ResponseFileReader, KeepsValuesAsWrittenUpToATrailingComment) {
+  auto file = loadText(
+      "PROD = QOR_TELVAR_DRIVER   ## the driver\n"
+      "KAS_CONTACT_LIST_PASSWORD = pa#ss*wd\n"
+      "COMP = first**second\n"
+      "LIC_AGREEMENT = ACCEPT\r\n");
+  ASSERT_EQ(file->status(), RspOk);
+  EXPECT_EQ(valueOf(file->findEntry("PROD", 0)), "QOR_TELVAR_DRIVER");
+  EXPECT_EQ(valueOf(file->findEntry("kas_contact_list_password", 0)), "pa#ss*wd");
+  EXPECT_EQ(valueOf(file->findEntry("COMP", 0)), "first");
+  EXPECT_EQ(valueOf(file->findEntry("LIC_AGREEMENT", 0)), "ACCEPT");
+}
+
+TEST(ResponseFileReader, KnownKeywordsWithoutValueAreDroppedUnknownOnesReported) {
+  auto file = loadText(
+      "LIC_AGREEMENT=\n"
+      "REBOOT\n"
+      "KAS_PASSWORD = **secret\n"
+      "NO_SUCH_KEYWORD=\n"
+      "INSTALL TYPE = TYPICAL\n");
+  EXPECT_EQ(file->status(), RspContentInvalid);
+  EXPECT_EQ(entriesOf(*file), (std::vector<Seen>{{"NO_SUCH_KEYWORD", 4, EntryUnknownKeyword},
+                                                 {"INSTALL TYPE", 5, EntryUnknownKeyword}}));
+  EXPECT_EQ(file->entryAt(0)->rawValue(), nullptr);
+  EXPECT_EQ(file->entryAt(0)->value(), nullptr);
+  EXPECT_EQ(file->entryAt(1)->catalogueIndex(), -1);
+  EXPECT_EQ(file->entryAt(1)->problem(), EntryProblem::kUnknownKeyword);
+}
+
+TEST(ResponseFileReader, ALineWithoutKeywordIsAnUnknownEntry) {
+  auto file = loadText("=orphan\n");
+  ASSERT_EQ(file->entryCount(), 1);
+  EXPECT_STREQ(file->entryAt(0)->name(), "");
+  EXPECT_EQ(file->entryAt(0)->state(), EntryUnknownKeyword);
+  EXPECT_EQ(file->entryAt(0)->problem(), EntryProblem::kNoKeyword);
+  EXPECT_EQ(file->status(), RspContentInvalid);
+}
+
+TEST(ResponseFileReader, NewestLineOfASingleKeywordWinsAtItsOwnPlace) {
+  auto file = loadText(
+      "INSTALL_TYPE = BOGUS\n"
+      "PROD = ALL\n"
+      "install_type = TYPICAL\n"
+      "REBOOT = YES\n");
+  EXPECT_EQ(file->status(), RspOk) << "the invalid line was replaced";
+  EXPECT_EQ(entriesOf(*file), (std::vector<Seen>{{"PROD", 2, EntryValid},
+                                                 {"install_type", 3, EntryValid},
+                                                 {"REBOOT", 4, EntryValid}}));
+  EXPECT_EQ(valueOf(file->entryAt(1)), "TYPICAL");
+}
+
+TEST(ResponseFileReader, AnInvalidNewestLineReplacesAValidOne) {
+  auto file = loadText("INSTALL_TYPE = TYPICAL\nINSTALL_TYPE = BOGUS\nFOO=1\nfoo=2\n");
+  EXPECT_EQ(file->status(), RspContentInvalid);
+  EXPECT_EQ(entriesOf(*file), (std::vector<Seen>{{"INSTALL_TYPE", 2, EntryInvalidValue},
+                                                 {"foo", 4, EntryUnknownKeyword}}));
+}
+
+TEST(ResponseFileReader, RepeatableKeywordsKeepEveryLine) {
+  auto file = loadText("COMP=a\nPROD=ALL\nCOMP=b\nprod=QOR_TELVAR_DRIVER\nCOMP=c\n");
+  EXPECT_EQ(file->status(), RspOk);
+  EXPECT_EQ(entriesOf(*file),
+            (std::vector<Seen>{
+                {"COMP", 1, 0}, {"PROD", 2, 0}, {"COMP", 3, 0}, {"prod", 4, 0}, {"COMP", 5, 0}}));
+  EXPECT_EQ(file->findIndex("COMP", 1), 2);
+  EXPECT_EQ(file->findIndex("COMP", 3), 4);
+  EXPECT_EQ(file->findIndex("COMP", 5), -1);
+  EXPECT_EQ(file->findIndex(nullptr, 0), -1);
+  EXPECT_EQ(file->findEntry("REBOOT", 0), nullptr);
+  EXPECT_EQ(file->entryAt(-1), nullptr);
+  EXPECT_EQ(file->entryAt(5), nullptr);
+}
+
+TEST(ResponseFileReader, BlankIsReportedAsEmptyOnlyForValidEntries) {
+  auto file = loadText("KV7_DOCHOST = blank\nKV7_DOCPORT = BLANK\nREBOOT = blank\n");
+  EXPECT_EQ(valueOf(file->findEntry("KV7_DOCHOST", 0)), "");
+  EXPECT_STREQ(file->findEntry("KV7_DOCHOST", 0)->rawValue(), "blank");
+  EXPECT_EQ(valueOf(file->findEntry("KV7_DOCPORT", 0)), "");
+  ResponseFileEntry* reboot = file->findEntry("REBOOT", 0);
+  EXPECT_EQ(reboot->state(), EntryInvalidValue);
+  EXPECT_EQ(valueOf(reboot), "blank");
+}
+
+TEST(ResponseFileReader, LongLinesAreOneEntryWithOneLineNumber) {
+  std::string value(3000, 'v');
+  auto file = loadText("COMP=" + value + "\nCOMP=next\n");
+  ASSERT_EQ(file->entryCount(), 2);
+  EXPECT_EQ(valueOf(file->entryAt(0)), value);
+  EXPECT_EQ(file->entryAt(0)->lineNumber(), 1);
+  EXPECT_EQ(file->entryAt(1)->lineNumber(), 2);
+  EXPECT_EQ(valueOf(file->entryAt(1)), "next");
+}
+
+TEST(ResponseFileReader, ALineThatExactlyFillsTheReadBufferRunsOnIntoTheNext) {
+  // 1022 characters and the newline fill the 1023 characters of one read, so
+  // the reader cannot tell the line ended: the next line joins it.
+  std::string first = "COMP=" + std::string(1017, 'a');
+  ASSERT_EQ(first.size(), 1022u);
+  auto file = loadText(first + "\nCOMP=second\nCOMP=third\n");
+  ASSERT_EQ(file->entryCount(), 2);
+  EXPECT_EQ(valueOf(file->entryAt(0)), std::string(1017, 'a') + "\nCOMP=second");
+  EXPECT_EQ(file->entryAt(1)->lineNumber(), 2);
+  EXPECT_EQ(valueOf(file->entryAt(1)), "third");
+  // One character less and the line ends where it should.
+  auto shorter = loadText(first.substr(1) + "\nCOMP=second\n");
+  EXPECT_EQ(shorter->entryCount(), 2);
+}
+
+TEST(ResponseFileReader, LastLineWithoutNewlineIsRead) {
+  auto file = loadText("REBOOT=NO\nCOMP=tail");
+  EXPECT_EQ(valueOf(file->findEntry("COMP", 0)), "tail");
+}
+
+TEST(ResponseFileReader, EncryptedLinesNameSecretsAndStayOrdinaryEntries) {
+  auto file = loadText(
+      "KAS_CONTACT_LIST_PASSWORD = s3cret\n"
+      "ENCRYPTED = KAS_CONTACT_LIST_PASSWORD ## stored as given\n"
+      "ENCRYPTED=WW_PASSWORD*\n");
+  EXPECT_EQ(file->status(), RspOk);
+  EXPECT_EQ(file->encryptedKeywords(),
+            (std::vector<std::string>{"KAS_CONTACT_LIST_PASSWORD", "WW_PASSWORD"}));
+  EXPECT_EQ(valueOf(file->findEntry("KAS_CONTACT_LIST_PASSWORD", 0)), "s3cret");
+  EXPECT_EQ(file->findIndex("ENCRYPTED", 0), 1);
+  EXPECT_EQ(file->findIndex("ENCRYPTED", 2), 2);
+}
+
+TEST(ResponseFileReader, DirectoryNamesLongerThan255TogetherAreBothInvalid) {
+  const std::string header = "DEFAULT_INSTANCE = KV7\n";
+  auto fits = loadText(header + "KV7.DIR_OBJ_NAME = " + std::string(200, 'o') +
+                       "\nKV7.DIR_PATH_NAME = /.:/" + std::string(51, 'p') + "\n");
+  EXPECT_EQ(fits->status(), RspOk);
+  auto tooLong = loadText(header + "KV7.DIR_OBJ_NAME = " + std::string(200, 'o') +
+                          "\nKV7.DIR_PATH_NAME = /.:/" + std::string(52, 'p') + "\n");
+  EXPECT_EQ(tooLong->status(), RspContentInvalid);
+  for (const char* name : {"KV7.DIR_OBJ_NAME", "KV7.DIR_PATH_NAME"}) {
+    ResponseFileEntry* entry = tooLong->findEntry(name, 0);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->state(), EntryInvalidValue) << name;
+    ASSERT_EQ(entry->contradictions().size(), 1u);
+    EXPECT_EQ(entry->contradictions()[0].check, CrossCheck::kDirectoryNameLength);
+  }
+}
+
+TEST(ResponseFileReader, SomeProductsRefuseSomeInstallTypes) {
+  const struct {
+    const char* product;
+    const char* type;
+    bool refused;
+  } cases[] = {
+      {"WORKLOAD_WARDEN", "COMPACT", true},    {"workload_warden", "compact", true},
+      {"WORKLOAD_WARDEN", "TYPICAL", false},   {"ORIEL_SQL_LINKS", "TYPICAL", true},
+      {"ORIEL_FLAT_LINKS", "COMPACT", true},   {"ORIEL_FLAT_LINKS", "CUSTOM", false},
+      {"QOR_TELVAR_DRIVER", "COMPACT", false},
+  };
+  for (const auto& c : cases) {
+    auto file = loadText(std::string("PROD=") + c.product + "\nINSTALL_TYPE=" + c.type + "\n");
+    SCOPED_TRACE(std::string(c.product) + " " + c.type);
+    EXPECT_EQ(file->status(), c.refused ? RspContentInvalid : RspOk);
+    EXPECT_EQ(file->findEntry("INSTALL_TYPE", 0)->state(),
+              c.refused ? EntryInvalidValue : EntryValid);
+    EXPECT_EQ(file->findEntry("PROD", 0)->state(), EntryValid) << "only the type is marked";
+  }
+  // Only the first PROD line counts.
+  auto second = loadText("PROD=ALL\nPROD=WORKLOAD_WARDEN\nINSTALL_TYPE=COMPACT\n");
+  EXPECT_EQ(second->status(), RspOk);
+}
+
+TEST(ResponseFileReader, MarkInvalidOnlyChangesValidEntries) {
+  auto file = loadText("REBOOT=YES\nFOO=1\n");
+  ResponseFileEntry* reboot = file->findEntry("REBOOT", 0);
+  ResponseFileEntry* unknown = file->findEntry("FOO", 0);
+  reboot->markInvalid();
+  unknown->markInvalid();
+  EXPECT_EQ(reboot->state(), EntryInvalidValue);
+  EXPECT_EQ(reboot->problem(), EntryProblem::kMarkedInvalid);
+  EXPECT_EQ(unknown->state(), EntryUnknownKeyword);
+}
+
+TEST(ResponseFileReader, MissingInputGivesOpenOrReadStatus) {
+  ResponseFile noName(static_cast<const char*>(nullptr));
+  EXPECT_EQ(noName.status(), RspOpenFailed);
+  ResponseFile noStream(static_cast<std::FILE*>(nullptr));
+  EXPECT_EQ(noStream.status(), RspReadFailed);
+  EXPECT_EQ(noStream.entryCount(), 0);
+}
+
+TEST(ResponseFileReader, ByteValuesAboveSevenBitsPassThroughUnchanged) {
+  auto file = loadText("COMP = caf\xe9 \xff\n");
+  EXPECT_EQ(valueOf(file->findEntry("COMP", 0)), "caf\xe9 \xff");
+}
+
+TEST(ResponseFileReader, TextAfterANulByteOfALineIsNotSeen) {
+  auto file = loadText(std::string("COMP=ab\0cd\nREBOOT=YES\n", 22));
+  EXPECT_EQ(valueOf(file->findEntry("COMP", 0)), "ab");
+  EXPECT_EQ(file->findEntry("REBOOT", 0)->lineNumber(), 2);
+}
+
+}  // namespace
