@@ -3,19 +3,24 @@
 set(emulated_dir ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(kv7_platform STATIC
+  ${emulated_dir}/child_process.cc
   ${emulated_dir}/code_page.cc
+  ${emulated_dir}/command_line.cc
   ${emulated_dir}/console.cc
   ${emulated_dir}/exit_code_file.cc
   ${emulated_dir}/file_calls.cc
+  ${emulated_dir}/handle_table.cc
   ${emulated_dir}/host_files.cc
   ${emulated_dir}/installer_registrations.cc
   ${emulated_dir}/instance_library.cc
-  ${emulated_dir}/kernel_objects_pending.cc
   ${emulated_dir}/last_error.cc
   ${emulated_dir}/machine.cc
   ${emulated_dir}/message_box.cc
+  ${emulated_dir}/named_mutex.cc
   ${emulated_dir}/names_and_places.cc
   ${emulated_dir}/path_namespace.cc
+  ${emulated_dir}/pipes.cc
+  ${emulated_dir}/process_calls.cc
   ${emulated_dir}/program_lifecycle.cc
   ${emulated_dir}/registry_calls.cc
   ${emulated_dir}/registry_file.cc
@@ -35,4 +40,14 @@ if(KV7_BUILD_TESTS)
   find_package(GTest REQUIRED)
   add_library(kv7_emulated_testing STATIC ${emulated_dir}/test_machine.cc)
   target_link_libraries(kv7_emulated_testing PUBLIC kv7_platform GTest::gtest)
+endif()
+
+if(KV7_BUILD_TESTS)
+  add_executable(emulated_probe ${emulated_dir}/testdata/emulated_probe.cc)
+  target_link_libraries(emulated_probe PRIVATE kv7_platform)
+  kv7_add_test(emulated_machine_tests
+    SOURCES
+      ${emulated_dir}/process_calls_test.cc
+    LIBS kv7_emulated_testing)
+  add_dependencies(emulated_machine_tests emulated_probe)
 endif()

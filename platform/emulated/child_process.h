@@ -1,0 +1,35 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/emulated/handle_table.h"
+
+// A child process started by createProcess, reaped once, with its full exit
+// code taken from its exit-code file.
+namespace emulated {
+
+class ChildProcess : public KernelObject {
+ public:
+  ChildProcess(pid_t pid, std::string exitCodeFile)
+      : pid_(pid), exitCodeFile_(std::move(exitCodeFile)) {}
+  ~ChildProcess() override;
+
+  // True once the child has ended; *exitCode then holds its code.
+  bool poll(uint32_t* exitCode);
+  // 0 when the child ended within the time, 258 otherwise.
+  uint32_t wait(uint32_t milliseconds);
+  pid_t pid() const { return pid_; }
+
+ private:
+  pid_t pid_;
+  std::string exitCodeFile_;
+  std::mutex mutex_;
+  bool ended_ = false;
+  uint32_t exitCode_ = 0;
+};
+
+}  // namespace emulated
