@@ -1,5 +1,6 @@
 // The copy's registry entry names its install directory without the trailing
-// backslash that Windows Installer keeps on directory properties.
+// backslash that Windows Installer keeps on directory properties; a drive
+// root such as C:\ keeps it.
 function kv7SetCopyPath() {
   var dir = Session.Property("INSTALLDIR");
   if (dir.length > 3 && dir.charAt(dir.length - 1) == "\\") {
