@@ -48,6 +48,8 @@ if(KV7_BUILD_TESTS)
   kv7_add_test(emulated_machine_tests
     SOURCES
       ${emulated_dir}/process_calls_test.cc
+      ${emulated_dir}/registry_calls_test.cc
+      ${emulated_dir}/registry_file_test.cc
     LIBS kv7_emulated_testing)
   add_dependencies(emulated_machine_tests emulated_probe)
 endif()
