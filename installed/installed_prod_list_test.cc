@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,26 @@ TEST_F(InstalledProductsTest, LevelFileDecidesWhetherInstallerIsAsked) {
   EXPECT_EQ(FindInstalledProductCode("kvdriver", "C:\\QOR\\K1\\", code, false, false),
             kGenerationNone)
       << "the install location is compared with the copy path as given";
+}
+
+TEST_F(InstalledProductsTest, CopyWithAnEmptyPathHoldsNothing) {
+  // An installer product without a location and a level file at the root.
+  machine.writeRegistry(test_registry::copy("NOPATH", "") +
+                        test_registry::key(std::string("SOFTWARE\\Microsoft\\Windows\\"
+                                                       "CurrentVersion\\Uninstall\\") +
+                                           kDriverCode) +
+                        "\"WindowsInstaller\"=dword:00000001\n");
+  addLevelFile("kvdriver", "C:");
+  // With the current directory on C:, "\\cfg" would name that level file.
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(machine.hostPath("C:\\"));
+  char code[kProductCodeSize] = "";
+  EXPECT_EQ(FindInstalledProductCode("kvdriver", "C:", code, false, false), kGenerationNone);
+  EXPECT_EQ(FindInstalledProductCode("kvdriver", "", code, false, false), kGenerationNone);
+  InstallCopy noPath("NOPATH", false);
+  ASSERT_EQ(noPath.status(), kCopyValid);
+  EXPECT_EQ(noPath.ProductCount(), 0u);
+  std::filesystem::current_path(previous);
 }
 
 TEST_F(InstalledProductsTest, DriverInstalledAsInstanceThreeIsFoundUnderThatCode) {

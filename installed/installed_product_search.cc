@@ -65,6 +65,9 @@ bool findCodeOrInstance(const char* baseCode, std::string_view copyPath, char* o
 uint32_t FindInstalledProductCode(const char* shortId, const char* copyPath, char* out,
                                   bool isLegacy, bool use32BitView) {
   if (shortId == nullptr || copyPath == nullptr || out == nullptr) return kGenerationNone;
+  // A copy without a path holds nothing; its level files would otherwise be
+  // looked for at the root of the current drive.
+  if (copyPath[0] == '\0') return kGenerationNone;
   // The level file comes first: a product without one costs no installer
   // query.
   if (!levelFileExists(shortId, copyPath)) return kGenerationNone;

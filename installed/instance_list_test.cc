@@ -145,7 +145,9 @@ TEST_F(InstanceListTest, InstanceTextsAndTheirBuffers) {
     IKV7INSTANCE item("INST1", nullptr, c.directory);
     char text[261] = "";
     EXPECT_EQ(item.GetParentPath(text, sizeof text), c.parentResult) << c.directory;
-    if (c.parentResult == 0) EXPECT_STREQ(text, c.parent);
+    if (c.parentResult == 0) {
+      EXPECT_STREQ(text, c.parent);
+    }
     EXPECT_EQ(item.GetCopyName(text, sizeof text), RC_FAILED);
   }
   IKV7INSTANCE item("LONGINSTANCE", nullptr, "C:\\x\\LONGINSTANCE");

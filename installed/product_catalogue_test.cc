@@ -93,7 +93,9 @@ TEST(ProductCatalogue, LegacyRowsFillOnlyTheirFirstEightColumns) {
     EXPECT_TRUE(shortIds.insert(row.shortId).second);
     ASSERT_NE(row.productName, nullptr);
     ASSERT_NE(row.productWord, nullptr);
-    if (std::strcmp(row.shortId, "qdx") != 0) EXPECT_TRUE(isBracedGuid(row.productCode));
+    if (std::strcmp(row.shortId, "qdx") != 0) {
+      EXPECT_TRUE(isBracedGuid(row.productCode));
+    }
     for (const char* unused :
          {row.packageFileName, row.productCode32, row.productCodeGen2, row.productCodeGen2_32,
           row.productCodeGen3, row.productCodeGen3_32}) {
