@@ -12,6 +12,11 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-6
 ls /usr/lib/llvm-14/lib/clang/14*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
   need+=(libclang-rt-14-dev)
 command -v iconv >/dev/null || need+=(libc-bin)
+command -v wixl >/dev/null || need+=(wixl)
+command -v msiinfo >/dev/null || need+=(msitools)
+[[ -f /usr/include/libmsi-1.0/libmsi.h || -f /usr/include/libmsi-1.0/libmsi-database.h ]] || need+=(libmsi-dev)
+command -v wine >/dev/null || need+=(wine64)
+command -v clang-format >/dev/null || need+=(clang-format)
 
 if ((${#need[@]})); then
   echo "Installing: ${need[*]}"

@@ -16,7 +16,7 @@ echo "== sanitizer build (ASan + UBSan) and tests"
 cmake --preset sanitize >/dev/null
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+  ctest --test-dir build/sanitize --output-on-failure -j"$jobs" -LE wine
 
 echo "== ThreadSanitizer: process runner"
 cmake --preset tsan >/dev/null
