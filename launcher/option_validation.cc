@@ -41,6 +41,18 @@ void show(const LauncherContext& context, const std::string& text) {
   showMessage(context, text.c_str(), context.responseFileMode != 0);
 }
 
+// Whether the log file's directory exists and may be written. A file where
+// the directory should be is refused too: some file systems answer the
+// access test for "file\" as for the file itself.
+bool usableDirectory(const std::string& directory, bool endsInBackslash) {
+  if (endsInBackslash && directory.size() > 1) {
+    std::string bare = directory.substr(0, directory.size() - 1);
+    if (platform::pathKind(bare.c_str()) == platform::PathKind::kRegularFile) return false;
+  }
+  return platform::pathAccess(directory.c_str(), platform::kAccessExists) &&
+         platform::pathAccess(directory.c_str(), platform::kAccessWrite);
+}
+
 Verdict checkLogFile(LauncherContext& context) {
   if (context.logFilePath.empty()) return {kLogPathEmpty, true};
   if (!hasNoIllegalPathChars(context.logFilePath.c_str())) return {kLogPathIllegal, true};
@@ -59,8 +71,7 @@ Verdict checkLogFile(LauncherContext& context) {
   std::size_t slash = path.rfind('\\');
   std::string directory(slash == std::string_view::npos ? path : path.substr(0, slash + 1));
   if (slash != std::string_view::npos) createDirectoryTree(directory.c_str());
-  if (!platform::pathAccess(directory.c_str(), platform::kAccessExists) ||
-      !platform::pathAccess(directory.c_str(), platform::kAccessWrite)) {
+  if (!usableDirectory(directory, slash != std::string_view::npos)) {
     // Printed, not shown: the log file that would receive a shown message
     // is the very thing that cannot be written.
     std::printf("%s\n", composed(context, "ERROR_ACCESSING", directory.c_str()).c_str());

@@ -7,6 +7,7 @@
 #include "launcher/launcher_codes.h"
 #include "launcher/launcher_context.h"
 #include "platform/emulated/test_machine.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -135,10 +136,14 @@ TEST_F(Validation, ChecksInOrderWithTheirMessagesAndUsage) {
     EXPECT_EQ(o.errorFlag, c.code != 0 ? 1u : 0u) << label;
     const std::string& shown = c.console ? o.out : o.err;
     const std::string& quiet = c.console ? o.err : o.out;
-    if (*c.message != '\0') EXPECT_NE(shown.find(c.message), std::string::npos) << label << shown;
+    if (*c.message != '\0') {
+      EXPECT_NE(shown.find(c.message), std::string::npos) << label << shown;
+    }
     EXPECT_EQ(shown.find(kUsageStart) != std::string::npos, c.usage) << label << shown;
     EXPECT_EQ(quiet, "") << label;
-    if (c.code == 0) EXPECT_EQ(shown, "") << label;
+    if (c.code == 0) {
+      EXPECT_EQ(shown, "") << label;
+    }
   }
 }
 

@@ -172,7 +172,7 @@ TEST(PathUtils, FindListValue) {
       {"ab=1;b=2", "b", 8, true, "2"},      // same length, not a prefix
       {"b;b=2", "b", 8, true, "2"},         // pieces without separator are passed over
       {"b=x=y;b=2", "b", 8, true, "x=y"},   // the first separator splits
-      {"b=1234;b=2", "b", 5, false, ""},    // the first match decides, and does not fit
+      {"b=1234;b=2", "b", 4, false, ""},    // the first match decides, and does not fit
       {"b=1234", "b", 4, false, ""},
       {"b=123", "b", 4, true, "123"},
       {"b=", "b", 4, true, ""},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/emulated/machine.h"
+#include "platform/platform.h"
 #include "tests/machine_with_image.h"
 
 namespace {
@@ -98,6 +99,12 @@ TEST(LauncherEndToEnd, OptionFailuresShowTheirMessageAndFail) {
 
 TEST(LauncherEndToEnd, MissingResponseFileIsReportedOnTheConsoleAndInTheLog) {
   MachineWithImage m;
+  // The default log file lies in KV7LOG of the documents folder, named by
+  // its short form.
+  char shortForm[261] = {};
+  ASSERT_NE(platform::getShortPathName(documentsFolder().c_str(), shortForm, sizeof shortForm), 0u);
+  const std::string logWindowsDir = std::string(shortForm) + "\\KV7LOG";
+
   auto run = m.setup({"/u", "D:\\rsp\\missing.rsp"});
   EXPECT_EQ(run.exitCode, kLauncherFailed);
   std::string caption = staged(m, "en_US", "CLI_SETUP");
@@ -110,15 +117,14 @@ TEST(LauncherEndToEnd, MissingResponseFileIsReportedOnTheConsoleAndInTheLog) {
       << run.out;
   EXPECT_EQ(run.err, "");  // no message box in response-file mode
 
-  // The default log file, in KV7LOG of the documents folder, keeps the last
-  // message: the usage text.
-  fs::path logDir = m.machine().hostPath(documentsFolder() + "\\KV7LOG");
+  // The log file keeps the last message: the usage text.
+  fs::path logDir = m.machine().hostPath(logWindowsDir);
   std::vector<fs::path> logs;
   for (const auto& entry : fs::directory_iterator(logDir)) logs.push_back(entry.path());
   ASSERT_EQ(logs.size(), 1u);
   std::string name = logs[0].filename().string();
   EXPECT_EQ(name.rfind("KV7-kvdriver_log-", 0), 0u) << name;
-  std::string log = m.machine().readFile(documentsFolder() + "\\KV7LOG\\" + name);
+  std::string log = m.machine().readFile(logWindowsDir + "\\" + name);
   EXPECT_EQ(log.rfind(usageFirstLine(m, "en_US"), 0), 0u) << log;
 }
 
@@ -186,7 +192,8 @@ TEST(LauncherEndToEnd, MessagesComeInTheChosenOrTheSystemLanguage) {
   EXPECT_TRUE(contains(byOption.out, usageFirstLine(m, "fr_fr")));
 
   // An unsupported code reads its error and the usage from en_US.
-  auto unsupported = m.setup({"/u", "D:\\none", "/i", "XX"});
+  m.writeFile("D:\\rsp\\drv.rsp", "COPY_NAME=SITEA\n");
+  auto unsupported = m.setup({"/u", "D:\\rsp\\drv.rsp", "/i", "XX"});
   EXPECT_TRUE(contains(unsupported.out,
                        withArgument(staged(m, "en_US", "ERROR_UNSUPPORTED_LOCALE"), "%s", "XX")))
       << unsupported.out;
@@ -218,6 +225,26 @@ TEST(LauncherEndToEnd, ASecondSetupOnTheSameMachineStops) {
 
   auto afterwards = m.setup({"-showcommand"});
   EXPECT_EQ(afterwards.exitCode, 0u) << afterwards.out << afterwards.err;
+}
+
+TEST(LauncherEndToEnd, ShowCommandPrintsWhatWasComposedAndReturnsItsCode) {
+  MachineWithImage m;
+  auto shown = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"});
+  EXPECT_EQ(shown.exitCode, 0u) << shown.err;
+  EXPECT_EQ(shown.out.rfind("C:\\Windows\\system32\\msiexec.exe /i \"", 0), 0u) << shown.out;
+  EXPECT_NE(shown.out.back(), '\n');  // printed as it is, no line end added
+
+  // Without the package the composition fails with its own code (8121):
+  // -showcommand hands it back, a plain run reports it and fails.
+  fs::remove(m.machine().hostPath(std::string(MachineWithImage::kImageDir) +
+                                  MachineWithImage::kPackageName));
+  auto failedShown = m.setup({"/l", "C:\\temp\\drv.log", "-ShowCommand"});
+  EXPECT_EQ(failedShown.exitCode, kLauncherFailed);  // only the lower-case form passes the scan
+  auto failedComposition = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"});
+  EXPECT_EQ(failedComposition.exitCode, 8121u);
+  auto failedRun = m.setup({"/l", "C:\\temp\\drv.log"});
+  EXPECT_EQ(failedRun.exitCode, kLauncherFailed);
+  EXPECT_EQ(failedRun.out, "Return code is 8121\n");
 }
 
 }  // namespace
