@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -143,10 +144,53 @@ TEST_F(ProcessRunnerChild, ChildOutlivingTheWaitsGives259AndIsLeftRunning) {
   uint32_t exitCode = 0;
   EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), 0u);
   EXPECT_EQ(exitCode, platform::kStillActive);
+  // The readers were stopped: what they hold is the child's own output so
+  // far, never the bytes the runner wrote to wake them.
+  std::string out = capture(runner, Output::kStdout);
+  EXPECT_EQ(out, expectedStdout(out.size()));
+  EXPECT_EQ(capture(runner, Output::kStderr), "");
 
   // Not killed: waiting on, the child ends by itself with its own code.
   EXPECT_EQ(runner.waitForExit(&exitCode, platform::kInfinite), 0u);
   EXPECT_EQ(exitCode, 7u);
+}
+
+std::size_t openFileCount() {
+  std::size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(ProcessRunnerChild, RunsLeaveNoHandleOpen) {
+  struct Run {
+    const char* name;
+    std::string arguments;
+    uint32_t timeoutMs;
+    bool wait;
+  };
+  const Run runs[] = {
+      {"a child that ends", "--out 2000 --err 2000 --exit 0", 60000, true},
+      {"a child that outlives the waits", "--sleep 1000 --exit 0", kShortWaitMs, true},
+      {"a run nobody waits for", "--out 10 --sleep 1000 --exit 0", 0, false},
+      {"a program that cannot start", "", kShortWaitMs, true},
+  };
+  for (const Run& run : runs) {
+    SCOPED_TRACE(run.name);
+    std::size_t before = openFileCount();
+    {
+      ProcessRunner runner(nullptr, nullptr, false, false, false);
+      runner.setCommand(run.arguments.empty() ? "Z:\\nowhere.exe"
+                                              : helperCommand(run.arguments).c_str());
+      runner.setTimeout(run.timeoutMs);
+      runner.start(run.wait, false);
+      uint32_t exitCode = 0;
+      if (run.wait) runner.waitForExit(&exitCode, run.timeoutMs);
+    }
+    EXPECT_EQ(openFileCount(), before);
+  }
 }
 
 TEST_F(ProcessRunnerChild, ProgramThatCannotStartGives5082) {
