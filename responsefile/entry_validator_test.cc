@@ -1,0 +1,157 @@
+#include "responsefile/entry_validator.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/emulated/test_machine.h"
+#include "responsefile/test_support.h"
+
+namespace {
+
+TEST(EntryValidator, OptionWordsFollowTheirLetter) {
+  const struct {
+    const char* value;
+    const char* badWord;  // "" when every word is an option
+  } cases[] = {
+      {"-a +c -ec -es- +f -fresult", ""},
+      {"-a- +x -v -w- +t -o -p -s", ""},
+      {"+l -lfile +r -rrep +z -z1", ""},
+      {"BLANK", ""},
+      {"blank", ""},
+      {"-a  -c", ""},
+      {"-e", "-e"},
+      {"-ex", "-ex"},
+      {"-ec--", "-ec--"},
+      {"-f", "-f"},
+      {"-a -ab", "-ab"},
+      {"a", "a"},
+      {"-", "-"},
+      {"-A", "-A"},
+      {"-q", "-q"},
+      {"-a -c- -x+", "-x+"},
+      {"-a\t-c", "-a\t-c"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(firstBadOptionWord(c.value), c.badWord) << c.value;
+  }
+  // Only the first 511 characters are looked at.
+  std::string longValue;
+  while (longValue.size() < 508) longValue += "-a ";
+  ASSERT_EQ(longValue.size(), 510u);
+  EXPECT_EQ(firstBadOptionWord(longValue + " -q"), "");
+  EXPECT_EQ(firstBadOptionWord(longValue.substr(0, 507) + " -q"), "-q");
+}
+
+class EntryValidatorOnMachine : public ::testing::Test {
+ protected:
+  // The state and problem of the keyword after loading the text.
+  std::pair<int32_t, EntryProblem> stateOf(const std::string& text, const char* keyword) {
+    auto file = loadText(text);
+    const ResponseFileEntry* entry = file->findEntry(keyword, 0);
+    if (entry == nullptr) return {-1, EntryProblem::kNone};
+    return {entry->state(), entry->problem()};
+  }
+
+  emulated::TestMachine machine;
+};
+
+using Outcome = std::pair<int32_t, EntryProblem>;
+const Outcome kValid{EntryValid, EntryProblem::kNone};
+
+TEST_F(EntryValidatorOnMachine, KeywordsWithCodedChecksBesidesTheirRules) {
+  machine.makeDirectory("C:\\kv7\\diag");
+  machine.makeDirectory("A:\\diag");
+  machine.writeFile("C:\\kv7\\file.txt", "x");
+  const std::string header = "DEFAULT_INSTANCE = KV7\n";
+  const struct {
+    std::string line;
+    const char* keyword;
+    Outcome outcome;
+  } cases[] = {
+      {"KV7OPTIONS = -a -fout", "KV7OPTIONS", kValid},
+      {"KV7OPTIONS = -a -f", "KV7OPTIONS", {EntryInvalidValue, EntryProblem::kBadOptionWord}},
+      {"KV7.KV7OPTIONS = -e", "KV7.KV7OPTIONS", {EntryInvalidValue, EntryProblem::kBadOptionWord}},
+      {"KV7.DFTDBPATH = C", "KV7.DFTDBPATH", kValid},
+      {"KV7.DFTDBPATH = c:", "KV7.DFTDBPATH", kValid},
+      {"KV7.DFTDBPATH = CC", "KV7.DFTDBPATH", {EntryInvalidValue, EntryProblem::kRuleMismatch}},
+      {"KV7.DFTDBPATH = Q:", "KV7.DFTDBPATH", {EntryInvalidValue, EntryProblem::kDriveMissing}},
+      {"KV7.DIAGPATH = C:\\kv7\\diag", "KV7.DIAGPATH", kValid},
+      {"KV7.DIAGPATH = c:\\KV7\\DIAG", "KV7.DIAGPATH", kValid},
+      {"KV7.DIAGPATH = BLANK", "KV7.DIAGPATH", kValid},
+      {"KV7.DIAGPATH = C:\\kv7\\missing",
+       "KV7.DIAGPATH",
+       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
+      {"KV7.DIAGPATH = C:\\kv7\\file.txt",
+       "KV7.DIAGPATH",
+       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
+      {"KV7.DIAGPATH = A:\\diag",
+       "KV7.DIAGPATH",
+       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
+      {"KV7.DIAGPATH = kv7\\diag",
+       "KV7.DIAGPATH",
+       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
+      {"KV7LOADREC = C:\\kv7\\diag", "KV7LOADREC", kValid},
+      {"KV7LOADREC = C:\\nowhere",
+       "KV7LOADREC",
+       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
+      {"KV7.NAME = sysadm", "KV7.NAME", {EntryInvalidValue, EntryProblem::kExcludedValue}},
+      {"KV7.NAME = joe", "KV7.NAME", kValid},
+      {"KAS_PASSWORD = *", "KAS_PASSWORD", {EntryInvalidValue, EntryProblem::kExcludedValue}},
+      {"KAS_PASSWORD = *x", "KAS_PASSWORD", kValid},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(stateOf(header + c.line + "\n", c.keyword), c.outcome) << c.line;
+  }
+}
+
+TEST_F(EntryValidatorOnMachine, PathValuesResolveBesideTheResponseFile) {
+  machine.writeFile("C:\\rsp\\drv.rsp",
+                    "INSTANCE = I1\n"
+                    "I1.TERADATA_CLI_PATH = cli.ini  ** beside the file\n"
+                    "I1.TERADATA_ERRMSG_PATH = C:\\other\\err.txt\n"
+                    "I1.SQLSERVER_ODBC_LIB_PATH = x\n"
+                    "I1.ORACLE_HOME = x\n");
+  machine.writeFile("C:\\rsp\\cli.ini", "[cli]\n");
+  machine.writeFile("C:\\other\\err.txt", "errors\n");
+  ResponseFile file("C:\\rsp\\drv.rsp");
+  EXPECT_EQ(file.status(), RspOk);
+  EXPECT_EQ(valueOf(file.findEntry("I1.TERADATA_CLI_PATH", 0)), "C:\\rsp\\cli.ini");
+  EXPECT_EQ(valueOf(file.findEntry("I1.TERADATA_ERRMSG_PATH", 0)), "C:\\other\\err.txt");
+}
+
+TEST_F(EntryValidatorOnMachine, PathValuesMustNameFilesThatOpen) {
+  machine.writeFile("C:\\other\\only_here.ini", "x");
+  machine.writeFile("C:\\cwd\\in_cwd.ini", "x");
+  machine.writeFile("C:\\rsp\\beside.ini", "x");
+  const std::string header = "INSTANCE = I1\n";
+  const struct {
+    const char* value;
+    bool valid;
+  } cases[] = {
+      {"beside.ini", true},
+      {"in_cwd.ini", false},
+      {"only_here.ini", false},
+      {"C:\\other\\only_here.ini", true},
+      {"C:\\other\\missing.ini", false},
+      {"\\other\\only_here.ini", false},
+      {"C:other\\only_here.ini", false},
+  };
+  // The current directory holds a file the response file's folder lacks.
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir(machine.hostPath("C:\\cwd").c_str()), 0);
+  for (const auto& c : cases) {
+    machine.writeFile(
+        "C:\\rsp\\p.rsp",
+        header + "I1.CLIENT_IMPORT_PROFILE = x\nI1.TERADATA_CLI_PATH = " + c.value + "\n");
+    ResponseFile file("C:\\rsp\\p.rsp");
+    const ResponseFileEntry* entry = file.findEntry("I1.TERADATA_CLI_PATH", 0);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->state(), c.valid ? EntryValid : EntryInvalidValue) << c.value;
+  }
+  ASSERT_EQ(chdir(previous), 0);
+}
+
+}  // namespace
