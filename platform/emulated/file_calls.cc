@@ -15,7 +15,7 @@ namespace {
 
 std::string hostPathOf(const char* path) {
   if (path == nullptr) return "";
-  return emulated::resolveWindowsPath(path, emulated::NameMatch::kLongNames).host;
+  return emulated::resolveWindowsPath(path).host;
 }
 
 }  // namespace

@@ -24,10 +24,10 @@ std::string registryFilePath();
 
 // The host file that a Windows path names. Every component resolves without
 // regard to letter case (an exact spelling first, then the first match in
-// sorted order); components that do not exist keep their spelling, so the
-// result can be created. Relative paths resolve against the current
-// directory, "\..." against the root of its drive. Empty for a path this
-// machine cannot reach (empty, or a UNC path).
+// sorted order), or as the 8.3 short name of an entry; components that do
+// not exist keep their spelling, so the result can be created. Relative paths resolve against the
+// current directory, "\..." against the root of its drive. Empty for a path this machine cannot
+// reach (empty, or a UNC path).
 std::string toHostPath(std::string_view windowsPath);
 // The Windows path of a host path: inside the machine's drive_x it is
 // "X:\...", anywhere else "Z:\...". A relative host path is taken from the

@@ -69,8 +69,7 @@ uint32_t getShortPathName(const char* longPath, char* shortPath, uint32_t size) 
     emulated::setLastError(kErrorInvalidParameter);
     return 0;
   }
-  const emulated::ResolvedPath resolved =
-      emulated::resolveWindowsPath(longPath, emulated::NameMatch::kLongAndShortNames);
+  const emulated::ResolvedPath resolved = emulated::resolveWindowsPath(longPath);
   if (!resolved.valid) {
     emulated::setLastError(kErrorPathNotFound);
     return 0;

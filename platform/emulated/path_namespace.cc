@@ -61,18 +61,16 @@ std::string driveRoot(char drive) {
 
 // The entry of dir that a name given in a Windows path means; empty when
 // there is none.
-std::string findEntry(const std::string& dir, const std::string& name, NameMatch match) {
+std::string findEntry(const std::string& dir, const std::string& name) {
   if (hostEntryExists(joinHostPath(dir, {name}))) return name;
   const std::vector<std::string> entries = listHostDirectory(dir);
   const std::string folded = foldName(name);
   for (const std::string& entry : entries) {
     if (foldName(entry) == folded) return entry;
   }
-  if (match == NameMatch::kLongAndShortNames) {
-    const std::vector<std::string> shortNames = shortNamesFor(entries);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (foldName(ansiToUtf8(shortNames[i])) == folded) return entries[i];
-    }
+  const std::vector<std::string> shortNames = shortNamesFor(entries);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (foldName(ansiToUtf8(shortNames[i])) == folded) return entries[i];
   }
   return "";
 }
@@ -110,7 +108,7 @@ HostLocation locateHostPath(std::string_view hostPath) {
   return HostLocation{'Z', "/", names};
 }
 
-ResolvedPath resolveWindowsPath(std::string_view path, NameMatch match) {
+ResolvedPath resolveWindowsPath(std::string_view path) {
   ResolvedPath result;
   if (path.empty()) return result;
   std::string root;
@@ -177,7 +175,7 @@ ResolvedPath resolveWindowsPath(std::string_view path, NameMatch match) {
     const std::string name = ansiToUtf8(piece);
     bool parentExists = rootExists;
     for (bool exists : stackExists) parentExists = parentExists && exists;
-    const std::string found = parentExists ? findEntry(joinHostPath(root, stack), name, match) : "";
+    const std::string found = parentExists ? findEntry(joinHostPath(root, stack), name) : "";
     component.hostDir = joinHostPath(root, stack);
     component.exists = !found.empty();
     component.host = component.exists ? found : name;
@@ -192,7 +190,7 @@ ResolvedPath resolveWindowsPath(std::string_view path, NameMatch match) {
 }
 
 std::string toHostPath(std::string_view windowsPath) {
-  return resolveWindowsPath(windowsPath, NameMatch::kLongNames).host;
+  return resolveWindowsPath(windowsPath).host;
 }
 
 std::string toWindowsPath(std::string_view hostPath) {

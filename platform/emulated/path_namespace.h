@@ -8,11 +8,6 @@
 // the machine, Z: is the host root.
 namespace emulated {
 
-enum class NameMatch {
-  kLongNames,          // names resolve by their own spelling, letter case ignored
-  kLongAndShortNames,  // a name may also be given as its 8.3 short name
-};
-
 struct PathComponent {
   std::string given;    // as written in the Windows path (ANSI)
   std::string host;     // the host name it resolved to (UTF-8)
@@ -30,7 +25,11 @@ struct ResolvedPath {
   std::string host;     // the host path
 };
 
-ResolvedPath resolveWindowsPath(std::string_view windowsPath, NameMatch match);
+// Resolves each name of the path in its host directory: the exact spelling,
+// else the first name in sorted order that differs only in letter case,
+// else the entry whose 8.3 short name it is (Windows accepts short names
+// wherever it accepts paths).
+ResolvedPath resolveWindowsPath(std::string_view windowsPath);
 
 // Where a host path lies in the namespace: its drive letter (upper case) and
 // the names below the drive's root.

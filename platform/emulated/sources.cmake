@@ -47,9 +47,15 @@ if(KV7_BUILD_TESTS)
   target_link_libraries(emulated_probe PRIVATE kv7_platform)
   kv7_add_test(emulated_machine_tests
     SOURCES
+      ${emulated_dir}/command_line_test.cc
+      ${emulated_dir}/message_box_test.cc
+      ${emulated_dir}/named_mutex_test.cc
+      ${emulated_dir}/path_namespace_test.cc
       ${emulated_dir}/process_calls_test.cc
       ${emulated_dir}/registry_calls_test.cc
       ${emulated_dir}/registry_file_test.cc
+      ${emulated_dir}/short_names_test.cc
+      ${emulated_dir}/text_stream_test.cc
     LIBS kv7_emulated_testing)
   add_dependencies(emulated_machine_tests emulated_probe)
 endif()

@@ -148,7 +148,16 @@ TestMachine::ProgramRun TestMachine::run(
   const std::string exitFile = newExitCodeFile();
   std::vector<std::pair<std::string, std::string>> variables = {{"KV7_MACHINE", dir_},
                                                                 {"KV7_EXIT_CODE_FILE", exitFile}};
-  variables.insert(variables.end(), env.begin(), env.end());
+  for (const auto& [name, value] : env) {
+    bool replaced = false;
+    for (auto& variable : variables) {
+      if (variable.first == name) {
+        variable.second = value;
+        replaced = true;
+      }
+    }
+    if (!replaced) variables.emplace_back(name, value);
+  }
   std::vector<std::string> envTexts = childEnvironment(variables);
   std::vector<std::string> argTexts = {hostProgram};
   argTexts.insert(argTexts.end(), args.begin(), args.end());

@@ -1,0 +1,168 @@
+#include "platform/emulated/path_namespace.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/emulated/host_files.h"
+#include "platform/emulated/machine.h"
+#include "platform/emulated/test_machine.h"
+#include "platform/platform.h"
+
+namespace {
+
+using emulated::TestMachine;
+
+// Runs a test body in a current directory of its choice and goes back.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::string& dir) {
+    EXPECT_NE(::getcwd(previous_, sizeof previous_), nullptr);
+    EXPECT_EQ(::chdir(dir.c_str()), 0) << dir;
+  }
+  ~InDirectory() { EXPECT_EQ(::chdir(previous_), 0); }
+
+ private:
+  char previous_[PATH_MAX];
+};
+
+TEST(EmulatedPaths, TranslateBetweenHostAndWindowsBothWays) {
+  TestMachine machine;
+  machine.makeDirectory("C:\\Program Files\\QOR");
+  const std::string c = machine.dir() + "/drive_c";
+  struct Case {
+    std::string windows;
+    std::string host;
+  };
+  const Case cases[] = {
+      {"C:\\", c},
+      {"C:\\Program Files\\QOR", c + "/Program Files/QOR"},
+      {"D:\\data\\x.txt", machine.dir() + "/drive_d/data/x.txt"},
+      {"Z:\\", "/"},
+      {"Z:\\tmp\\kv7-anything", "/tmp/kv7-anything"},
+  };
+  for (const Case& t : cases) {
+    EXPECT_EQ(emulated::toHostPath(t.windows), t.host) << t.windows;
+    EXPECT_EQ(emulated::toWindowsPath(t.host), t.windows) << t.host;
+  }
+  // Either separator, doubled separators, dots and a case-blind drive letter.
+  EXPECT_EQ(emulated::toHostPath("c:/Program Files//QOR\\.\\..\\QOR"), c + "/Program Files/QOR");
+  EXPECT_EQ(emulated::toHostPath("C:\\..\\.."), c);
+  EXPECT_EQ(emulated::toWindowsPath(c + "/Program Files/../Windows/"), "C:\\Windows");
+  EXPECT_EQ(emulated::toHostPath("\\\\server\\share\\x"), "");
+  EXPECT_EQ(platform::pathKind("\\\\server\\share"), platform::PathKind::kMissing);
+}
+
+TEST(EmulatedPaths, ResolveNamesWithoutRegardToCaseExactSpellingFirst) {
+  TestMachine machine;
+  machine.writeFile("C:\\Data\\Only.log", "only");
+  const std::string data = machine.dir() + "/drive_c/Data/";
+  // Three spellings of one name can only be made on the host.
+  for (const char* name : {"Report.TXT", "report.txt", "REPORT.txt"}) {
+    ASSERT_TRUE(emulated::writeHostFileAtomically(data + name, name, nullptr));
+  }
+  EXPECT_EQ(emulated::toHostPath("C:\\DATA\\report.txt"), data + "report.txt");
+  EXPECT_EQ(emulated::toHostPath("C:\\data\\Report.TXT"), data + "Report.TXT");
+  // No exact match: the first in sorted order ("REPORT.txt" < "Report.TXT").
+  EXPECT_EQ(emulated::toHostPath("c:\\data\\REPORT.TXT"), data + "REPORT.txt");
+  EXPECT_EQ(machine.readFile("c:\\DATA\\ONLY.LOG"), "only");
+  // Names that do not exist keep their spelling, below existing ones too.
+  EXPECT_EQ(emulated::toHostPath("C:\\data\\New Dir\\File.Txt"), data + "New Dir/File.Txt");
+  // A last name loses its trailing dots and blanks, as on Windows.
+  EXPECT_EQ(emulated::toHostPath("C:\\data\\only.log. "), data + "Only.log");
+}
+
+TEST(EmulatedPaths, RelativePathsResolveAgainstTheCurrentDirectory) {
+  TestMachine machine;
+  machine.makeDirectory("C:\\Work\\Sub");
+  const std::string c = machine.dir() + "/drive_c";
+  {
+    InDirectory cwd(c + "/Work");
+    char buffer[261];
+    ASSERT_EQ(platform::getCurrentDirectory(sizeof buffer, buffer), 7u);
+    EXPECT_STREQ(buffer, "C:\\Work");
+    EXPECT_EQ(platform::getCurrentDirectory(7, buffer), 8u);  // the size needed
+    EXPECT_EQ(emulated::toHostPath("sub\\x.log"), c + "/Work/Sub/x.log");
+    EXPECT_EQ(emulated::toHostPath("..\\Windows"), c + "/Windows");
+    EXPECT_EQ(emulated::toHostPath("\\Windows"), c + "/Windows");  // root of C:
+    EXPECT_EQ(emulated::toHostPath("c:sub"), c + "/Work/Sub");
+    EXPECT_EQ(emulated::toHostPath("d:sub"), machine.dir() + "/drive_d/sub");
+  }
+  {
+    InDirectory cwd("/tmp");
+    char buffer[261];
+    platform::getCurrentDirectory(sizeof buffer, buffer);
+    EXPECT_STREQ(buffer, "Z:\\tmp");
+    // A host path works as it is while the current directory is on Z:.
+    EXPECT_EQ(emulated::toHostPath(machine.dir() + "/drive_c/Work"), c + "/Work");
+  }
+}
+
+TEST(EmulatedPaths, AskAboutFilesAndDirectoriesByWindowsPath) {
+  TestMachine machine;
+  machine.writeFile("C:\\Dir\\file.txt", "x");
+  machine.writeFile("C:\\Dir\\locked.txt", "x");
+  ASSERT_EQ(::chmod(machine.hostPath("C:\\Dir\\locked.txt").c_str(), 0444), 0);
+  EXPECT_EQ(platform::pathKind("c:\\dir"), platform::PathKind::kDirectory);
+  EXPECT_EQ(platform::pathKind("c:\\dir\\FILE.txt"), platform::PathKind::kRegularFile);
+  EXPECT_EQ(platform::pathKind("c:\\dir\\none"), platform::PathKind::kMissing);
+  EXPECT_EQ(platform::pathKind("Z:\\dev\\null"), platform::PathKind::kOther);
+  EXPECT_TRUE(platform::pathAccess("C:\\Dir\\file.txt", platform::kAccessWrite));
+  EXPECT_TRUE(platform::pathAccess("C:\\Dir\\locked.txt", platform::kAccessExists));
+  EXPECT_FALSE(platform::pathAccess("C:\\Dir\\locked.txt", platform::kAccessWrite));
+  ASSERT_EQ(::chmod(machine.hostPath("C:\\Dir").c_str(), 0555), 0);
+  EXPECT_TRUE(platform::pathAccess("C:\\Dir", platform::kAccessWrite));  // directories pass
+  ASSERT_EQ(::chmod(machine.hostPath("C:\\Dir").c_str(), 0755), 0);
+  EXPECT_FALSE(platform::pathAccess("C:\\Dir\\none", platform::kAccessExists));
+
+  EXPECT_EQ(platform::makeDirectory("C:\\Dir\\New"), 0);
+  EXPECT_EQ(platform::pathKind("C:\\DIR\\NEW"), platform::PathKind::kDirectory);
+  EXPECT_EQ(platform::makeDirectory("C:\\dir\\new"), -1);  // exists already
+  EXPECT_EQ(platform::makeDirectory("C:\\Missing\\Deep"), -1);
+  EXPECT_EQ(platform::openFile("C:\\Dir", "r"), nullptr);  // no directory opens as a file
+}
+
+TEST(EmulatedPaths, TheMachineHasItsStandardPlaces) {
+  TestMachine machine;
+  char buffer[261];
+  ASSERT_EQ(platform::getSystemDirectory(buffer, sizeof buffer), 19u);
+  EXPECT_STREQ(buffer, "C:\\Windows\\system32");
+  EXPECT_EQ(platform::getSystemDirectory(buffer, 19), 20u);
+  EXPECT_EQ(platform::pathKind(buffer), platform::PathKind::kDirectory);
+
+  ASSERT_EQ(platform::documentsFolder(buffer, sizeof buffer), 0);
+  EXPECT_EQ(std::string(buffer), "C:\\Users\\" + emulated::hostUserName() + "\\Documents");
+  EXPECT_EQ(platform::pathKind(buffer), platform::PathKind::kDirectory);
+  EXPECT_EQ(platform::documentsFolder(nullptr, 261), -1);
+
+  const uint32_t length = platform::getModuleFileName(buffer, sizeof buffer);
+  ASSERT_GT(length, 0u);
+  char exe[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe);
+  ASSERT_GT(n, 0);
+  EXPECT_EQ(std::string(buffer, length), emulated::toWindowsPath(std::string(exe, n)));
+  EXPECT_EQ(std::string(buffer, 3), "Z:\\");
+  char small[5];
+  EXPECT_EQ(platform::getModuleFileName(small, sizeof small), 5u);
+  EXPECT_EQ(platform::getLastError(), platform::kErrorInsufficientBuffer);
+  EXPECT_EQ(std::string(small), std::string(buffer, 4));
+}
+
+TEST(EmulatedPaths, ProgramsSeeTheirOwnPlacesInTheNamespace) {
+  TestMachine machine;
+  const std::string probe = TestMachine::testBinDir() + "/emulated_probe";
+  const std::string copy = machine.hostPath("C:\\Program Files\\probe.exe");
+  std::string program;
+  ASSERT_TRUE(emulated::readHostFile(probe, &program, nullptr));
+  machine.writeFile("C:\\Program Files\\probe.exe", program);
+  ASSERT_EQ(::chmod(copy.c_str(), 0755), 0);
+  InDirectory cwd(machine.hostPath("C:\\Users"));
+  const TestMachine::ProgramRun run = machine.run(copy, {"where"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, "C:\\Users\nC:\\Program Files\\probe.exe\n");
+}
+
+}  // namespace
