@@ -41,17 +41,24 @@ struct Outcome {
 
 class Validation : public testing::Test {
  protected:
-  Validation() {
-    machine_.writeFile("C:\\img\\launchmsg\\en_US\\Launch.pro", kMessages);
-    machine_.writeFile("C:\\r.rsp", "COPY_NAME = SITEA\n");
-    machine_.writeFile("C:\\file.txt", "a file, not a directory");
-    machine_.writeFile("C:\\logs\\existing.log", "old log");
-    machine_.writeRegistry(
+  // Every case starts on a fresh machine: a message shown in response-file
+  // mode creates the default log file, which a later case would otherwise
+  // find and ask to overwrite.
+  void freshMachine() {
+    context_.reset();
+    machine_.reset();  // the old machine lets go of this process first
+    machine_ = std::make_unique<emulated::TestMachine>();
+    machine_->writeFile("C:\\img\\launchmsg\\en_US\\Launch.pro", kMessages);
+    machine_->writeFile("C:\\r.rsp", "COPY_NAME = SITEA\n");
+    machine_->writeFile("C:\\file.txt", "a file, not a directory");
+    machine_->writeFile("C:\\logs\\existing.log", "old log");
+    machine_->writeRegistry(
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\SITEA]\n"
         "\"KV7 Path Name\"=\"C:\\\\apps\\\\SITEA\"\n");
   }
 
   Outcome validate(std::vector<std::string> args) {
+    freshMachine();
     context_ = std::make_unique<LauncherContext>();
     args.insert(args.begin(), "setup");
     std::vector<char*> argv;
@@ -66,7 +73,7 @@ class Validation : public testing::Test {
     return {code, context_->errorFlag, GetCapturedStdout(), err};
   }
 
-  emulated::TestMachine machine_;
+  std::unique_ptr<emulated::TestMachine> machine_;
   std::unique_ptr<LauncherContext> context_;
 };
 
@@ -108,25 +115,14 @@ TEST_F(Validation, ChecksInOrderWithTheirMessagesAndUsage) {
       {{"/x", "/i", "GE"}, kUnsupportedLanguage, "Unsupported GE!", true, false},
       // The scan passes over the value of /n, the extraction still finds /m.
       {{"/n", "/m"}, kBasicUiWithoutResponseFile, "", true, false},
-      // Copy name and path against the installed copy SITEA at C:\apps\SITEA.
-      {{"/n", "SITEA", "/p", "C:\\apps\\SITEA"}, 0, "", false, false},
+      // Copy name and path against the installed copy SITEA at C:\apps\SITEA
+      // (the comparison itself is tested with the copy check).
       {{"/n", "sitea", "/p", "c:\\APPS\\sitea"}, 0, "", false, false},
       {{"/n", "SITEB", "/p", "C:\\apps\\SITEA"},
        kCopyNamePathConflict,
        "Conflict at C:\\apps\\SITEA!",
        false,
        false},
-      {{"/n", "SITEA", "/p", "C:\\apps\\other"},
-       kCopyNamePathConflict,
-       "Conflict at C:\\apps\\other!",
-       false,
-       false},
-      {{"/n", "SITEA", "/p", "C:\\apps\\SITEA\\"},
-       kCopyNamePathConflict,
-       "Conflict at",
-       false,
-       false},
-      {{"/n", "NEW", "/p", "C:\\apps\\NEW"}, 0, "", false, false},
   };
   for (const Case& c : cases) {
     std::string label;
@@ -169,7 +165,7 @@ TEST_F(Validation, ResponseFileModeKeepsTheLastMessageInTheLog) {
   Outcome o = validate({"/u", "C:\\none.rsp", "/l", "C:\\logs\\run.log"});
   EXPECT_EQ(o.code, kResponseFileInvalid);
   EXPECT_EQ(o.out.rfind("\nTest Setup:\nBad response file C:\\none.rsp!\n", 0), 0u) << o.out;
-  std::string log = machine_.readFile("C:\\logs\\run.log");
+  std::string log = machine_->readFile("C:\\logs\\run.log");
   EXPECT_EQ(log.rfind(kUsageStart, 0), 0u) << log;  // the usage came last
 }
 
