@@ -102,8 +102,14 @@ bool removeHostTree(const std::string& path) {
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
   if (S_ISDIR(st.st_mode)) {
-    ::chmod(path.c_str(), 0700);  // a read-only directory of a test must go too
-    for (const std::string& name : listHostDirectory(path)) removeHostTree(path + "/" + name);
+    bool emptied = true;
+    for (const std::string& name : listHostDirectory(path)) {
+      emptied = removeHostTree(path + "/" + name) && emptied;
+    }
+    if (!emptied && ::chmod(path.c_str(), 0700) == 0) {
+      // A read-only directory of a test must go too.
+      for (const std::string& name : listHostDirectory(path)) removeHostTree(path + "/" + name);
+    }
     return ::rmdir(path.c_str()) == 0;
   }
   return ::unlink(path.c_str()) == 0;
