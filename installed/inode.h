@@ -39,7 +39,7 @@ class GuidTextList {
   // code in braces).
   void append(const char* text) {
     char* copy = new char[kTextSize]();
-    if (text != nullptr) std::strncpy(copy, text, kTextSize - 1);
+    if (text != nullptr) std::memcpy(copy, text, strnlen(text, kTextSize - 1));
     auto* node = new INODE<char>(copy);
     if (head == nullptr) {
       head = cursor = tail = node;
