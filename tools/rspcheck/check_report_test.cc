@@ -1,0 +1,161 @@
+#include "tools/rspcheck/check_report.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "responsefile/test_support.h"
+#include "tools/rspcheck/entry_problems.h"
+#include "tools/rspcheck/keyword_listing.h"
+#include "tools/rspcheck/printable_text.h"
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The problem sentences of the entry written with that keyword.
+std::vector<std::string> problemsOf(const ResponseFile& file, const char* keyword) {
+  return describeEntryProblems(file, file.findIndex(keyword, 0));
+}
+
+TEST(CheckReport, NamesTheRuleOrPartnerBehindEachProblem) {
+  auto file = loadText(
+      "DEFAULT_INSTANCE = KV7\n"
+      "DATABASE = SAMPLE\n"
+      "INSTALL_TYPE = MINIMAL\n"
+      "SAMPLE.ALIAS = SYSCAT\n"
+      "KV7OPTIONS = -a -q\n"
+      "MAXAGENTS = 10\n"
+      "OTHER.MAXAGENTS = 10\n"
+      "SAMPLE.CONTACT_NAME = x\n"
+      "INTERACTIVE = YES\n"
+      "TOTALLY_UNKNOWN = 1\n"
+      "KV7.MAXAGENTS = 100\n"
+      "KV7.MAXCAGENTS = 200\n");
+  const struct {
+    const char* keyword;
+    std::vector<std::string> problems;
+  } cases[] = {
+      {"INSTALL_TYPE",
+       {"INSTALL_TYPE = 'MINIMAL': the value does not match the rule \"TYPICAL COMPACT CUSTOM "
+        "COMPLETE\""}},
+      {"SAMPLE.ALIAS",
+       {"SAMPLE.ALIAS = 'SYSCAT': the value is not allowed, it matches the exclusion rule \"SYS* "
+        "DBM* QOR*\""}},
+      {"MAXAGENTS",
+       {"unknown keyword 'MAXAGENTS' with value '10': it is written as "
+        "<DEFAULT_INSTANCE>.MAXAGENTS, <CTLSRV_INSTANCE>.MAXAGENTS or <INSTANCE>.MAXAGENTS"}},
+      {"OTHER.MAXAGENTS",
+       {"unknown keyword 'OTHER.MAXAGENTS' with value '10': 'OTHER' is no instance or block name "
+        "given in this file; MAXAGENTS is written as <DEFAULT_INSTANCE>.MAXAGENTS, "
+        "<CTLSRV_INSTANCE>.MAXAGENTS or <INSTANCE>.MAXAGENTS"}},
+      {"SAMPLE.CONTACT_NAME",
+       {"unknown keyword 'SAMPLE.CONTACT_NAME' with value 'x': 'SAMPLE' is a DATABASE block "
+        "name, but CONTACT_NAME is written as <CONTACT>.CONTACT_NAME"}},
+      {"INTERACTIVE",
+       {"unknown keyword 'INTERACTIVE' with value 'YES': the keyword is not used by this setup "
+        "program"}},
+      {"TOTALLY_UNKNOWN", {"unknown keyword 'TOTALLY_UNKNOWN' with value '1'"}},
+      {"KV7.MAXCAGENTS",
+       {"KV7.MAXCAGENTS = '200' contradicts KV7.MAXAGENTS = '100' (line 11): MAXCAGENTS, "
+        "MAXDARI, MAX_COORDAGENTS, NUM_INITAGENTS and NUM_POOLAGENTS must not exceed "
+        "MAXAGENTS"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(problemsOf(*file, c.keyword), c.problems) << c.keyword;
+  }
+  std::vector<std::string> options = problemsOf(*file, "KV7OPTIONS");
+  ASSERT_EQ(options.size(), 1u);
+  EXPECT_EQ(options[0].rfind("KV7OPTIONS = '-a -q': '-q' is not an option", 0), 0u) << options[0];
+  EXPECT_TRUE(problemsOf(*file, "DEFAULT_INSTANCE").empty());
+}
+
+TEST(CheckReport, ReportsEveryProblemInFileOrderThenASummary) {
+  auto file = loadText(
+      "PROD = WORKLOAD_WARDEN\n"
+      "* comment\n"
+      "INSTALL_TYPE = COMPACT\n"
+      "REBOOT = perhaps\n"
+      "=orphan\n"
+      "COMP = ok\n");
+  EXPECT_EQ(linesOf(problemReport(*file, "C:\\rsp\\a.rsp")),
+            (std::vector<std::string>{
+                "C:\\rsp\\a.rsp:3: error: INSTALL_TYPE = 'COMPACT' contradicts PROD = "
+                "'WORKLOAD_WARDEN' (line 1): WORKLOAD_WARDEN cannot be installed COMPACT",
+                "C:\\rsp\\a.rsp:4: error: REBOOT = 'perhaps': the value does not match the rule "
+                "\"YES NO\"",
+                "C:\\rsp\\a.rsp:5: error: no keyword before '=' (value 'orphan')",
+                "C:\\rsp\\a.rsp: 5 entries, 3 in error, 3 problems; load status 1 (content "
+                "invalid)",
+            }));
+  EXPECT_EQ(exitCodeFor(*file), 1);
+}
+
+TEST(CheckReport, CleanAndUnopenableFilesSaySo) {
+  auto clean = loadText("PROD = ALL\n");
+  EXPECT_EQ(problemReport(*clean, "x.rsp"),
+            "x.rsp: 1 entries, 0 in error, 0 problems; load status 0 (ok)\n");
+  EXPECT_EQ(exitCodeFor(*clean), 0);
+  ResponseFile missing(static_cast<const char*>(nullptr));
+  EXPECT_EQ(problemReport(missing, "gone.rsp"),
+            "gone.rsp: error: the file cannot be opened for reading\n"
+            "gone.rsp: 0 entries, 0 in error, 1 problem; load status 2 (cannot open)\n");
+  EXPECT_EQ(exitCodeFor(missing), 2);
+}
+
+TEST(CheckReport, TableHasOneLineForEveryEntry) {
+  auto file = loadText(
+      "KV7_DOCHOST = blank\n"
+      "REBOOT = blank\n"
+      "UNKNOWN\n"
+      "COMP = a\tb\n"
+      "COMP=" +
+      std::string(1017, 'x') + "\nCOMP = joined\n");
+  EXPECT_EQ(entryTable(*file),
+            "1\t0\t36\tKV7_DOCHOST\t\n"
+            "2\t2\t55\tREBOOT\tblank\n"
+            "3\t1\t-1\tUNKNOWN\t\n"
+            "4\t0\t25\tCOMP\ta b\n"
+            "5\t0\t25\tCOMP\t" +
+                std::string(1017, 'x') +
+                " COMP = joined\n"
+                "status\t1\n");
+}
+
+TEST(CheckReport, KeepsProblemLinesOnOneLine) {
+  EXPECT_EQ(printableText("a\tb\nc\r\x01\x7f\xe9"), "a\\tb\\nc\\r\\x01\\x7F\xe9");
+  EXPECT_EQ(tsvField("a\tb\nc\rd"), "a b c d");
+}
+
+TEST(KeywordListing, ShowsHowEveryKeywordIsWritten) {
+  std::string listing = keywordListing();
+  auto contains = [&](const std::string& text) { return listing.find(text) != std::string::npos; };
+  EXPECT_TRUE(contains("PROD  (row 17)\n  written as:  PROD\n"));
+  EXPECT_TRUE(contains("  not valid when PROGNAME is: kv7isetup\n"));
+  EXPECT_TRUE(
+      contains("MAXAGENTS  (row 112)\n  written as:  <DEFAULT_INSTANCE>.MAXAGENTS  "
+               "<CTLSRV_INSTANCE>.MAXAGENTS  <INSTANCE>.MAXAGENTS\n  rule:        "
+               "I(0,64000)\n  repeats:     no\n  secret:      no\n"));
+  EXPECT_TRUE(
+      contains("AUTHENTICATION  (row 73)\n  written as:  never (row 72 of the same name "
+               "is chosen first)\n"));
+  EXPECT_TRUE(contains("KV7_ECLIPS_CONFIG_EXISTKV7  (row 39)\n  written as:  never"));
+  EXPECT_TRUE(
+      contains("KAS_PASSWORD  (row 401)\n  written as:  KAS_PASSWORD\n  rule:        "
+               "S(1,255)\n  excluded:    **\n  repeats:     no\n  secret:      yes\n"));
+  EXPECT_TRUE(
+      contains("COMP  (row 25)\n  written as:  COMP\n  rule:        S(1)\n  repeats:  "
+               "   yes\n"));
+  EXPECT_FALSE(contains("INTERACTIVE  (row")) << "rows of other programs are left out";
+  EXPECT_TRUE(
+      contains("kv7isetup\n\n37 keywords of the catalogue belong only to other setup programs"));
+}
+
+}  // namespace

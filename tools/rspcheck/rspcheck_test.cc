@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/emulated/test_machine.h"
+
+namespace {
+
+class RspcheckProgram : public ::testing::Test {
+ protected:
+  emulated::TestMachine::ProgramRun rspcheck(
+      const std::vector<std::string>& args,
+      const std::vector<std::pair<std::string, std::string>>& env = {}) {
+    return machine.run(emulated::TestMachine::imageDir() + "/rspcheck", args, env);
+  }
+
+  emulated::TestMachine machine;
+};
+
+const char* kFile =
+    "PROD = QOR_TELVAR_DRIVER\n"
+    "INSTALL_TYPE = TYPICAL\n"
+    "LIC_AGREEMENT = maybe\n"
+    "NOT_A_KEYWORD = 1\n";
+
+TEST_F(RspcheckProgram, ReportsProblemsAndExitsWithTheLoadStatus) {
+  machine.writeFile("C:\\rsp\\drv.rsp", kFile);
+  auto run = rspcheck({"C:\\rsp\\drv.rsp"});
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.out,
+            "C:\\rsp\\drv.rsp:3: error: LIC_AGREEMENT = 'maybe': the value does not match the "
+            "rule \"0 1 YES NO ON OFF Y N TRUE FALSE T F ACCEPT DECLINE\"\n"
+            "C:\\rsp\\drv.rsp:4: error: unknown keyword 'NOT_A_KEYWORD' with value '1'\n"
+            "C:\\rsp\\drv.rsp: 4 entries, 2 in error, 2 problems; load status 1 (content "
+            "invalid)\n");
+  EXPECT_EQ(run.err, "");
+
+  machine.writeFile("C:\\rsp\\good.rsp", "PROD = ALL\nLIC_AGREEMENT = ACCEPT\n");
+  auto good = rspcheck({"C:\\rsp\\good.rsp"});
+  EXPECT_EQ(good.exitCode, 0u);
+  EXPECT_EQ(good.out, "C:\\rsp\\good.rsp: 2 entries, 0 in error, 0 problems; load status 0 (ok)\n");
+}
+
+TEST_F(RspcheckProgram, TableModeListsEveryEntryAndTheStatus) {
+  machine.writeFile("C:\\rsp\\drv.rsp", kFile);
+  auto run = rspcheck({"--tsv", "C:\\rsp\\drv.rsp"});
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.out,
+            "1\t0\t17\tPROD\tQOR_TELVAR_DRIVER\n"
+            "2\t0\t21\tINSTALL_TYPE\tTYPICAL\n"
+            "3\t2\t19\tLIC_AGREEMENT\tmaybe\n"
+            "4\t1\t-1\tNOT_A_KEYWORD\t1\n"
+            "status\t1\n");
+}
+
+TEST_F(RspcheckProgram, AppliesProgNameAsSetupDoes) {
+  machine.writeFile("C:\\rsp\\drv.rsp", "PROD = ALL\n");
+  auto excluded = rspcheck({"--tsv", "C:\\rsp\\drv.rsp"}, {{"PROGNAME", "kv7isetup"}});
+  EXPECT_EQ(excluded.out, "1\t1\t-1\tPROD\tALL\nstatus\t1\n");
+  auto plain = rspcheck({"C:\\rsp\\drv.rsp"}, {{"PROGNAME", "kv7isetup"}});
+  EXPECT_NE(plain.out.find("drv.rsp:1: error: keyword 'PROD' is not valid for the program "
+                           "'kv7isetup' that PROGNAME names\n"),
+            std::string::npos)
+      << plain.out;
+  auto other = rspcheck({"--tsv", "C:\\rsp\\drv.rsp"}, {{"PROGNAME", "setup"}});
+  EXPECT_EQ(other.out, "1\t0\t17\tPROD\tALL\nstatus\t0\n");
+}
+
+TEST_F(RspcheckProgram, MissingFileGivesStatusTwo) {
+  auto run = rspcheck({"C:\\rsp\\none.rsp"});
+  EXPECT_EQ(run.exitCode, 2u);
+  EXPECT_EQ(run.out,
+            "C:\\rsp\\none.rsp: error: the file cannot be opened for reading\n"
+            "C:\\rsp\\none.rsp: 0 entries, 0 in error, 1 problem; load status 2 (cannot open)\n");
+  auto table = rspcheck({"--tsv", "C:\\rsp\\none.rsp"});
+  EXPECT_EQ(table.exitCode, 2u);
+  EXPECT_EQ(table.out, "status\t2\n");
+  EXPECT_NE(table.err.find("load status 2"), std::string::npos);
+}
+
+TEST_F(RspcheckProgram, ListsTheKeywords) {
+  auto run = rspcheck({"--list-keywords"});
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.out.find("COPY_NAME  (row 437)\n  written as:  COPY_NAME\n"), std::string::npos);
+}
+
+TEST_F(RspcheckProgram, RefusesWrongArguments) {
+  const std::vector<std::vector<std::string>> wrong = {
+      {}, {"--bogus", "a.rsp"}, {"a.rsp", "b.rsp"}, {"--list-keywords", "a.rsp"}, {"--tsv"}};
+  for (const auto& args : wrong) {
+    auto run = rspcheck(args);
+    EXPECT_EQ(run.exitCode, 64u) << ::testing::PrintToString(args);
+    EXPECT_NE(run.err.find("Usage: rspcheck"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+  }
+  auto help = rspcheck({"--help"});
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_NE(help.out.find("--list-keywords"), std::string::npos);
+}
+
+}  // namespace
