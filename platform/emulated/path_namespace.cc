@@ -122,12 +122,12 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
 
   std::size_t pos = 0;
   if (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') {
-    const HostLocation current = locateHostPath(currentHostDirectory());
     root = driveRoot(path[0]);
     if (path.size() > 2 && isSeparator(path[2])) {
       pos = 3;
     } else {
       pos = 2;  // "C:name" is relative to the current directory when it is on C:
+      const HostLocation current = locateHostPath(currentHostDirectory());
       if (current.drive == ascii::toUpper(path[0])) startAt(current);
     }
   } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
