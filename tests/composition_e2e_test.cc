@@ -140,19 +140,31 @@ TEST(ComposedCommandTest, InvalidProductSelectionStopsTheRun) {
 
 TEST(ComposedCommandTest, ResponseFileWithoutCopyNameAndPathSaysSoAndGoesOn) {
   MachineWithImage m;
+  m.writeFile("D:\\media\\image\\1033.mst");
   m.writeFile("D:\\rsp\\empty.rsp", "INSTALL_TYPE=TYPICAL\n");
   m.commitRegistry();
   auto run = m.setup({"/u", "D:\\rsp\\empty.rsp", "/l", "C:\\temp\\drv.log", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   // Four messages, in this order, each in the console format, then the
   // command with empty copy properties.
-  std::string out = run.out;
-  std::size_t first = out.find("COPY_NAME");
-  std::size_t second = out.find("COPY_NAME", first + 1);
-  std::size_t third = out.find("FILE", second + 1);
-  std::size_t fourth = out.find("FILE", third + 1);
-  ASSERT_NE(fourth, std::string::npos) << out;
-  EXPECT_NE(out.find("KV7_COPY_NAME=\"\" COPY_NAME_OVERRIDE=\"\""), std::string::npos) << out;
+  const std::string rsp = "D:\\rsp\\empty.rsp";
+  const std::string expectedMessages =
+      "\nQOR Telvar Driver Setup:\nThe response file " + rsp +
+      " does not contain the keyword COPY_NAME.\n"
+      "\nQOR Telvar Driver Setup:\nA value could not be read from the response file " +
+      rsp +
+      " for the keyword COPY_NAME.\n"
+      "\nQOR Telvar Driver Setup:\nThe response file " +
+      rsp +
+      " does not contain the keyword FILE.\n"
+      "\nQOR Telvar Driver Setup:\nA value could not be read from the response file " +
+      rsp + " for the keyword FILE.\n";
+  EXPECT_EQ(run.out, expectedMessages + kInstallerAndPackage + kLog + " RSP_FILE_PATH=\"" + rsp +
+                         "\" /qn  TRANSFORMS=1033.mst KV7_COPY_NAME=\"\" COPY_NAME_OVERRIDE=\"\"");
+  // The log file keeps the last message only.
+  EXPECT_EQ(
+      m.machine().readFile("C:\\temp\\drv.log"),
+      "A value could not be read from the response file " + rsp + " for the keyword FILE.\r\n");
 }
 
 TEST(ComposedCommandTest, PlainRunAsksBeforeMaintainingTheDefaultCopy) {
