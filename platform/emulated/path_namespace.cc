@@ -68,6 +68,9 @@ std::string findEntry(const std::string& dir, const std::string& name) {
   for (const std::string& entry : entries) {
     if (foldName(entry) == folded) return entry;
   }
+  // A generated short name always holds a "~"; other names need no listing
+  // of the directory's short names.
+  if (name.find('~') == std::string::npos) return "";
   const std::vector<std::string> shortNames = shortNamesFor(entries);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (foldName(ansiToUtf8(shortNames[i])) == folded) return entries[i];
