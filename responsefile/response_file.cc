@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <new>
-#include <unordered_set>
 #include <utility>
 
 #include "base/ascii.h"
@@ -32,38 +31,62 @@ bool valueIs(const ResponseFileEntry& entry, const char* word) {
 }  // namespace
 
 // The entries that a newer line of the same keyword would replace: at most
-// one per name, since a name always resolves to the same row. Hashing the
-// folded name keeps the search for an earlier line constant-time.
+// one per name, since a name always resolves to the same row. An open-address
+// table from the folded name to the live entry keeps the search for an earlier
+// line constant-time; a replaced entry's slot simply takes the newer index.
 class ResponseFile::LiveEntries {
  public:
-  explicit LiveEntries(const std::vector<ResponseFileEntry>& entries)
-      : set_(64, Hash{&entries}, Equal{&entries}) {}
+  explicit LiveEntries(const std::vector<ResponseFileEntry>& entries) : entries_(entries) {}
 
   // Records index as the live entry of its name; returns the index of the
   // entry it replaces, or -1.
   int32_t replace(int32_t index) {
-    auto [it, inserted] = set_.insert(index);
-    if (inserted) return -1;
-    int32_t previous = *it;
-    set_.erase(it);
-    set_.insert(index);
+    if ((used_ + 1) * 2 > slots_.size()) grow();
+    std::string_view name = entries_[index].nameView();
+    uint64_t hash = CaseFoldedMap<int>::hashOf(name);
+    Slot& slot = find(hash, name);
+    if (slot.index < 0) {
+      slot = {hash, index};
+      ++used_;
+      return -1;
+    }
+    int32_t previous = slot.index;
+    slot.index = index;
     return previous;
   }
 
  private:
-  struct Hash {
-    const std::vector<ResponseFileEntry>* entries;
-    std::size_t operator()(int32_t index) const {
-      return static_cast<std::size_t>(CaseFoldedMap<int>::hashOf((*entries)[index].name()));
-    }
+  struct Slot {
+    uint64_t hash = 0;
+    int32_t index = -1;
   };
-  struct Equal {
-    const std::vector<ResponseFileEntry>* entries;
-    bool operator()(int32_t a, int32_t b) const {
-      return ascii::equalsNoCase((*entries)[a].name(), (*entries)[b].name());
+
+  Slot& find(uint64_t hash, std::string_view name) {
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      Slot& slot = slots_[i];
+      if (slot.index < 0) return slot;
+      if (slot.hash == hash && ascii::equalsNoCase(entries_[slot.index].nameView(), name)) {
+        return slot;
+      }
     }
-  };
-  std::unordered_set<int32_t, Hash, Equal> set_;
+  }
+
+  void grow() {
+    std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
+    old.swap(slots_);
+    std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.index < 0) continue;
+      std::size_t i = slot.hash & mask;
+      while (slots_[i].index >= 0) i = (i + 1) & mask;
+      slots_[i] = slot;
+    }
+  }
+
+  const std::vector<ResponseFileEntry>& entries_;
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
 };
 
 ResponseFile::ResponseFile(const char* fileName) {
@@ -103,7 +126,7 @@ int32_t ResponseFile::findIndex(const char* name, int32_t fromIndex) const {
   if (name == nullptr) return -1;
   std::string_view wanted(name);
   for (int32_t i = fromIndex < 0 ? 0 : fromIndex; i < entryCount(); ++i) {
-    if (ascii::equalsNoCase(entries_[i].name(), wanted)) return i;
+    if (ascii::equalsNoCase(entries_[i].nameView(), wanted)) return i;
   }
   return -1;
 }

@@ -59,6 +59,7 @@ class ResponseFileEntry {
   // The keyword as written (case kept, qualifying prefix included); "" when
   // the entry has none.
   const char* name() const { return name_.c_str(); }
+  std::string_view nameView() const { return name_; }
   bool hasName() const { return hasName_; }
   // The trimmed value as stored; null when the line has none.
   const char* rawValue() const { return hasValue_ ? value_.c_str() : nullptr; }

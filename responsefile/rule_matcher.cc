@@ -70,32 +70,41 @@ bool readValueInteger(const char* text, const char*& end, long long& out) {
 }
 
 // The body of a single-quoted set, p just after the opening quote; a quote
-// inside is written twice. False when the closing quote is missing.
-bool readQuoted(const char*& p, std::string& out) {
-  for (;;) {
+// inside is written twice. The set is a view of the rule unless it holds such
+// a doubled quote, which is undone in storage. False when the closing quote
+// is missing.
+bool readQuoted(const char*& p, std::string_view& set, std::string& storage) {
+  const char* start = p;
+  bool doubled = false;
+  for (;; ++p) {
     if (*p == '\0') return false;
-    if (*p == '\'') {
-      if (p[1] != '\'') {
-        ++p;
-        return true;
-      }
-      out.push_back('\'');
-      p += 2;
-      continue;
-    }
-    out.push_back(*p++);
+    if (*p != '\'') continue;
+    if (p[1] != '\'') break;
+    doubled = true;
+    ++p;
   }
+  set = std::string_view(start, p - start);
+  ++p;
+  if (doubled) {
+    storage.clear();
+    for (std::size_t i = 0; i < set.size(); ++i) {
+      storage.push_back(set[i]);
+      if (set[i] == '\'') ++i;
+    }
+    set = storage;
+  }
+  return true;
 }
 
 // A character set of the string form: '!' first makes it a set of forbidden
 // characters.
-bool allowedBySet(const std::string& set, char c) {
-  if (!set.empty() && set[0] == '!') return set.find(c, 1) == std::string::npos;
-  return set.find(c) != std::string::npos;
+bool allowedBySet(std::string_view set, char c) {
+  if (!set.empty() && set[0] == '!') return set.find(c, 1) == std::string_view::npos;
+  return set.find(c) != std::string_view::npos;
 }
 
-bool inSeparators(const std::string& separators, char c) {
-  return c != '\0' && separators.find(c) != std::string::npos;
+bool inSeparators(std::string_view separators, char c) {
+  return c != '\0' && separators.find(c) != std::string_view::npos;
 }
 
 bool canOpenForReading(const char* path) {
@@ -152,8 +161,9 @@ Outcome tryPair(const char*& p, const char* value) {
   // Whatever follows the comma is taken as the opening quote.
   if (*p == '\0') return Outcome::kUnreadable;
   ++p;
-  std::string separators;
-  if (!readQuoted(p, separators)) return Outcome::kUnreadable;
+  std::string_view separators;
+  std::string storage;
+  if (!readQuoted(p, separators, storage)) return Outcome::kUnreadable;
   skipBlanks(p);
   if (*p != ')') return Outcome::kUnreadable;
   ++p;
@@ -181,8 +191,10 @@ Outcome tryPair(const char*& p, const char* value) {
 Outcome tryString(const char*& p, const char* value) {
   long long low = 0;
   long long high = INT32_MAX;
-  std::string set;
-  std::string firstSet;
+  std::string_view set;
+  std::string_view firstSet;
+  std::string setStorage;
+  std::string firstSetStorage;
   if (!readIntegerBound(p, 0, low)) return Outcome::kUnreadable;
   skipBlanks(p);
   if (*p == ',') {
@@ -193,13 +205,13 @@ Outcome tryString(const char*& p, const char* value) {
       ++p;
       if (*p != '\'') return Outcome::kUnreadable;
       ++p;
-      if (!readQuoted(p, set)) return Outcome::kUnreadable;
+      if (!readQuoted(p, set, setStorage)) return Outcome::kUnreadable;
       skipBlanks(p);
       if (*p == ',') {
         ++p;
         if (*p != '\'') return Outcome::kUnreadable;
         ++p;
-        if (!readQuoted(p, firstSet)) return Outcome::kUnreadable;
+        if (!readQuoted(p, firstSet, firstSetStorage)) return Outcome::kUnreadable;
         skipBlanks(p);
       }
     }
@@ -210,7 +222,7 @@ Outcome tryString(const char*& p, const char* value) {
   long long length = static_cast<long long>(std::strlen(value));
   if (length < low || length > high) return Outcome::kNoMatch;
   if (length == 0) return Outcome::kMatch;
-  const std::string& firstCharacters = firstSet.empty() ? set : firstSet;
+  std::string_view firstCharacters = firstSet.empty() ? set : firstSet;
   if (!firstCharacters.empty() && !allowedBySet(firstCharacters, value[0])) {
     return Outcome::kNoMatch;
   }
@@ -226,7 +238,8 @@ Outcome tryString(const char*& p, const char* value) {
 Outcome tryList(ResponseFileEntry* entry, const char*& p, const char* value, int depth) {
   long long low = 0;
   long long high = 0;
-  std::string separators;
+  std::string_view separators;
+  std::string storage;
   if (!readIntegerBound(p, 0, low)) return Outcome::kUnreadable;
   skipBlanks(p);
   if (*p != ',') return Outcome::kUnreadable;
@@ -237,7 +250,7 @@ Outcome tryList(ResponseFileEntry* entry, const char*& p, const char* value, int
   ++p;
   if (*p != '\'') return Outcome::kUnreadable;
   ++p;
-  if (!readQuoted(p, separators) || separators.empty()) return Outcome::kUnreadable;
+  if (!readQuoted(p, separators, storage) || separators.empty()) return Outcome::kUnreadable;
   skipBlanks(p);
   if (*p != ',') return Outcome::kUnreadable;
   ++p;
