@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 #include "responsefile/keyword_catalogue.h"
 #include "responsefile/keyword_index.h"
@@ -50,7 +51,12 @@ void resolveKeyword(ResponseFileEntry* entry, std::string_view text) {
   entry->clearName();
   entry->setCatalogueIndex(-1);
   if (text.empty()) return;
-  entry->setName(text);
+  try {
+    entry->setName(text);
+  } catch (const std::bad_alloc&) {
+    entry->clearName();  // no memory for the copy: no name and no row
+    return;
+  }
 
   // Every row that the text could mean is a candidate; the row first in the
   // table wins, however it was written.

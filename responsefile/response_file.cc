@@ -256,7 +256,12 @@ void ResponseFile::addLine(std::string_view text, int32_t lineNumber, LiveEntrie
   ResponseFileEntry entry(this, lineNumber);
   resolveKeyword(&entry, line.keyword);
   // Values are kept as written, secrets included: nothing is decoded here.
-  if (!line.value.empty()) entry.setRawValue(line.value);
+  // Without memory for the copy the line counts as one without a value.
+  try {
+    if (!line.value.empty()) entry.setRawValue(line.value);
+  } catch (const std::bad_alloc&) {
+    entry.clearValue();
+  }
   validateEntry(&entry);
   // A known keyword without a value says nothing; an unknown one is reported.
   if (entry.state() != EntryUnknownKeyword && entry.value() == nullptr) return;

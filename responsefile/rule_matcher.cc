@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -412,5 +413,9 @@ bool matchText(ResponseFileEntry* entry, const char* value, const char* rule, in
 }  // namespace
 
 bool matchRule(ResponseFileEntry* entry, const char* value, const char* ruleText) {
-  return matchText(entry, value, ruleText, 0);
+  try {
+    return matchText(entry, value, ruleText, 0);
+  } catch (const std::bad_alloc&) {
+    return true;  // a rule that cannot be followed for want of memory accepts
+  }
 }
