@@ -3,9 +3,11 @@
 // HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{CODE}
 // has "WindowsInstaller"=dword:00000001.
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/emulated/code_page.h"
+#include "platform/emulated/machine.h"
 #include "platform/emulated/registry_view.h"
 #include "platform/platform.h"
 
@@ -15,19 +17,33 @@ namespace {
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr int kInstallStateInvalidArgument = -2;
 
-// The uninstall key of an installed product, or none. The registry's keys
-// are hashed by their case-folded names, so each query is a few lookups.
+// The uninstall key of an installed product, or none. A run asks about
+// hundreds of product codes, so the uninstall key of the registry in force is
+// found once and each query is one hashed lookup below it.
 bool findProduct(const char* productCode, emulated::OpenedKey* product) {
-  emulated::OpenedKey uninstall;
-  if (emulated::openMachineKey(kUninstallKey, false, &uninstall) != kErrorSuccess) return false;
-  const emulated::RegistryKey* key = uninstall.key->findSubkey(emulated::ansiToUtf8(productCode));
+  struct UninstallKey {
+    std::shared_ptr<const emulated::RegistryFile> registry;
+    const emulated::RegistryKey* key = nullptr;
+  };
+  thread_local UninstallKey cached;
+  std::shared_ptr<const emulated::RegistryFile> registry = emulated::machineRegistry(nullptr);
+  if (registry == nullptr) return false;
+  if (registry != cached.registry) {
+    emulated::OpenedKey uninstall;
+    cached.key = emulated::openMachineKey(kUninstallKey, false, &uninstall) == kErrorSuccess
+                     ? uninstall.key
+                     : nullptr;
+    cached.registry = registry;
+  }
+  if (cached.key == nullptr) return false;
+  const emulated::RegistryKey* key = cached.key->findSubkey(emulated::ansiToUtf8(productCode));
   if (key == nullptr) return false;
   const emulated::RegistryValue* marker = key->findValue("WindowsInstaller");
   if (marker == nullptr || marker->type != kRegDword ||
       marker->data != std::string("\1\0\0\0", 4)) {
     return false;
   }
-  product->registry = std::move(uninstall.registry);
+  product->registry = std::move(registry);
   product->key = key;
   return true;
 }

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <mutex>
+#include <unordered_map>
 
 #include "base/ascii.h"
 #include "platform/emulated/code_page.h"
@@ -59,21 +61,52 @@ std::string driveRoot(char drive) {
   return machineDirectory() + "/drive_" + letter;
 }
 
+// A directory's entries with their folded names, kept while the directory
+// is unchanged: a run asks for many files that do not exist (level files of
+// products a copy does not hold), and listing the directory for each would
+// cost more than everything else the run does.
+struct DirectoryListing {
+  timespec modified{};
+  ino_t inode = 0;
+  std::vector<std::string> entries;
+  std::vector<std::string> folded;
+};
+
+bool listingOf(const std::string& dir, DirectoryListing* out) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0) return false;
+  static std::mutex mutex;
+  static std::unordered_map<std::string, DirectoryListing> cache;
+  std::lock_guard<std::mutex> lock(mutex);
+  DirectoryListing& listing = cache[dir];
+  if (listing.inode != st.st_ino || listing.modified.tv_sec != st.st_mtim.tv_sec ||
+      listing.modified.tv_nsec != st.st_mtim.tv_nsec || listing.entries.empty()) {
+    listing.entries = listHostDirectory(dir);
+    listing.folded.clear();
+    for (const std::string& entry : listing.entries) listing.folded.push_back(foldName(entry));
+    listing.inode = st.st_ino;
+    listing.modified = st.st_mtim;
+  }
+  *out = listing;
+  return true;
+}
+
 // The entry of dir that a name given in a Windows path means; empty when
 // there is none.
 std::string findEntry(const std::string& dir, const std::string& name) {
   if (hostEntryExists(joinHostPath(dir, {name}))) return name;
-  const std::vector<std::string> entries = listHostDirectory(dir);
+  DirectoryListing listing;
+  if (!listingOf(dir, &listing)) return "";
   const std::string folded = foldName(name);
-  for (const std::string& entry : entries) {
-    if (foldName(entry) == folded) return entry;
+  for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+    if (listing.folded[i] == folded) return listing.entries[i];
   }
   // A generated short name always holds a "~"; other names need no listing
   // of the directory's short names.
   if (name.find('~') == std::string::npos) return "";
-  const std::vector<std::string> shortNames = shortNamesFor(entries);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (foldName(ansiToUtf8(shortNames[i])) == folded) return entries[i];
+  const std::vector<std::string> shortNames = shortNamesFor(listing.entries);
+  for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+    if (foldName(ansiToUtf8(shortNames[i])) == folded) return listing.entries[i];
   }
   return "";
 }
@@ -157,6 +190,35 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
   if (!pieces.empty() && !result.trailingSeparator) {
     pieces.back() = withoutTrailingDotsAndBlanks(pieces.back());
     if (pieces.back().empty()) pieces.pop_back();
+  }
+
+  // A path that exists exactly as spelled resolves to itself, each name
+  // taking its exact spelling first: one look at the file system.
+  bool plain = !pieces.empty();
+  std::vector<std::string> names;
+  for (std::string_view piece : pieces) {
+    if (piece == "." || piece == "..") plain = false;
+    names.push_back(ansiToUtf8(piece));
+  }
+  if (plain) {
+    std::vector<std::string> all = stack;
+    all.insert(all.end(), names.begin(), names.end());
+    const std::string exact = joinHostPath(root, all);
+    if (hostEntryExists(exact)) {
+      std::string dir = joinHostPath(root, stack);
+      for (std::size_t i = 0; i < pieces.size(); ++i) {
+        PathComponent component;
+        component.given = std::string(pieces[i]);
+        component.hostDir = dir;
+        component.exists = true;
+        component.host = names[i];
+        dir = joinHostPath(dir, {names[i]});
+        result.components.push_back(std::move(component));
+      }
+      result.exists = true;
+      result.host = exact;
+      return result;
+    }
   }
 
   struct stat st;

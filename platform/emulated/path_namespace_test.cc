@@ -75,6 +75,20 @@ TEST(EmulatedPaths, ResolveNamesWithoutRegardToCaseExactSpellingFirst) {
   EXPECT_EQ(emulated::toHostPath("C:\\data\\only.log. "), data + "Only.log");
 }
 
+TEST(EmulatedPaths, SeeEntriesMadeAfterAnEarlierLookUp) {
+  TestMachine machine;
+  machine.makeDirectory("C:\\Copy\\cfg");
+  const std::string cfg = machine.dir() + "/drive_c/Copy/cfg/";
+  EXPECT_EQ(platform::pathKind("C:\\copy\\CFG\\kv7x.lvl"), platform::PathKind::kMissing);
+  // Another process (an installer) adds the file; the same question now
+  // finds it in its own spelling, and a removed file is gone again.
+  ASSERT_TRUE(emulated::writeHostFileAtomically(cfg + "KV7X.lvl", "1", nullptr));
+  EXPECT_EQ(platform::pathKind("C:\\copy\\CFG\\kv7x.lvl"), platform::PathKind::kRegularFile);
+  EXPECT_EQ(emulated::toHostPath("C:\\copy\\CFG\\kv7x.lvl"), cfg + "KV7X.lvl");
+  ASSERT_EQ(::unlink((cfg + "KV7X.lvl").c_str()), 0);
+  EXPECT_EQ(platform::pathKind("C:\\copy\\CFG\\kv7x.lvl"), platform::PathKind::kMissing);
+}
+
 TEST(EmulatedPaths, RelativePathsResolveAgainstTheCurrentDirectory) {
   TestMachine machine;
   machine.makeDirectory("C:\\Work\\Sub");
