@@ -23,6 +23,9 @@ TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
   m.commitRegistry();
   std::string installer = m.machine().hostPath("C:\\Windows\\system32\\msiexec.exe");
   std::filesystem::create_directories(std::filesystem::path(installer).parent_path());
+  // A new machine's msiexec.exe may be a link to the emulated installer:
+  // replace the link, never what it points at.
+  std::filesystem::remove(installer);
   std::filesystem::copy_file(emulated::TestMachine::testBinDir() + "/fake_installer", installer,
                              std::filesystem::copy_options::overwrite_existing);
   std::string record = m.machine().dir() + "/installer-args.txt";

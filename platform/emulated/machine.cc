@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -94,6 +95,22 @@ void loadRegistryLocked(MachineState& s) {
   s.registryLoaded = true;
 }
 
+// A new machine gets this project's emulated installer as its msiexec.exe,
+// so that setup's runs install for real: the program named by
+// KV7_EMULATED_INSTALLER, else the one this build made. A machine made where
+// neither exists has no installer, as a Windows without one would.
+void linkEmulatedInstaller(const std::string& target) {
+  const char* program = std::getenv("KV7_EMULATED_INSTALLER");
+#ifdef KV7_EMULATED_INSTALLER_DEFAULT
+  if (program == nullptr || *program == '\0') program = KV7_EMULATED_INSTALLER_DEFAULT;
+#endif
+  if (program == nullptr || *program == '\0' || ::access(program, X_OK) != 0) return;
+  if (::symlink(program, target.c_str()) != 0) {
+    std::fprintf(stderr, "%s: cannot link the emulated installer: %s\n", target.c_str(),
+                 std::strerror(errno));
+  }
+}
+
 }  // namespace
 
 bool prepareMachineDirectory(const std::string& dir, std::string* error) {
@@ -120,6 +137,7 @@ bool prepareMachineDirectory(const std::string& dir, std::string* error) {
       if (error) *error = registry + ": cannot write the empty registry";
       return false;
     }
+    linkEmulatedInstaller(drive + "/Windows/system32/msiexec.exe");
   } else if (errno != EEXIST) {
     if (error) *error = registry + ": " + std::strerror(errno);
     return false;

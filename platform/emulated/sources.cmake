@@ -32,6 +32,9 @@ add_library(kv7_platform STATIC
   ${emulated_dir}/text_stream.cc
 )
 target_include_directories(kv7_platform PUBLIC ${CMAKE_SOURCE_DIR})
+# Where a new machine finds the emulated installer this build makes.
+target_compile_definitions(kv7_platform PRIVATE
+  KV7_EMULATED_INSTALLER_DEFAULT="${CMAKE_BINARY_DIR}/bin/msiexec")
 target_link_libraries(kv7_platform PUBLIC kv7_base)
 find_package(Threads REQUIRED)
 target_link_libraries(kv7_platform PUBLIC Threads::Threads)
