@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+// The exit codes of the emulated installer: Windows Installer's own, so that
+// the launcher and its users see what they would see on Windows.
+namespace msiexec {
+
+constexpr uint32_t kSuccess = 0;
+constexpr uint32_t kInstallFailure = 1603;
+constexpr uint32_t kUnknownProduct = 1605;
+constexpr uint32_t kAnotherInstallRunning = 1618;
+constexpr uint32_t kPackageOpenFailed = 1619;
+constexpr uint32_t kLogFileFailure = 1622;
+constexpr uint32_t kTransformFailure = 1624;
+constexpr uint32_t kProductAlreadyInstalled = 1638;
+constexpr uint32_t kInvalidCommandLine = 1639;
+
+}  // namespace msiexec

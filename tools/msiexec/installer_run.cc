@@ -1,0 +1,426 @@
+#include "tools/msiexec/installer_run.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "base/ascii.h"
+#include "installed/product_catalogue.h"
+#include "platform/emulated/code_page.h"
+#include "platform/emulated/host_files.h"
+#include "platform/emulated/machine.h"
+#include "platform/platform.h"
+#include "tools/msiexec/command_line.h"
+#include "tools/msiexec/console_progress.h"
+#include "tools/msiexec/install_session.h"
+#include "tools/msiexec/installer_codes.h"
+#include "tools/msiexec/installer_lock.h"
+#include "tools/msiexec/installer_package.h"
+#include "tools/msiexec/product_registration.h"
+#include "tools/msiexec/transforms.h"
+#include "tools/msiexec/verbose_log.h"
+
+namespace msiexec {
+namespace {
+
+std::string hostPathOf(const std::string& windowsPath) {
+  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
+}
+
+// The package's full Windows path, with the doubled backslashes that a
+// composed path may hold made single, as Windows makes them.
+std::string fullPackagePath(const std::string& given) {
+  std::string path = given;
+  const bool full = (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') ||
+                    (!path.empty() && path[0] == '\\');
+  if (!full) {
+    char cwd[261] = {};
+    const uint32_t length = platform::getCurrentDirectory(sizeof cwd, cwd);
+    if (length > 0 && length < sizeof cwd) {
+      std::string dir = emulated::ansiToUtf8(cwd);
+      if (dir.back() != '\\') dir += '\\';
+      path = dir + path;
+    }
+  }
+  std::string collapsed;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '\\' && i > 0 && path[i - 1] == '\\' && i != 1) continue;
+    collapsed += path[i];
+  }
+  return collapsed;
+}
+
+std::string directoryOf(const std::string& windowsPath) {
+  const std::size_t slash = windowsPath.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : windowsPath.substr(0, slash + 1);
+}
+
+bool isProductCode(const std::string& text) {
+  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+  for (std::size_t i = 1; i < 37; ++i) {
+    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+    if (dash ? text[i] != '-' : !ascii::isXDigit(text[i])) return false;
+  }
+  return true;
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) c = ascii::toUpper(c);
+  return text;
+}
+
+std::string instanceCode(const std::string& baseCode, uint32_t slot) {
+  char code[kProductCodeSize] = {};
+  if (MakeInstanceProductCode(baseCode.c_str(), slot, code) != 0) return "";
+  return code;
+}
+
+// The folders of the emulated machine that a package may refer to by their
+// standard property names.
+void setSystemProperties(PropertyTable* p) {
+  const std::string user = "C:\\Users\\" + emulated::hostUserName() + "\\";
+  const std::pair<const char*, std::string> folders[] = {
+      {"ROOTDRIVE", "C:\\"},
+      {"WindowsVolume", "C:\\"},
+      {"WindowsFolder", "C:\\Windows\\"},
+      {"System64Folder", "C:\\Windows\\system32\\"},
+      {"SystemFolder", "C:\\Windows\\SysWOW64\\"},
+      {"TempFolder", "C:\\Windows\\Temp\\"},
+      {"ProgramFiles64Folder", "C:\\Program Files\\"},
+      {"ProgramFilesFolder", "C:\\Program Files (x86)\\"},
+      {"CommonFiles64Folder", "C:\\Program Files\\Common Files\\"},
+      {"CommonFilesFolder", "C:\\Program Files (x86)\\Common Files\\"},
+      {"CommonAppDataFolder", "C:\\ProgramData\\"},
+      {"PersonalFolder", user + "Documents\\"},
+      {"AppDataFolder", user + "AppData\\Roaming\\"},
+      {"LocalAppDataFolder", user + "AppData\\Local\\"},
+      {"DesktopFolder", user + "Desktop\\"},
+      {"VersionNT", "603"},
+      {"VersionNT64", "603"},
+      {"Msix64", "603"},
+      {"LogonUser", emulated::hostUserName()},
+  };
+  for (const auto& [name, value] : folders) p->set(name, value);
+}
+
+int uiLevelNumber(UiLevel level) {
+  switch (level) {
+    case UiLevel::kNone:
+      return 2;
+    case UiLevel::kBasic:
+      return 3;
+    case UiLevel::kReduced:
+      return 4;
+    default:
+      return 5;
+  }
+}
+
+// Waits while the test's marker file exists (at most two minutes).
+void pauseBeforeCommitIfAsked() {
+  const char* marker = std::getenv(kPauseBeforeCommitVariable);
+  if (marker == nullptr || *marker == '\0') return;
+  if (!emulated::writeHostFileAtomically(marker, std::to_string(::getpid()), nullptr)) return;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  while (::access(marker, F_OK) == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+class InstallerRun {
+ public:
+  explicit InstallerRun(std::string callingProcess) : callingProcess_(std::move(callingProcess)) {}
+
+  uint32_t run(const std::vector<std::string>& args) {
+    std::string error;
+    if (parseInstallerOptions(args, &options_, &error) != 0) {
+      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(error).c_str());
+      return kInvalidCommandLine;
+    }
+    progress_ = std::make_unique<ConsoleProgress>(options_.uiLevel != UiLevel::kNone);
+    if (!options_.logPath.empty() &&
+        !log_.open(options_.logPath, options_.appendToLog, callingProcess_)) {
+      std::fprintf(stderr, "msiexec: cannot write the log file %s\n",
+                   emulated::utf8ToAnsi(options_.logPath).c_str());
+      return kLogFileFailure;
+    }
+    std::string commandLine;
+    for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;
+    log_.message("Command line: " + commandLine);
+    const uint32_t result = install();
+    finish(result);
+    return result;
+  }
+
+ private:
+  uint32_t install() {
+    for (const auto& [name, value] : options_.properties) commandLineProperties_.set(name, value);
+    packagePath_ = fullPackagePath(options_.packagePath);
+    log_.message("Package: " + packagePath_);
+
+    uint32_t result = openPackage();
+    if (result == 0) result = selectTransformsAndInstance();
+    if (result != 0) return result;
+
+    if (!lock_.tryAcquire(installerLockFile())) {
+      return failWith(kAnotherInstallRunning,
+                      "another installation is in progress on this machine; complete it first");
+    }
+    std::string error;
+    if (!registry_.load(emulated::registryFilePath(), &error)) {
+      return failWith(kInstallFailure, "cannot read the registry: " + error);
+    }
+    result = chooseMode();
+    if (result != 0) return result;
+
+    PropertyTable properties = initialProperties();
+    progress_->say(std::string(modeTitle()) + " " + productName() + " " + productVersion() + " (" +
+                   productCode_ + ")");
+    InstallSession session(*package_, tables_, packagePath_, properties, mode_, &registry_, &log_,
+                           progress_.get());
+    result = session.run();
+    properties_ = session.properties();
+    if (result != 0) return result;
+    if (mode_ == InstallMode::kMaintenance) return kSuccess;  // nothing to commit
+    return commit();
+  }
+
+  uint32_t openPackage() {
+    const std::string host = hostPathOf(packagePath_);
+    if (host.empty() || platform::pathKind(emulated::utf8ToAnsi(packagePath_).c_str()) !=
+                            platform::PathKind::kRegularFile) {
+      return failWith(kPackageOpenFailed, "the package " + packagePath_ + " does not exist");
+    }
+    std::string error;
+    package_ = InstallerPackage::open(host, &error);
+    if (!package_ || !package_->readTables(&tables_, &error)) {
+      return failWith(kPackageOpenFailed,
+                      "the package " + packagePath_ + " cannot be opened: " + error);
+    }
+    baseCode_ = upper(tables_.properties["ProductCode"]);
+    if (!isProductCode(baseCode_)) {
+      return failWith(kPackageOpenFailed, "the package has no valid ProductCode");
+    }
+    return 0;
+  }
+
+  uint32_t selectTransformsAndInstance() {
+    std::string error;
+    if (selectTransforms(commandLineProperties_.get("TRANSFORMS"), packagePath_, &transforms_,
+                         &error) != 0) {
+      return failWith(kTransformFailure, error);
+    }
+    for (const std::string& file : transforms_.files) {
+      log_.message("Transform " + file + " found; its content is not applied on this machine");
+    }
+    const std::string newInstance = commandLineProperties_.get("MSINEWINSTANCE");
+    instanceGuid_ = upper(commandLineProperties_.get("MSIINSTANCEGUID"));
+    if (!newInstance.empty()) {
+      if (newInstance != "1") return failWith(kInvalidCommandLine, "MSINEWINSTANCE must be 1");
+      if (!instanceGuid_.empty()) {
+        return failWith(kInvalidCommandLine,
+                        "MSINEWINSTANCE and MSIINSTANCEGUID cannot be given together");
+      }
+      if (transforms_.instanceSlot == 0) {
+        return failWith(kInvalidCommandLine, "a new instance needs its instance transform");
+      }
+    }
+    if (!instanceGuid_.empty()) {
+      if (!isProductCode(instanceGuid_)) {
+        return failWith(kInvalidCommandLine, "MSIINSTANCEGUID is not a product code");
+      }
+      if (transforms_.instanceSlot != 0) {
+        return failWith(kInvalidCommandLine,
+                        "an installed instance keeps its own transforms; name none");
+      }
+    }
+    if (transforms_.instanceSlot != 0) {
+      productCode_ = instanceCode(baseCode_, transforms_.instanceSlot);
+      log_.message("Instance transform :inst" + std::to_string(transforms_.instanceSlot) +
+                   ".mst: product code " + productCode_);
+    } else {
+      productCode_ = instanceGuid_.empty() ? baseCode_ : instanceGuid_;
+    }
+    return 0;
+  }
+
+  bool isInstanceOfPackage(const std::string& code) const {
+    if (code == baseCode_) return true;
+    for (uint32_t slot = kFirstInstance; slot <= kLastInstance; ++slot) {
+      if (ascii::equalsNoCase(instanceCode(baseCode_, slot), code)) return true;
+    }
+    return false;
+  }
+
+  uint32_t chooseMode() {
+    if (!commandLineProperties_.get("REMOVE").empty()) {
+      return failWith(kInstallFailure, "removing a product is not supported by this installer");
+    }
+    const bool installed = isProductInstalled(registry_, productCode_);
+    if (!instanceGuid_.empty() && (!installed || !isInstanceOfPackage(instanceGuid_))) {
+      return failWith(kUnknownProduct,
+                      "the instance " + instanceGuid_ + " of this package is not installed");
+    }
+    if (!commandLineProperties_.get("MSINEWINSTANCE").empty() && installed) {
+      return failWith(kProductAlreadyInstalled,
+                      "the instance " + productCode_ + " is already installed");
+    }
+    if (!installed) {
+      mode_ = InstallMode::kFirstInstall;
+    } else if (!commandLineProperties_.get("REINSTALL").empty()) {
+      mode_ = InstallMode::kReinstall;
+    } else {
+      mode_ = InstallMode::kMaintenance;
+    }
+    log_.message(std::string("Product ") + productCode_ +
+                 (installed ? " is installed" : " is not installed") + "; " + modeTitle());
+    return 0;
+  }
+
+  PropertyTable initialProperties() const {
+    PropertyTable p;
+    for (const auto& [name, value] : tables_.properties) p.set(name, value);
+    setSystemProperties(&p);
+    for (const auto& [name, value] : commandLineProperties_.all()) p.set(name, value);
+    p.set("ProductCode", productCode_);
+    p.set("OriginalDatabase", packagePath_);
+    p.set("DATABASE", packagePath_);
+    p.set("SourceDir", directoryOf(packagePath_));
+    p.set("SOURCEDIR", directoryOf(packagePath_));
+    p.set("UILevel", std::to_string(uiLevelNumber(options_.uiLevel)));
+    p.set("Installed", mode_ == InstallMode::kFirstInstall ? "" : "1");
+    if (mode_ == InstallMode::kReinstall && p.get("REINSTALLMODE").empty()) {
+      p.set("REINSTALLMODE", "omus");
+    }
+    return p;
+  }
+
+  uint32_t commit() {
+    std::string localPackage = registeredLocalPackage(registry_, productCode_);
+    const bool recache =
+        mode_ == InstallMode::kFirstInstall || localPackage.empty() ||
+        ascii::findNoCase(properties_.get("REINSTALLMODE"), "v") != std::string::npos ||
+        platform::pathKind(emulated::utf8ToAnsi(localPackage).c_str()) !=
+            platform::PathKind::kRegularFile;
+    if (recache) {
+      localPackage = cachedPackagePath(productCode_);
+      std::string bytes;
+      std::string error;
+      const std::string cached = hostPathOf(localPackage);
+      const std::size_t slash = cached.find_last_of('/');
+      if (!emulated::readHostFile(hostPathOf(packagePath_), &bytes, &error) ||
+          !emulated::makeHostDirectories(cached.substr(0, slash)) ||
+          !emulated::writeHostFileAtomically(cached, bytes, &error)) {
+        return failWith(kInstallFailure, "cannot cache the package as " + localPackage +
+                                             (error.empty() ? "" : ": " + error));
+      }
+      log_.message("Package cached as " + localPackage);
+    }
+    ProductRegistration product;
+    product.productCode = productCode_;
+    product.productName = productName();
+    product.productVersion = productVersion();
+    product.manufacturer = properties_.get("Manufacturer");
+    product.language = properties_.get("ProductLanguage");
+    product.installLocation = properties_.get("ARPINSTALLLOCATION");
+    product.installSource = directoryOf(packagePath_);
+    product.localPackage = localPackage;
+    registerProduct(&registry_, product);
+    log_.message("Product " + productCode_ + " registered, InstallLocation " +
+                 product.installLocation);
+
+    pauseBeforeCommitIfAsked();
+    std::string error;
+    if (!registry_.save(emulated::registryFilePath(), &error)) {
+      return failWith(kInstallFailure, "cannot write the registry: " + error);
+    }
+    log_.message("Registry committed");
+    return kSuccess;
+  }
+
+  uint32_t failWith(uint32_t code, const std::string& reason) {
+    log_.message("Error " + std::to_string(code) + ": " + reason);
+    if (options_.uiLevel != UiLevel::kNone) {
+      progress_->say("Error: " + reason);
+    } else {
+      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(reason).c_str());
+    }
+    return code;
+  }
+
+  void finish(uint32_t result) {
+    if (!properties_.all().empty()) log_.properties(properties_);
+    const std::string name = productName().empty() ? packagePath_ : productName();
+    const std::string outcome =
+        result == 0 ? std::string(modeDone()) : std::string("Installation operation failed.");
+    log_.message("Product: " + name + " -- " + outcome);
+    log_.message("Windows Installer " + std::string(result == 0 ? "installed" : "did not install") +
+                 " the product. Product Name: " + name + ". Product Version: " + productVersion() +
+                 ". Product Code: " + productCode_ +
+                 ". Installation success or error status: " + std::to_string(result) + ".");
+    log_.message("MainEngineThread is returning " + std::to_string(result));
+    log_.close();
+    progress_->say(result == 0 ? outcome
+                               : "Installation failed with code " + std::to_string(result));
+  }
+
+  const char* modeTitle() const {
+    switch (mode_) {
+      case InstallMode::kFirstInstall:
+        return "Installing";
+      case InstallMode::kReinstall:
+        return "Reinstalling";
+      default:
+        return "Maintaining";
+    }
+  }
+
+  const char* modeDone() const {
+    switch (mode_) {
+      case InstallMode::kFirstInstall:
+        return "Installation completed successfully.";
+      case InstallMode::kReinstall:
+        return "Reinstallation completed successfully.";
+      default:
+        return "Configuration completed successfully.";
+    }
+  }
+
+  std::string productName() const {
+    auto it = tables_.properties.find("ProductName");
+    return it == tables_.properties.end() ? "" : it->second;
+  }
+  std::string productVersion() const {
+    auto it = tables_.properties.find("ProductVersion");
+    return it == tables_.properties.end() ? "" : it->second;
+  }
+
+  std::string callingProcess_;
+  InstallerOptions options_;
+  std::unique_ptr<ConsoleProgress> progress_ = std::make_unique<ConsoleProgress>(false);
+  VerboseLog log_;
+  PropertyTable commandLineProperties_;
+  std::string packagePath_;
+  std::unique_ptr<InstallerPackage> package_;
+  PackageTables tables_;
+  TransformSelection transforms_;
+  std::string baseCode_;
+  std::string instanceGuid_;
+  std::string productCode_;
+  InstallerLock lock_;
+  emulated::RegistryFile registry_;
+  InstallMode mode_ = InstallMode::kFirstInstall;
+  PropertyTable properties_;
+};
+
+}  // namespace
+
+uint32_t runInstaller(const std::vector<std::string>& args, const std::string& callingProcess) {
+  return InstallerRun(callingProcess).run(args);
+}
+
+}  // namespace msiexec

@@ -1,0 +1,27 @@
+// msiexec: Windows Installer of the emulated Windows machine. It installs
+// and maintains the product family's driver package from the command line
+// that setup composes, and ends with Windows Installer's exit codes.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/emulated/code_page.h"
+#include "platform/platform.h"
+#include "tools/msiexec/installer_run.h"
+
+int main(int argc, char** argv) {
+  uint32_t code = platform::startProgram();
+  if (code == 0) {
+    // Arguments arrive in the machine's ANSI code page; the installer works
+    // in UTF-8, as the package and the registry model do.
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(emulated::ansiToUtf8(argv[i]));
+    char self[261] = {};
+    const uint32_t length = platform::getModuleFileName(self, sizeof self);
+    const std::string callingProcess =
+        length > 0 && length < sizeof self ? emulated::ansiToUtf8(self) : "msiexec.exe";
+    code = msiexec::runInstaller(args, callingProcess);
+  }
+  std::fflush(stdout);
+  return platform::finishProgram(code);
+}

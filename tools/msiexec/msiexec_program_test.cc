@@ -1,0 +1,447 @@
+// The installer program itself, run on throwaway machines: what it leaves
+// in the registry and on the disks, and its exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "installed/product_catalogue.h"
+#include "platform/emulated/code_page.h"
+#include "platform/emulated/machine.h"
+#include "platform/emulated/registry_file.h"
+#include "platform/emulated/registry_view.h"
+#include "platform/emulated/test_machine.h"
+#include "platform/platform.h"
+#include "tools/msiexec/background_program.h"
+#include "tools/msiexec/installer_package.h"
+#include "tools/msiexec/installer_run.h"
+
+namespace {
+
+using emulated::TestMachine;
+
+const std::string kPackage = "D:\\media\\image\\QOR Telvar Driver for ODBC, CLI, and .NET.msi";
+const std::string kBaseCode = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
+const std::string kUninstall =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string kCopies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\";
+
+std::string readHost(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::string slotCode(uint32_t slot) {
+  char code[kProductCodeSize] = {};
+  MakeInstanceProductCode(kBaseCode.c_str(), slot, code);
+  return code;
+}
+
+// The package's version fields, which the copy's version values repeat.
+std::vector<std::string> packageVersion() {
+  std::string error;
+  auto package = msiexec::InstallerPackage::open(
+      TestMachine::imageDir() + "/QOR Telvar Driver for ODBC, CLI, and .NET.msi", &error);
+  msiexec::PackageTables tables;
+  if (!package || !package->readTables(&tables, &error)) return {};
+  std::vector<std::string> fields;
+  std::stringstream version(tables.properties["ProductVersion"]);
+  for (std::string field; std::getline(version, field, '.');) fields.push_back(field);
+  return fields;
+}
+
+// A machine with the driver package in its image directory.
+class InstallerMachine {
+ public:
+  InstallerMachine() {
+    machine.writeFile(kPackage, readHost(TestMachine::imageDir() +
+                                         "/QOR Telvar Driver for ODBC, CLI, and .NET.msi"));
+  }
+
+  TestMachine::ProgramRun msiexec(
+      const std::vector<std::string>& args,
+      const std::vector<std::pair<std::string, std::string>>& env = {}) {
+    return machine.run(program(), args, env);
+  }
+  static std::string program() { return TestMachine::testBinDir() + "/msiexec"; }
+
+  // Installs a copy of the driver package under the base code.
+  void installCopy(const std::string& name, const std::string& dir) {
+    auto run = msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=" + name, "INSTALLDIR=" + dir});
+    ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  }
+
+  std::string registryBytes() const { return readHost(machine.dir() + "/system.reg"); }
+
+  std::unique_ptr<emulated::RegistryFile> registry() const {
+    auto file = std::make_unique<emulated::RegistryFile>();
+    std::string error;
+    EXPECT_TRUE(file->load(machine.dir() + "/system.reg", &error)) << error;
+    return file;
+  }
+
+  // A value as text, "<missing>" when there is none.
+  std::string value(const std::string& key, const std::string& name) const {
+    auto file = registry();
+    const emulated::RegistryKey* k = file->findKey(key);
+    const emulated::RegistryValue* v = k ? k->findValue(name) : nullptr;
+    std::string text;
+    if (v == nullptr || !emulated::valueAsText(*v, &text)) return "<missing>";
+    return text;
+  }
+
+  void setValue(const std::string& key, const std::string& name, const std::string& text) {
+    auto file = registry();
+    file->setValue(key, emulated::makeTextValue(name, text));
+    std::string error;
+    ASSERT_TRUE(file->save(machine.dir() + "/system.reg", &error)) << error;
+  }
+
+  bool exists(const std::string& windowsPath) const {
+    return std::filesystem::exists(machine.hostPath(windowsPath));
+  }
+
+  TestMachine machine;
+};
+
+// Every key and value of before is in after, unchanged.
+void expectKept(const emulated::RegistryKey& before, const emulated::RegistryKey& after,
+                const std::string& path) {
+  for (const emulated::RegistryValue& value : before.values()) {
+    const emulated::RegistryValue* kept = after.findValue(value.name);
+    ASSERT_NE(kept, nullptr) << path << " lost \"" << value.name << "\"";
+    EXPECT_EQ(kept->type, value.type) << path << " " << value.name;
+    EXPECT_EQ(kept->data, value.data) << path << " " << value.name;
+  }
+  for (const emulated::RegistryKey* child : before.subkeys()) {
+    const emulated::RegistryKey* keptChild = after.findSubkey(child->name());
+    ASSERT_NE(keptChild, nullptr) << path << " lost its subkey " << child->name();
+    expectKept(*child, *keptChild, path + "\\" + child->name());
+  }
+}
+
+TEST(MsiexecProgramTest, AFirstCopyIsRegisteredWhereTheLauncherLooksForIt) {
+  InstallerMachine m;
+  m.machine.makeDirectory("C:\\temp");
+  auto run =
+      m.msiexec({"/i", kPackage, "/l*v", "C:\\temp\\drv.log", "KV7_LOG_FILE_PATH=C:\\temp\\drv.log",
+                 "/qn", "KV7_COPY_NAME=SITEA", "INSTALLDIR=C:\\apps\\SITEA"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  EXPECT_EQ(run.out, "");  // quiet
+
+  const std::string product = kUninstall + kBaseCode;
+  EXPECT_EQ(m.value(product, "WindowsInstaller"), "1");
+  EXPECT_EQ(m.value(product, "InstallLocation"), "C:\\apps\\SITEA\\");
+  const std::string localPackage = m.value(product, "LocalPackage");
+  EXPECT_EQ(localPackage.rfind("C:\\Windows\\Installer\\", 0), 0u) << localPackage;
+  EXPECT_EQ(m.machine.readFile(localPackage), m.machine.readFile(kPackage));
+
+  const std::vector<std::string> version = packageVersion();
+  ASSERT_EQ(version.size(), 3u);
+  EXPECT_EQ(m.value(product, "DisplayVersion"), version[0] + "." + version[1] + "." + version[2]);
+  EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Version"), version[0]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Release"), version[1]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"), version[2]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Fix Level"), "0");
+  EXPECT_NE(m.value(kCopies + "SITEA\\CurrentVersion", "Service Level"), "<missing>");
+
+  const std::string sources = KV7_PACKAGE_FILES_DIR;
+  EXPECT_EQ(m.machine.readFile("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"),
+            readHost(sources + "/cfg/kv7kvdriver.lvl"));
+  EXPECT_EQ(m.machine.readFile("C:\\apps\\SITEA\\bin\\kv7drv.dll"),
+            readHost(sources + "/bin/kv7drv.dll"));
+
+  // The machine's own installer queries now answer for the product.
+  std::string error;
+  ASSERT_TRUE(emulated::useMachine(m.machine.dir(), &error)) << error;
+  EXPECT_EQ(platform::msiQueryProductState(kBaseCode.c_str()), platform::kInstallStateDefault);
+  char location[261] = {};
+  uint32_t size = sizeof location;
+  EXPECT_EQ(platform::msiGetProductInfo(kBaseCode.c_str(), "InstallLocation", location, &size), 0u);
+  EXPECT_STREQ(location, "C:\\apps\\SITEA\\");
+
+  const std::string log = m.machine.readFile("C:\\temp\\drv.log");
+  for (const char* expected :
+       {"=== Verbose logging started", "Property(S): KV7_COPY_NAME = SITEA",
+        "Property(S): INSTALLDIR = C:\\apps\\SITEA\\", "Action start", "InstallFiles",
+        "WriteRegistryValues", "Installation success or error status: 0.", "=== Logging stopped"}) {
+    EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
+  }
+}
+
+TEST(MsiexecProgramTest, ANewInstanceWithoutNameOrDirectoryTakesThePackagesDefaults) {
+  InstallerMachine m;
+  auto run = m.msiexec({"/i", kPackage, "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  const std::string code = slotCode(15);
+  EXPECT_EQ(m.value(kUninstall + code, "InstallLocation"), "C:\\Program Files\\QOR\\KV7\\");
+  EXPECT_EQ(m.value(kUninstall + kBaseCode, "WindowsInstaller"), "<missing>");
+  EXPECT_EQ(m.value(kCopies + "KV7COPY1", "KV7 Path Name"), "C:\\Program Files\\QOR\\KV7");
+  EXPECT_EQ(m.value("HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\DriverPackages\\" + code, "Copy Name"),
+            "KV7COPY1");
+  EXPECT_TRUE(m.exists("C:\\Program Files\\QOR\\KV7\\cfg\\kv7kvdriver.lvl"));
+  // Not quiet: the progress shows on standard output.
+  EXPECT_NE(run.out.find("Installing QOR Telvar Driver Package"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("] InstallFiles"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Installation completed successfully."), std::string::npos) << run.out;
+}
+
+TEST(MsiexecProgramTest, AReinstallRewritesWhatItsModeAsksFor) {
+  struct Case {
+    const char* mode;
+    bool levelFileBack;  // a deleted file
+    bool libraryBack;    // a changed file
+    bool versionBack;    // the copy's registry values
+  };
+  const Case cases[] = {
+      {"vomus", true, true, true},
+      {"p", true, false, false},
+      {"amus", true, true, true},
+      {"m", false, false, true},
+  };
+  const std::string sources = KV7_PACKAGE_FILES_DIR;
+  const std::string library = readHost(sources + "/bin/kv7drv.dll");
+  const std::vector<std::string> version = packageVersion();
+  ASSERT_EQ(version.size(), 3u);
+  for (const Case& c : cases) {
+    InstallerMachine m;
+    m.installCopy("SITEA", "C:\\apps\\SITEA");
+    m.setValue(kCopies + "SITEA\\CurrentVersion", "Modification", "500");
+    std::filesystem::remove(m.machine.hostPath("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"));
+    m.machine.writeFile("C:\\apps\\SITEA\\bin\\kv7drv.dll", "changed by the user");
+
+    // Neither copy name nor directory: the package finds its own again.
+    auto run =
+        m.msiexec({"/i", kPackage, "/qn", "REINSTALLMODE=" + std::string(c.mode), "REINSTALL=ALL"});
+    ASSERT_EQ(run.exitCode, 0u) << c.mode << run.err;
+    EXPECT_EQ(m.exists("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"), c.levelFileBack) << c.mode;
+    EXPECT_EQ(m.machine.readFile("C:\\apps\\SITEA\\bin\\kv7drv.dll") == library, c.libraryBack)
+        << c.mode;
+    EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"),
+              c.versionBack ? version[2] : "500")
+        << c.mode;
+    EXPECT_EQ(m.value(kCopies + "KV7COPY1", "KV7 Path Name"), "<missing>") << c.mode;
+  }
+}
+
+TEST(MsiexecProgramTest, MaintenanceWithoutAReinstallChangesNothing) {
+  InstallerMachine m;
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  ASSERT_EQ(m.msiexec({"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst",
+                       "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"})
+                .exitCode,
+            0u);
+  m.setValue(kCopies + "SITEB\\CurrentVersion", "Modification", "500");
+  std::filesystem::remove(m.machine.hostPath("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+  const std::string before = m.registryBytes();
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA",
+                                 "INSTALLDIR=C:\\apps\\SITEA"},
+        std::vector<std::string>{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15),
+                                 "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}}) {
+    auto run = m.msiexec(args);
+    EXPECT_EQ(run.exitCode, 0u) << args[3] << run.err;
+    EXPECT_EQ(m.registryBytes(), before) << args[3];
+  }
+  EXPECT_FALSE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+
+  // The same instance with a reinstall is brought back.
+  auto run =
+      m.msiexec({"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15), "REINSTALLMODE=vomus",
+                 "REINSTALL=ALL", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_TRUE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+  EXPECT_EQ(m.value(kCopies + "SITEB\\CurrentVersion", "Modification"), packageVersion()[2]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"), packageVersion()[2]);
+}
+
+TEST(MsiexecProgramTest, KeepsEveryOtherKeyAndValueAndTheRegistryFilesEncoding) {
+  InstallerMachine m;
+  const std::string text =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n"
+      "@=\"default\"\r\n"
+      "\"Text\"=\"Z\xC3\xBCrich\"\r\n"
+      "\"Number\"=dword:0000002a\r\n"
+      "\"Bytes\"=hex:01,02,ff\r\n"
+      "\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\OLDCOPY]\r\n"
+      "\"KV7 Path Name\"=\"C:\\\\old\"\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Mine]\r\n"
+      "\"x\"=\"y\"\r\n\r\n";
+  m.machine.writeRegistryBytes("\xFF\xFE" + emulated::utf16ToBytes(emulated::utf8ToUtf16(text)));
+  auto before = m.registry();
+  ASSERT_NE(before->findKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other"), nullptr);
+
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  auto after = m.registry();
+  expectKept(before->top(), after->top(), "");
+  EXPECT_EQ(after->encoding(), emulated::RegistryEncoding::kUtf16);
+  EXPECT_EQ(m.registryBytes().substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
+}
+
+TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
+  InstallerMachine m;
+  m.machine.writeFile("D:\\media\\image\\notapackage.msi", "just text");
+  m.machine.writeFile("D:\\media\\image\\1033.mst", "x");
+  const std::string before = m.registryBytes();
+  struct Case {
+    std::vector<std::string> args;
+    uint32_t code;
+  };
+  const Case cases[] = {
+      {{"/x", kPackage}, 1639},
+      {{"/i", kPackage, "/qn", "/norestart"}, 1639},
+      {{"/i", kPackage, "/qn", "junk"}, 1639},
+      {{"/i", "D:\\media\\image\\missing.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\notapackage.msi", "/qn"}, 1619},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=1033.mst;1031.mst"}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=:lang.mst"}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=:inst16.mst", "MSINEWINSTANCE=1"}, 1624},
+      {{"/i", kPackage, "/qn", "MSINEWINSTANCE=1"}, 1639},
+      {{"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst3.mst",
+        "MSIINSTANCEGUID=" + slotCode(3)},
+       1639},
+      {{"/i", kPackage, "/qn", "MSIINSTANCEGUID=not-a-product-code"}, 1639},
+      {{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(3)}, 1605},
+      {{"/i", kPackage, "/qn", "/l*v", "C:\\no\\such\\dir\\drv.log"}, 1622},
+      {{"/i", kPackage, "/qn", "REMOVE=ALL"}, 1603},
+  };
+  for (const Case& c : cases) {
+    auto run = m.msiexec(c.args);
+    EXPECT_EQ(run.exitCode, c.code) << c.args.back() << "\n" << run.err;
+    EXPECT_EQ(m.registryBytes(), before) << c.args.back();
+  }
+
+  // A failure is logged with its code.
+  m.machine.makeDirectory("C:\\temp");
+  EXPECT_EQ(m.msiexec({"/i", kPackage, "/qn", "/l*v", "C:\\temp\\fail.log", "TRANSFORMS=1031.mst"})
+                .exitCode,
+            1624u);
+  EXPECT_NE(m.machine.readFile("C:\\temp\\fail.log").find("error status: 1624."),
+            std::string::npos);
+
+  // A language transform that exists is accepted; a new instance that is
+  // already installed is refused.
+  const std::vector<std::string> newInstance = {"/i",
+                                                kPackage,
+                                                "/qn",
+                                                "MSINEWINSTANCE=1",
+                                                "TRANSFORMS=:inst15.mst;1033.mst",
+                                                "KV7_COPY_NAME=SITEB",
+                                                "INSTALLDIR=C:\\apps\\B"};
+  EXPECT_EQ(m.msiexec(newInstance).exitCode, 0u);
+  const std::string installed = m.registryBytes();
+  EXPECT_EQ(m.msiexec(newInstance).exitCode, 1638u);
+  EXPECT_EQ(m.registryBytes(), installed);
+}
+
+TEST(MsiexecProgramTest, ASecondInstallationWaitsForNoneAndGets1618) {
+  InstallerMachine m;
+  const std::string marker = m.machine.dir() + "/paused";
+  msiexec_testing::BackgroundProgram first(
+      InstallerMachine::program(),
+      {"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA", "INSTALLDIR=C:\\apps\\SITEA"},
+      {{"KV7_MACHINE", m.machine.dir()}, {msiexec::kPauseBeforeCommitVariable, marker}});
+  ASSERT_TRUE(first.started());
+  ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
+
+  const std::string before = m.registryBytes();
+  auto second =
+      m.msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB",
+                 "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst"});
+  EXPECT_EQ(second.exitCode, 1618u) << second.err;
+  EXPECT_EQ(m.registryBytes(), before);
+
+  std::filesystem::remove(marker);  // lets the first one commit
+  const int status = first.wait();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
+}
+
+TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitLeavesTheRegistryAsItWas) {
+  InstallerMachine m;
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  const std::string before = m.registryBytes();
+  const std::string marker = m.machine.dir() + "/paused";
+  {
+    msiexec_testing::BackgroundProgram killed(
+        InstallerMachine::program(),
+        {"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst", "KV7_COPY_NAME=SITEB",
+         "INSTALLDIR=C:\\apps\\SITEB"},
+        {{"KV7_MACHINE", m.machine.dir()}, {msiexec::kPauseBeforeCommitVariable, marker}});
+    ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
+    // Its files are written by now; its registrations are not.
+    EXPECT_TRUE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+    killed.kill();
+    const int status = killed.wait();
+    EXPECT_TRUE(WIFSIGNALED(status));
+  }
+  EXPECT_EQ(m.registryBytes(), before);
+  // The lock died with it: the same installation runs again.
+  std::filesystem::remove(marker);
+  auto again = m.msiexec({"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst",
+                          "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
+  EXPECT_EQ(again.exitCode, 0u) << again.err;
+  EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), "C:\\apps\\SITEB\\");
+}
+
+TEST(MsiexecProgramTest, InstallsOtherPackagesByTheirOwnTables) {
+  const std::string sample = "D:\\sample\\sample.msi";
+  const std::string redirected = "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Sample";
+  const std::string app = "C:\\Program Files (x86)\\Sample\\";
+  {
+    TestMachine machine;
+    machine.writeFile(sample, readHost(KV7_SAMPLE_PACKAGE));
+    auto run = machine.run(InstallerMachine::program(), {"/i", sample, "/qn"});
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(machine.readFile(app + "main.txt"),
+              readHost(std::string(KV7_SAMPLE_FILES_DIR) + "/main.txt"));
+    EXPECT_FALSE(std::filesystem::exists(machine.hostPath(app + "extra\\extra.txt")));
+    EXPECT_TRUE(std::filesystem::is_directory(machine.hostPath(app + "data")));
+    emulated::RegistryFile registry;
+    std::string error;
+    ASSERT_TRUE(registry.load(machine.dir() + "/system.reg", &error)) << error;
+    auto text = [&](const std::string& key, const std::string& name) {
+      const emulated::RegistryKey* k = registry.findKey(key);
+      const emulated::RegistryValue* v = k ? k->findValue(name) : nullptr;
+      std::string t;
+      return v && emulated::valueAsText(*v, &t) ? t : std::string("<missing>");
+    };
+    // A 32-bit component's keys go to the redirected view, a 64-bit one's not.
+    EXPECT_EQ(text(redirected, "Count"), "42");
+    EXPECT_EQ(registry.findKey(redirected)->findValue("Count")->type, platform::kRegDword);
+    EXPECT_EQ(text(redirected, "Edition"), "standard");
+    EXPECT_EQ(text(redirected, "Main"), app + "main.txt");
+    EXPECT_EQ(registry.findKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Sample"), nullptr);
+    EXPECT_EQ(text("HKEY_LOCAL_MACHINE\\SOFTWARE\\Sample64", "Data"), app + "data\\");
+    EXPECT_EQ(text(kUninstall + "{0A7F3C21-5B64-4E2D-9C18-7D3E6B5A4F90}", "DisplayName"),
+              "Sample Package");
+  }
+  {
+    TestMachine machine;
+    machine.writeFile(sample, readHost(KV7_SAMPLE_PACKAGE));
+    auto run = machine.run(InstallerMachine::program(),
+                           {"/i", sample, "/qn", "INSTALLLEVEL=2", "LICENSE=pro"});
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(machine.readFile(app + "extra\\extra.txt"),
+              readHost(std::string(KV7_SAMPLE_FILES_DIR) + "/extra.txt"));
+    emulated::RegistryFile registry;
+    std::string error;
+    ASSERT_TRUE(registry.load(machine.dir() + "/system.reg", &error)) << error;
+    std::string edition;
+    ASSERT_TRUE(
+        emulated::valueAsText(*registry.findKey(redirected)->findValue("Edition"), &edition));
+    EXPECT_EQ(edition, "professional");
+  }
+}
+
+}  // namespace
