@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "responsefile/response_file.h"
@@ -30,9 +31,14 @@ long long leadingNumber(const char* value) {
 class AgentSettings {
  public:
   AgentSettings(ResponseFile& file, const char* prefix) : file_(file) {
+    std::string names[kSettingCount];
+    std::string_view views[kSettingCount];
     for (int s = 0; s < kSettingCount; ++s) {
-      std::string name = std::string(prefix) + kSuffixes[s];
-      index_[s] = file.findIndex(name.c_str(), 0);
+      names[s] = std::string(prefix) + kSuffixes[s];
+      views[s] = names[s];
+    }
+    file.findFirstIndexes(views, kSettingCount, index_);
+    for (int s = 0; s < kSettingCount; ++s) {
       const ResponseFileEntry* entry = file.entryAt(index_[s]);
       // A setting that is already in error takes no part.
       if (entry == nullptr || entry->state() != EntryValid) {

@@ -70,9 +70,12 @@ void resolveKeyword(ResponseFileEntry* entry, std::string_view text) {
       std::size_t longest = std::min(QualifierIndex::kMaxNameLength, text.size() - 1);
       for (std::size_t length = 1; length + 1 < text.size() && length <= longest; ++length) {
         if (!names.hasNameOfLength(length)) continue;
+        // The catalogue is small and the collected names may be many: ask
+        // for the keyword first.
+        const KeywordIndex::Rows* rows = index.rowsNamed(text.substr(length + 1));
+        if (rows == nullptr || rows->front() >= found) continue;
         uint32_t roles = names.rolesOf(text.substr(0, length));
-        if (roles == 0) continue;
-        found = firstRowWrittenAs(index, index.rowsNamed(text.substr(length + 1)), roles, found);
+        if (roles != 0) found = firstRowWrittenAs(index, rows, roles, found);
       }
     }
   }

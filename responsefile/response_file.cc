@@ -135,6 +135,21 @@ ResponseFileEntry* ResponseFile::findEntry(const char* name, int32_t fromIndex) 
   return entryAt(findIndex(name, fromIndex));
 }
 
+void ResponseFile::findFirstIndexes(const std::string_view* names, std::size_t count,
+                                    int32_t* indexes) const {
+  std::size_t missing = count;
+  for (std::size_t n = 0; n < count; ++n) indexes[n] = -1;
+  for (int32_t i = 0; i < entryCount() && missing > 0; ++i) {
+    std::string_view name = entries_[i].nameView();
+    for (std::size_t n = 0; n < count; ++n) {
+      if (indexes[n] < 0 && ascii::equalsNoCase(name, names[n])) {
+        indexes[n] = i;
+        --missing;
+      }
+    }
+  }
+}
+
 const std::vector<std::string>& ResponseFile::blockNames(BlockKind kind) const {
   return blockNames_[blockSlot(kind)];
 }
@@ -204,10 +219,7 @@ void ResponseFile::load(std::FILE* stream) {
                       blockNameList(BlockKind::kLevel));
     if (!readEntries(stream)) return;
     if (errorCount_ > 0) status_ = RspContentInvalid;
-    checkDirectoryNameLength();
-    checkProductInstallType();
-    checkAgentParameterPairs(*this, kCheckDefaultInstancePrefix);
-    checkAgentParameterPairs(*this, kCheckControlServerPrefix);
+    runPostLoadChecks();
   } catch (const std::bad_alloc&) {
     discardEntries();
     status_ = RspOutOfMemory;
@@ -294,9 +306,19 @@ void ResponseFile::discardEntries() {
   superseded_.clear();
 }
 
-void ResponseFile::checkDirectoryNameLength() {
-  int32_t object = findIndex("KV7.DIR_OBJ_NAME", 0);
-  int32_t path = findIndex("KV7.DIR_PATH_NAME", 0);
+void ResponseFile::runPostLoadChecks() {
+  // The keywords these checks compare, found in one walk over the entries.
+  const std::string_view names[] = {"KV7.DIR_OBJ_NAME", "KV7.DIR_PATH_NAME", "PROD",
+                                    "INSTALL_TYPE"};
+  int32_t first[4];
+  findFirstIndexes(names, 4, first);
+  checkDirectoryNameLength(first[0], first[1]);
+  checkProductInstallType(first[2], first[3]);
+  checkAgentParameterPairs(*this, kCheckDefaultInstancePrefix);
+  checkAgentParameterPairs(*this, kCheckControlServerPrefix);
+}
+
+void ResponseFile::checkDirectoryNameLength(int32_t object, int32_t path) {
   if (object < 0 || path < 0) return;
   std::size_t total = lengthOf(entries_[object].value()) + lengthOf(entries_[path].value());
   if (total <= kMaxDirectoryNamesLength) return;
@@ -305,9 +327,7 @@ void ResponseFile::checkDirectoryNameLength() {
   status_ = RspContentInvalid;
 }
 
-void ResponseFile::checkProductInstallType() {
-  int32_t product = findIndex("PROD", 0);
-  int32_t type = findIndex("INSTALL_TYPE", 0);
+void ResponseFile::checkProductInstallType(int32_t product, int32_t type) {
   if (product < 0 || type < 0) return;
   const ResponseFileEntry& prod = entries_[product];
   const ResponseFileEntry& installType = entries_[type];

@@ -55,6 +55,9 @@ class ResponseFile {
   // case-insensitively; -1 when there is none or name is null.
   int32_t findIndex(const char* name, int32_t fromIndex) const;
   ResponseFileEntry* findEntry(const char* name, int32_t fromIndex);
+  // findIndex(names[i], 0) into indexes[i] for each of count names, looking
+  // at every entry once.
+  void findFirstIndexes(const std::string_view* names, std::size_t count, int32_t* indexes) const;
 
   const char* fileName() const { return fileName_.c_str(); }
   const char* defaultInstance() const { return defaultInstance_.c_str(); }
@@ -91,8 +94,9 @@ class ResponseFile {
   bool readEntries(std::FILE* stream);
   void addLine(std::string_view line, int32_t lineNumber, LiveEntries& live);
   void removeSupersededEntries();
-  void checkDirectoryNameLength();
-  void checkProductInstallType();
+  void runPostLoadChecks();
+  void checkDirectoryNameLength(int32_t object, int32_t path);
+  void checkProductInstallType(int32_t product, int32_t type);
   void discardEntries();
 
   int32_t status_ = RspOk;

@@ -64,10 +64,11 @@ std::string problemReport(const ResponseFile& file, const std::string& displayNa
     report += name + ": error: a line could not be read\n";
     ++problems;
   }
-  report += name + ": " + std::to_string(file.entryCount()) + " entries, " +
-            std::to_string(entriesInError) + " in error, " + std::to_string(problems) +
-            (problems == 1 ? " problem" : " problems") + "; load status " +
-            std::to_string(file.status()) + " (" + statusName(file.status()) + ")\n";
+  report += name + ": " + std::to_string(file.entryCount()) +
+            (file.entryCount() == 1 ? " entry, " : " entries, ") + std::to_string(entriesInError) +
+            " in error, " + std::to_string(problems) + (problems == 1 ? " problem" : " problems") +
+            "; load status " + std::to_string(file.status()) + " (" + statusName(file.status()) +
+            ")\n";
   return report;
 }
 

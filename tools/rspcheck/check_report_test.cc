@@ -101,7 +101,7 @@ TEST(CheckReport, ReportsEveryProblemInFileOrderThenASummary) {
 TEST(CheckReport, CleanAndUnopenableFilesSaySo) {
   auto clean = loadText("PROD = ALL\n");
   EXPECT_EQ(problemReport(*clean, "x.rsp"),
-            "x.rsp: 1 entries, 0 in error, 0 problems; load status 0 (ok)\n");
+            "x.rsp: 1 entry, 0 in error, 0 problems; load status 0 (ok)\n");
   EXPECT_EQ(exitCodeFor(*clean), 0);
   ResponseFile missing(static_cast<const char*>(nullptr));
   EXPECT_EQ(problemReport(missing, "gone.rsp"),
