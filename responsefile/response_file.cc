@@ -1,93 +1,23 @@
 #include "responsefile/response_file.h"
 
-#include <cstring>
 #include <new>
 #include <utility>
 
 #include "base/ascii.h"
 #include "platform/platform.h"
-#include "responsefile/agent_parameter_pairs.h"
-#include "responsefile/case_folded_map.h"
 #include "responsefile/entry_validator.h"
 #include "responsefile/keyword_catalogue.h"
 #include "responsefile/keyword_resolver.h"
 #include "responsefile/line_syntax.h"
+#include "responsefile/newest_entries.h"
 #include "responsefile/piece_reader.h"
 #include "responsefile/prepasses.h"
 
 namespace {
 
-constexpr std::size_t kMaxDirectoryNamesLength = 255;
-
 std::size_t blockSlot(BlockKind kind) { return static_cast<std::size_t>(kind); }
 
-std::size_t lengthOf(const char* text) { return text ? std::strlen(text) : 0; }
-
-bool valueIs(const ResponseFileEntry& entry, const char* word) {
-  const char* value = entry.value();
-  return value != nullptr && ascii::equalsNoCase(value, word);
-}
-
 }  // namespace
-
-// The entries that a newer line of the same keyword would replace: at most
-// one per name, since a name always resolves to the same row. An open-address
-// table from the folded name to the live entry keeps the search for an earlier
-// line constant-time; a replaced entry's slot simply takes the newer index.
-class ResponseFile::LiveEntries {
- public:
-  explicit LiveEntries(const std::vector<ResponseFileEntry>& entries) : entries_(entries) {}
-
-  // Records index as the live entry of its name; returns the index of the
-  // entry it replaces, or -1.
-  int32_t replace(int32_t index) {
-    if ((used_ + 1) * 2 > slots_.size()) grow();
-    std::string_view name = entries_[index].nameView();
-    uint64_t hash = CaseFoldedMap<int>::hashOf(name);
-    Slot& slot = find(hash, name);
-    if (slot.index < 0) {
-      slot = {hash, index};
-      ++used_;
-      return -1;
-    }
-    int32_t previous = slot.index;
-    slot.index = index;
-    return previous;
-  }
-
- private:
-  struct Slot {
-    uint64_t hash = 0;
-    int32_t index = -1;
-  };
-
-  Slot& find(uint64_t hash, std::string_view name) {
-    std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      Slot& slot = slots_[i];
-      if (slot.index < 0) return slot;
-      if (slot.hash == hash && ascii::equalsNoCase(entries_[slot.index].nameView(), name)) {
-        return slot;
-      }
-    }
-  }
-
-  void grow() {
-    std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
-    old.swap(slots_);
-    std::size_t mask = slots_.size() - 1;
-    for (const Slot& slot : old) {
-      if (slot.index < 0) continue;
-      std::size_t i = slot.hash & mask;
-      while (slots_[i].index >= 0) i = (i + 1) & mask;
-      slots_[i] = slot;
-    }
-  }
-
-  const std::vector<ResponseFileEntry>& entries_;
-  std::vector<Slot> slots_;
-  std::size_t used_ = 0;
-};
 
 ResponseFile::ResponseFile(const char* fileName) {
   if (fileName == nullptr) {
@@ -228,7 +158,7 @@ void ResponseFile::load(std::FILE* stream) {
 
 bool ResponseFile::readEntries(std::FILE* stream) {
   PieceReader reader(stream);
-  LiveEntries live(entries_);
+  NewestEntries live(entries_);
   std::string joined;
   std::string_view piece;
   int32_t lineNumber = 1;
@@ -262,7 +192,7 @@ bool ResponseFile::readEntries(std::FILE* stream) {
   return true;
 }
 
-void ResponseFile::addLine(std::string_view text, int32_t lineNumber, LiveEntries& live) {
+void ResponseFile::addLine(std::string_view text, int32_t lineNumber, NewestEntries& live) {
   KeywordLine line = splitKeywordLine(text);
   if (line.isComment) return;
   ResponseFileEntry entry(this, lineNumber);
@@ -304,40 +234,4 @@ void ResponseFile::removeSupersededEntries() {
 void ResponseFile::discardEntries() {
   entries_.clear();
   superseded_.clear();
-}
-
-void ResponseFile::runPostLoadChecks() {
-  // The keywords these checks compare, found in one walk over the entries.
-  const std::string_view names[] = {"KV7.DIR_OBJ_NAME", "KV7.DIR_PATH_NAME", "PROD",
-                                    "INSTALL_TYPE"};
-  int32_t first[4];
-  findFirstIndexes(names, 4, first);
-  checkDirectoryNameLength(first[0], first[1]);
-  checkProductInstallType(first[2], first[3]);
-  checkAgentParameterPairs(*this, kCheckDefaultInstancePrefix);
-  checkAgentParameterPairs(*this, kCheckControlServerPrefix);
-}
-
-void ResponseFile::checkDirectoryNameLength(int32_t object, int32_t path) {
-  if (object < 0 || path < 0) return;
-  std::size_t total = lengthOf(entries_[object].value()) + lengthOf(entries_[path].value());
-  if (total <= kMaxDirectoryNamesLength) return;
-  entries_[object].markContradiction(CrossCheck::kDirectoryNameLength, {path});
-  entries_[path].markContradiction(CrossCheck::kDirectoryNameLength, {object});
-  status_ = RspContentInvalid;
-}
-
-void ResponseFile::checkProductInstallType(int32_t product, int32_t type) {
-  if (product < 0 || type < 0) return;
-  const ResponseFileEntry& prod = entries_[product];
-  const ResponseFileEntry& installType = entries_[type];
-  bool refused = false;
-  if (valueIs(prod, "WORKLOAD_WARDEN")) {
-    refused = valueIs(installType, "COMPACT");
-  } else if (valueIs(prod, "ORIEL_SQL_LINKS") || valueIs(prod, "ORIEL_FLAT_LINKS")) {
-    refused = valueIs(installType, "COMPACT") || valueIs(installType, "TYPICAL");
-  }
-  if (!refused) return;
-  entries_[type].markContradiction(CrossCheck::kProductInstallType, {product});
-  status_ = RspContentInvalid;
 }

@@ -24,6 +24,8 @@ enum ResponseFileStatus : int32_t {
 // The four kinds of block whose names may qualify keywords.
 enum class BlockKind { kNewNode, kContact, kDatabase, kLevel };
 
+class NewestEntries;
+
 // A loaded response file: its keyword lines in file order, each resolved in
 // the keyword catalogue and checked against its rule, and the load status.
 // The newest line of a keyword that may occur only once replaces the older
@@ -88,11 +90,10 @@ class ResponseFile {
 
  private:
   using QualifierText = FixedText<kMaxQualifierLength + 1>;
-  class LiveEntries;
 
   void load(std::FILE* stream);
   bool readEntries(std::FILE* stream);
-  void addLine(std::string_view line, int32_t lineNumber, LiveEntries& live);
+  void addLine(std::string_view line, int32_t lineNumber, NewestEntries& live);
   void removeSupersededEntries();
   void runPostLoadChecks();
   void checkDirectoryNameLength(int32_t object, int32_t path);
