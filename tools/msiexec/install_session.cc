@@ -225,9 +225,10 @@ bool InstallSession::selectComponents() {
       return fail("the condition of component " + component.component + " is invalid: " + error);
     }
     if (!wanted) components_.erase(component.component);
-    log_->message("Component: " + component.component + "; " +
-                  (wanted ? "Installed: Absent;   Request: Local;   Action: Local"
-                          : "Installed: Absent;   Request: Null;   Action: Null"));
+    const std::string installed =
+        mode_ == InstallMode::kFirstInstall ? "Installed: Absent;   " : "Installed: Local;   ";
+    log_->message("Component: " + component.component + "; " + installed +
+                  (wanted ? "Request: Local;   Action: Local" : "Request: Null;   Action: Null"));
   }
   return true;
 }

@@ -313,6 +313,8 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
       {{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(3)}, 1605},
       {{"/i", kPackage, "/qn", "/l*v", "C:\\no\\such\\dir\\drv.log"}, 1622},
       {{"/i", kPackage, "/qn", "REMOVE=ALL"}, 1603},
+      // A registry key name may have 255 characters, not more.
+      {{"/i", kPackage, "/qn", "KV7_COPY_NAME=" + std::string(256, 'N')}, 1603},
   };
   for (const Case& c : cases) {
     auto run = m.msiexec(c.args);
@@ -341,6 +343,13 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
   const std::string installed = m.registryBytes();
   EXPECT_EQ(m.msiexec(newInstance).exitCode, 1638u);
   EXPECT_EQ(m.registryBytes(), installed);
+
+  // The longest key name Windows allows is taken.
+  const std::string longest(255, 'N');
+  EXPECT_EQ(m.msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=" + longest, "INSTALLDIR=C:\\apps\\N"})
+                .exitCode,
+            0u);
+  EXPECT_EQ(m.value(kCopies + longest, "KV7 Path Name"), "C:\\apps\\N");
 }
 
 TEST(MsiexecProgramTest, ASecondInstallationWaitsForNoneAndGets1618) {

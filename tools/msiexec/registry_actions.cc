@@ -13,6 +13,15 @@ constexpr int kComponent64Bit = 0x100;
 constexpr int kLocatorRaw = 2;
 constexpr int kLocatorTypeMask = 0x0F;
 constexpr int kLocator64Bit = 0x10;
+// Windows refuses a key whose name is longer.
+constexpr std::size_t kMaxKeyName = 255;
+
+bool keyNamesFit(const std::string& keyPath) {
+  for (std::string_view name : emulated::splitKeyPath(keyPath)) {
+    if (name.size() > kMaxKeyName) return false;
+  }
+  return true;
+}
 
 std::string hexBytes(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -132,6 +141,10 @@ bool InstallSession::writeRegistryValues() {
     if (keyPath.empty()) {
       return fail("the registry row " + row.registry + " has the unknown root " +
                   std::to_string(row.root));
+    }
+    if (!keyNamesFit(keyPath)) {
+      return fail("the registry key " + keyPath + " has a name longer than " +
+                  std::to_string(kMaxKeyName) + " characters");
     }
     const std::string name = row.nameNull ? "" : format(row.name);
     if (row.valueNull) {
