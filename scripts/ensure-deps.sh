@@ -14,7 +14,11 @@ ls /usr/lib/llvm-14/lib/clang/14*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/nu
 command -v iconv >/dev/null || need+=(libc-bin)
 command -v wixl >/dev/null || need+=(wixl)
 command -v msiinfo >/dev/null || need+=(msitools)
-[[ -f /usr/include/libmsi-1.0/libmsi.h || -f /usr/include/libmsi-1.0/libmsi-database.h ]] || need+=(libmsi-dev)
+[[ -f /usr/include/libmsi-1.0/libmsi.h ]] || need+=(libmsi-dev)
+# libmsi's pkg-config file needs glib's and zlib's.
+[[ -f /usr/include/glib-2.0/gio/gio.h ]] || need+=(libglib2.0-dev)
+[[ -f /usr/include/zlib.h ]] || need+=(zlib1g-dev)
+command -v pkg-config >/dev/null || need+=(pkg-config)
 command -v wine >/dev/null || need+=(wine64)
 command -v clang-format >/dev/null || need+=(clang-format)
 
