@@ -19,7 +19,7 @@ command -v msiinfo >/dev/null || need+=(msitools)
 [[ -f /usr/include/glib-2.0/gio/gio.h ]] || need+=(libglib2.0-dev)
 [[ -f /usr/include/zlib.h ]] || need+=(zlib1g-dev)
 command -v pkg-config >/dev/null || need+=(pkg-config)
-command -v wine >/dev/null || need+=(wine64)
+command -v wine >/dev/null || need+=(wine wine64)
 command -v clang-format >/dev/null || need+=(clang-format)
 
 if ((${#need[@]})); then
