@@ -201,21 +201,22 @@ class Parser {
     return fail(lineNumber, "unknown kind of value (expected \"...\", dword:, hex: or -)");
   }
 
-  bool hexValue(std::string_view spec, const std::string& name, std::size_t lineNumber) {
+  bool hexValue(std::string_view typeSuffix, const std::string& name, std::size_t lineNumber) {
     uint32_t type = 3;  // REG_BINARY
-    if (!spec.empty() && spec.front() == '(') {
-      spec.remove_prefix(1);
-      if (!readHexNumber(spec, 8, &type) || spec.empty() || spec.front() != ')') {
+    if (!typeSuffix.empty() && typeSuffix.front() == '(') {
+      typeSuffix.remove_prefix(1);
+      if (!readHexNumber(typeSuffix, 8, &type) || typeSuffix.empty() || typeSuffix.front() != ')') {
         return fail(lineNumber, "hex(...) needs a hexadecimal type number");
       }
-      spec.remove_prefix(1);
+      typeSuffix.remove_prefix(1);
     }
-    if (spec.empty() || spec.front() != ':') return fail(lineNumber, "expected : after hex");
-    spec.remove_prefix(1);
+    if (typeSuffix.empty() || typeSuffix.front() != ':')
+      return fail(lineNumber, "expected : after hex");
+    typeSuffix.remove_prefix(1);
 
     // A trailing backslash continues the list of bytes on the next line.
     std::string joined;
-    std::string_view piece = spec;
+    std::string_view piece = typeSuffix;
     for (;;) {
       const std::size_t comment = piece.find(';');
       std::string_view data = trimRight(piece.substr(0, comment));
