@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced, not run: sets this shell up to run Windows programs under Wine in a
 # fresh, private prefix, headless and quiet, with every Wine command limited
 # in time.
@@ -37,18 +38,36 @@ kv7_wine_env_setup() {
   # writes menu entries for the prefix into the user's home.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export KV7_WINE_TIMEOUT=${KV7_WINE_TIMEOUT:-300}
+  # Wine links the user's Documents, Desktop and the like to the host home,
+  # where a program that writes into its documents folder (the launcher's
+  # default log directory) would leave files behind. Wine sees a home of the
+  # prefix's own instead.
+  export KV7_WINE_HOME=$WINEPREFIX/home
+  mkdir -p "$KV7_WINE_HOME" || return 1
 
-  timeout "$KV7_WINE_TIMEOUT" wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 ||
+  HOME=$KV7_WINE_HOME timeout "$KV7_WINE_TIMEOUT" wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 ||
     { kv7_wine_env_fail "wineboot failed, see $WINEPREFIX/wineboot.log"; return 1; }
   # wineboot returns before the prefix is written out; wait for its server.
-  timeout "$KV7_WINE_TIMEOUT" wineserver -w ||
+  HOME=$KV7_WINE_HOME timeout "$KV7_WINE_TIMEOUT" wineserver -w ||
     { kv7_wine_env_fail "wineserver did not settle"; return 1; }
+  kv7_wine_own_shell_folders
+}
+
+# Turns the user's shell folders of the prefix (links into the home) into
+# plain directories, as they are on Windows, each its own.
+kv7_wine_own_shell_folders() {
+  local folder
+  for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [[ -L $folder ]]; then
+      rm -f "$folder" && mkdir -p "$folder" || return 1
+    fi
+  done
 }
 
 # Runs a Windows program (or a builtin such as msiexec or reg) in the prefix.
 # Its exit code is the program's, or 124 when the time limit ended it.
 kv7_wine() {
-  timeout "$KV7_WINE_TIMEOUT" wine "$@"
+  HOME=$KV7_WINE_HOME timeout "$KV7_WINE_TIMEOUT" wine "$@"
 }
 
 # The Windows path of a host path, through the prefix's Z: drive.
@@ -67,8 +86,8 @@ kv7_hostpath() {
 
 # Waits for the programs of this prefix to end, then ends its wineserver.
 kv7_wine_stop() {
-  timeout 60 wineserver -w 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
+  HOME=$KV7_WINE_HOME timeout 60 wineserver -w 2>/dev/null || true
+  HOME=$KV7_WINE_HOME wineserver -k 2>/dev/null || true
 }
 
 kv7_wine_env_setup "${1:-}"
