@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/emulated/registry_file.h"
+#include "platform/emulated/registry_view.h"
 #include "tests/machine_with_image.h"
 #include "tools/msiexec/background_program.h"
 #include "tools/msiexec/installer_run.h"
@@ -108,6 +109,26 @@ class Lifecycle {
 
   std::string registryBytes() { return readHost(m.machine().dir() + "/system.reg"); }
 
+  // A copy's registry key with its subkeys and values, as text.
+  std::string copyKeyText(const std::string& name) {
+    emulated::RegistryFile registry;
+    std::string error;
+    if (!registry.load(m.machine().dir() + "/system.reg", &error)) return error;
+    const emulated::RegistryKey* key = registry.findKey(kCopies + name);
+    return key == nullptr ? "<no key>" : keyText(*key);
+  }
+
+  static std::string keyText(const emulated::RegistryKey& key) {
+    std::string text = "[" + key.name() + "]\n";
+    for (const emulated::RegistryValue& value : key.values()) {
+      std::string shown;
+      if (!emulated::valueAsText(value, &shown)) shown = "<" + std::to_string(value.type) + ">";
+      text += value.name + "=" + shown + "\n";
+    }
+    for (const emulated::RegistryKey* child : key.subkeys()) text += keyText(*child);
+    return text;
+  }
+
   MachineWithImage m;
   int runs = 0;
 };
@@ -153,23 +174,35 @@ TEST(LifecycleEndToEnd, FromTheFirstCopyToTheLastFreeSlot) {
   EXPECT_NE(m.machine().readFile("C:\\temp\\run1.log").find("Property(S): TRANSFORMS = 1033.mst"),
             std::string::npos);
 
-  // A new copy without name or directory takes the highest slot and the
-  // package's default name and directory.
+  // A new copy without name or directory takes the highest slot, the first
+  // free default name and a directory named after it.
+  const std::string programFiles = "C:\\Program Files\\QOR\\";
   run = life.setup({"/o"});
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
   copies = life.inventory();
   ASSERT_EQ(copies.size(), 2u);
-  EXPECT_EQ(copies["KV7COPY1"].path, "C:\\Program Files\\QOR\\KV7");
+  EXPECT_EQ(copies["KV7COPY1"].path, programFiles + "KV7COPY1");
   EXPECT_EQ(copies["KV7COPY1"].code, MachineWithImage::slotCode(15));
   EXPECT_EQ(copies["SITEA"].code, MachineWithImage::kDriverCode);
+  const std::string secondCopy = life.copyKeyText("KV7COPY1");
 
-  // The next new copy, named by its user, takes the next slot down.
-  run = life.setup({"/n", "SITEC", "/p", "C:\\apps\\SITEC"});
+  // The next one, again without name or directory, takes the next slot down
+  // and a copy of its own: the one before keeps its name, directory, product
+  // code and every registry value.
+  run = life.setup({"/o"});
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
   copies = life.inventory();
   ASSERT_EQ(copies.size(), 3u);
-  EXPECT_EQ(copies["SITEC"].path, "C:\\apps\\SITEC");
-  EXPECT_EQ(copies["SITEC"].code, MachineWithImage::slotCode(14));
+  EXPECT_EQ(copies["KV7COPY2"].path, programFiles + "KV7COPY2");
+  EXPECT_EQ(copies["KV7COPY2"].code, MachineWithImage::slotCode(14));
+  EXPECT_EQ(copies["KV7COPY2"].modification, modification);
+  EXPECT_EQ(copies["KV7COPY1"].path, programFiles + "KV7COPY1");
+  EXPECT_EQ(copies["KV7COPY1"].code, MachineWithImage::slotCode(15));
+  EXPECT_EQ(life.copyKeyText("KV7COPY1"), secondCopy);
+  for (const char* name : {"KV7COPY1", "KV7COPY2"}) {
+    EXPECT_TRUE(fs::exists(m.machine().hostPath(programFiles + name + "\\cfg\\kv7kvdriver.lvl")))
+        << name;
+  }
 
   // The second copy by its name: maintained under its own instance code,
   // which changes nothing.
@@ -216,6 +249,8 @@ TEST(LifecycleEndToEnd, FromTheFirstCopyToTheLastFreeSlot) {
   for (const auto& [name, copy] : copies) byCode[copy.code] = name;
   EXPECT_EQ(byCode.size(), 16u);
   EXPECT_EQ(byCode[MachineWithImage::kDriverCode], "SITEA");
+  EXPECT_EQ(byCode[MachineWithImage::slotCode(15)], "KV7COPY1");
+  EXPECT_EQ(byCode[MachineWithImage::slotCode(14)], "KV7COPY2");
   for (uint32_t slot = 1; slot <= 13; ++slot) {
     char name[16];
     std::snprintf(name, sizeof name, "COPY%02u", slot);

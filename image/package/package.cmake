@@ -9,6 +9,8 @@ set(KV7_DRIVER_PACKAGE "${KV7_IMAGE_DIR}/QOR Telvar Driver for ODBC, CLI, and .N
 
 set(kv7_package_inputs
     ${KV7_PACKAGE_SOURCE_DIR}/driver.wxs
+    ${KV7_PACKAGE_SOURCE_DIR}/copy_names.wxi
+    ${KV7_PACKAGE_SOURCE_DIR}/copy_name_sequence.wxi
     ${KV7_PACKAGE_SOURCE_DIR}/copy_path.js
     ${KV7_PACKAGE_SOURCE_DIR}/files/bin/kv7drv.dll
     ${KV7_PACKAGE_SOURCE_DIR}/files/cfg/kv7kvdriver.lvl)

@@ -23,8 +23,15 @@ expect() { # description actual expected
   fi
 }
 
-# Rows of a table without its three header lines, tab-separated.
-rows() { msiinfo export "$pkg" "$1" | tr -d '\r' | tail -n +4; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# Rows of a table without its three header lines, tab-separated; each table
+# is exported once.
+rows() {
+  [[ -f $scratch/$1.rows ]] || msiinfo export "$pkg" "$1" | tr -d '\r' | tail -n +4 >"$scratch/$1.rows"
+  cat "$scratch/$1.rows"
+}
 # The value of the column numbered $3 (1-based) of the row whose first column is $2.
 cell() { rows "$1" | awk -F'\t' -v key="$2" -v col="$3" '$1 == key { print $col; exit }'; }
 property() { cell Property "$1" 2; }
@@ -58,7 +65,8 @@ done < <(rows Component)
 while IFS=$'\t' read -r signature _ _ _ type; do
   expect "search $signature reads the 64-bit view" "$(((type & 16) != 0))" "1"
 done < <(rows RegLocator)
-expect "saved values are searched for" "$(rows RegLocator | wc -l)" "2"
+expect "saved copy name searched for" "$(cell AppSearch KV7_SAVED_COPY_NAME 2)" "SavedCopyName"
+expect "saved directory searched for" "$(cell AppSearch KV7_SAVED_INSTALLDIR 2)" "SavedInstallDir"
 
 # ---- where the files land, relative to the install directory
 dir_path() { # the directory's path from INSTALLDIR down, or from the root
@@ -80,10 +88,8 @@ expect "driver library" "$(file_path kv7drv.dll)" 'INSTALLDIR:bin\kv7drv.dll'
 expect "install directory below 64-bit Program Files" \
   "$(cell Directory "$(cell Directory INSTALLDIR 2)" 2)" "ProgramFiles64Folder"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-msiextract -C "$scratch" "$pkg" >/dev/null
-expect "level file in the cabinet" "$(find "$scratch" -path '*/cfg/kv7kvdriver.lvl' | wc -l)" "1"
+msiextract -C "$scratch/files" "$pkg" >/dev/null
+expect "level file in the cabinet" "$(find "$scratch/files" -path '*/cfg/kv7kvdriver.lvl' | wc -l)" "1"
 
 # ---- the copy's registry values (HKLM = root 2), formatted at install time
 copy_key='SOFTWARE\QOR\KV7\InstalledCopies\[KV7_COPY_NAME]'
@@ -106,20 +112,58 @@ service_level=$(registry "$copy_key\\CurrentVersion" "Service Level")
 expect "service level is set" "$([[ -n $service_level && $service_level != '<missing>' ]] && echo yes)" "yes"
 
 # ---- the package's own actions, in the order they need
-expect "install location from the install directory" \
-  "$(cell CustomAction SetInstallLocation 3) $(cell CustomAction SetInstallLocation 4)" \
-  "ARPINSTALLLOCATION [INSTALLDIR]"
-while IFS='|' read -r action after before; do
-  s=$(sequence "$action") a=$(sequence "$after") b=$(sequence "$before")
-  expect "$action runs after $after and before $before" \
-    "$([[ -n $s && -n $a && -n $b ]] && ((a < s && s < b)) && echo yes)" "yes"
-done <<'TABLE'
-RestoreCopyName|AppSearch|DefaultCopyName
-DefaultCopyName|RestoreCopyName|CostFinalize
-RestoreInstallDir|AppSearch|CostFinalize
-SetCopyPath|CostFinalize|WriteRegistryValues
-SetInstallLocation|CostFinalize|RegisterProduct
-TABLE
+action() { # custom action -> "property = value" of a property-setting action
+  printf '%s = %s' "$(cell CustomAction "$1" 3)" "$(cell CustomAction "$1" 4)"
+}
+expect "install location from the install directory" "$(action SetInstallLocation)" \
+  "ARPINSTALLLOCATION = [INSTALLDIR]"
+expect "a new copy's directory is named after it" "$(action DefaultInstallDir)" \
+  'INSTALLDIR = [ProgramFiles64Folder]QOR\[KV7_COPY_NAME]'
+in_order() { # table, actions...: each runs after the one before it
+  local table=$1 previous="" p s
+  shift
+  for name in "$@"; do
+    s=$(cell "$table" "$name" 3)
+    expect "$table: $name is sequenced" "$([[ -n $s ]] && echo yes)" "yes"
+    if [[ -n $previous ]]; then
+      p=$(cell "$table" "$previous" 3)
+      expect "$table: $name runs after $previous" "$([[ -n $s && -n $p ]] && ((p < s)) && echo yes)" "yes"
+    fi
+    previous=$name
+  done
+}
+# The copy name and directory are decided between AppSearch and the launch
+# conditions, which refuse a new copy without them, in both sequences: with a
+# full interface the client's launch conditions run first.
+takes=()
+for n in $(seq 1 16); do takes+=("TakeKv7Copy$n"); done
+decisions=(RestoreCopyName "${takes[@]}" InstalledCopyName RestoreInstallDir DefaultInstallDir)
+for table in InstallExecuteSequence InstallUISequence; do
+  in_order "$table" AppSearch "${decisions[@]}" LaunchConditions CostFinalize
+done
+in_order InstallExecuteSequence CostFinalize SetCopyPath WriteRegistryValues
+in_order InstallExecuteSequence CostFinalize SetInstallLocation RegisterProduct
+for name in "${decisions[@]}"; do
+  expect "same condition for $name in both sequences" "$(cell InstallUISequence "$name" 2)" \
+    "$(cell InstallExecuteSequence "$name" 2)"
+done
+
+# KV7COPYn is taken only by a new copy without a name, and only while no
+# copy's path or version is found under its key.
+copies_key='SOFTWARE\QOR\KV7\InstalledCopies'
+for n in $(seq 1 16); do
+  expect "TakeKv7Copy$n takes its name" "$(action "TakeKv7Copy$n")" "KV7_COPY_NAME = KV7COPY$n"
+  expect "TakeKv7Copy$n condition" "$(cell InstallExecuteSequence "TakeKv7Copy$n" 2)" \
+    "NOT Installed AND NOT KV7_COPY_NAME AND NOT KV7COPY${n}_IN_USE"
+  searched=$(rows AppSearch | awk -F'\t' -v p="KV7COPY${n}_IN_USE" '$1 == p { print $2 }' |
+    while read -r signature; do
+      printf '%s:%s;' "$(cell RegLocator "$signature" 3)" "$(cell RegLocator "$signature" 4)"
+    done)
+  expect "KV7COPY$n is looked for" "$searched" \
+    "$copies_key\\KV7COPY$n:KV7 Path Name;$copies_key\\KV7COPY$n\\CurrentVersion:Version;"
+done
+expect "launch conditions" "$(rows LaunchCondition | cut -f1 | sort | tr '\n' ';')" \
+  "Installed OR INSTALLDIR OR NOT KV7_COPY_NAME;Installed OR KV7_COPY_NAME;"
 
 echo "$passed passed, $failed failed"
 ((failed == 0))

@@ -71,6 +71,7 @@ bool InstallSession::runAction(const std::string& action) {
     return runCustomAction(*custom);
   }
   if (action == "AppSearch") return appSearch();
+  if (action == "LaunchConditions") return launchConditions();
   if (action == "CostFinalize") return costFinalize();
   if (action == "CreateFolders") return createFolders();
   if (action == "InstallFiles") return installFiles();
@@ -165,6 +166,18 @@ std::string InstallSession::format(std::string_view text) const {
     return "";
   };
   return formatText(text, sources);
+}
+
+bool InstallSession::launchConditions() {
+  for (const LaunchConditionRow& row : tables_.launchConditions) {
+    bool met = true;
+    std::string error;
+    if (!evaluateCondition(row.condition, properties_, &met, &error)) {
+      return fail("the launch condition \"" + row.condition + "\" is invalid: " + error);
+    }
+    if (!met) return fail(format(row.description));
+  }
+  return true;
 }
 
 bool InstallSession::costFinalize() {

@@ -45,8 +45,9 @@ class InstallSession {
   bool fail(const std::string& reason);
   std::string format(std::string_view text) const;
 
-  // Standard actions that change the machine.
+  // Standard actions this installer carries out.
   bool appSearch();
+  bool launchConditions();
   bool costFinalize();
   bool createFolders();
   bool installFiles();

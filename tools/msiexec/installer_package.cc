@@ -253,6 +253,12 @@ bool InstallerPackage::readTables(PackageTables* t, std::string* error) const {
           [&](LibmsiRecord* r) {
             t->createFolders.push_back({stringField(r, 1), stringField(r, 2)});
           },
+          error) &&
+      d.optional(
+          "LaunchCondition", "`Condition`, `Description`",
+          [&](LibmsiRecord* r) {
+            t->launchConditions.push_back({stringField(r, 1), stringField(r, 2)});
+          },
           error);
   if (!ok) return false;
   std::stable_sort(

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "installed/product_catalogue.h"
+#include "installed/test_registry.h"
 #include "platform/emulated/code_page.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/registry_file.h"
@@ -26,6 +27,7 @@ const std::string kBaseCode = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
 const std::string kUninstall =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kCopies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\";
+const std::string kSaved = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\DriverPackages\\";
 
 std::string readHost(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -178,16 +180,139 @@ TEST(MsiexecProgramTest, ANewInstanceWithoutNameOrDirectoryTakesThePackagesDefau
   auto run = m.msiexec({"/i", kPackage, "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst"});
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
   const std::string code = slotCode(15);
-  EXPECT_EQ(m.value(kUninstall + code, "InstallLocation"), "C:\\Program Files\\QOR\\KV7\\");
+  EXPECT_EQ(m.value(kUninstall + code, "InstallLocation"), "C:\\Program Files\\QOR\\KV7COPY1\\");
   EXPECT_EQ(m.value(kUninstall + kBaseCode, "WindowsInstaller"), "<missing>");
-  EXPECT_EQ(m.value(kCopies + "KV7COPY1", "KV7 Path Name"), "C:\\Program Files\\QOR\\KV7");
-  EXPECT_EQ(m.value("HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\DriverPackages\\" + code, "Copy Name"),
-            "KV7COPY1");
-  EXPECT_TRUE(m.exists("C:\\Program Files\\QOR\\KV7\\cfg\\kv7kvdriver.lvl"));
+  EXPECT_EQ(m.value(kCopies + "KV7COPY1", "KV7 Path Name"), "C:\\Program Files\\QOR\\KV7COPY1");
+  EXPECT_EQ(m.value(kSaved + code, "Copy Name"), "KV7COPY1");
+  EXPECT_TRUE(m.exists("C:\\Program Files\\QOR\\KV7COPY1\\cfg\\kv7kvdriver.lvl"));
   // Not quiet: the progress shows on standard output.
   EXPECT_NE(run.out.find("Installing QOR Telvar Driver Package"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("] InstallFiles"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Installation completed successfully."), std::string::npos) << run.out;
+}
+
+TEST(MsiexecProgramTest, ANewCopyTakesAFreeNameAndADirectoryOfItsOwn) {
+  using test_registry::copy;
+  using test_registry::key;
+  using test_registry::value;
+  std::string firstFifteen;
+  for (int n = 1; n <= 15; ++n) {
+    firstFifteen += copy("KV7COPY" + std::to_string(n), "C:\\c" + std::to_string(n));
+  }
+  struct Case {
+    const char* what;
+    std::string registry;  // what other copies left
+    std::vector<std::string> given;
+    std::string name;  // the new copy's
+    std::string dir;
+  };
+  const std::string programFiles = "C:\\Program Files\\QOR\\";
+  const Case cases[] = {
+      {"KV7COPY1 holds a copy",
+       copy("KV7COPY1", "C:\\c1"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"the lowest free name",
+       copy("KV7COPY1", "C:\\c1") + copy("KV7COPY3", "C:\\c3"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"a copy with only its version",
+       key("SOFTWARE\\QOR\\KV7\\InstalledCopies\\KV7COPY1\\CurrentVersion") +
+           value("Version", "11"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"a longer name is another name",
+       copy("KV7COPY10", "C:\\c10") + copy("KV7COPY1X", "C:\\x"),
+       {},
+       "KV7COPY1",
+       programFiles + "KV7COPY1"},
+      {"a name in other letters is the same name",
+       copy("kv7copy1", "C:\\c1"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"the last default name", firstFifteen, {}, "KV7COPY16", programFiles + "KV7COPY16"},
+      {"a name given without a directory",
+       copy("KV7COPY1", "C:\\c1"),
+       {"KV7_COPY_NAME=SITEB"},
+       "SITEB",
+       programFiles + "SITEB"},
+      {"a directory given without a name",
+       copy("KV7COPY1", "C:\\c1"),
+       {"INSTALLDIR=D:\\apps\\X"},
+       "KV7COPY2",
+       "D:\\apps\\X"},
+      {"an empty name, as a response file gives",
+       "",
+       {"KV7_COPY_NAME="},
+       "KV7COPY1",
+       programFiles + "KV7COPY1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallerMachine m;
+    m.machine.writeRegistry(c.registry);
+    auto before = m.registry();
+    std::vector<std::string> args = {"/i", kPackage, "/qn", "MSINEWINSTANCE=1",
+                                     "TRANSFORMS=:inst15.mst"};
+    args.insert(args.end(), c.given.begin(), c.given.end());
+    auto run = m.msiexec(args);
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(m.value(kCopies + c.name, "KV7 Path Name"), c.dir);
+    EXPECT_EQ(m.value(kSaved + slotCode(15), "Copy Name"), c.name);
+    EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), c.dir + "\\");
+    EXPECT_TRUE(m.exists(c.dir + "\\cfg\\kv7kvdriver.lvl"));
+    expectKept(before->top(), m.registry()->top(), "");
+  }
+}
+
+TEST(MsiexecProgramTest, ANewCopyThatWouldGoOverAnotherIsRefusedBeforeAnyChange) {
+  std::string allSixteen;
+  for (int n = 1; n <= 16; ++n) {
+    allSixteen += test_registry::copy("KV7COPY" + std::to_string(n), "C:\\c" + std::to_string(n));
+  }
+  struct Case {
+    std::string registry;
+    std::vector<std::string> given;
+    std::string message;
+  };
+  const Case cases[] = {
+      {allSixteen, {}, "Every copy name from KV7COPY1 to KV7COPY16 is used by an installed copy"},
+      {"", {"KV7_COPY_NAME=.."}, "The copy name \"..\" cannot name a directory"},
+      {"", {"KV7_COPY_NAME=."}, "The copy name \".\" cannot name a directory"},
+      {"", {"KV7_COPY_NAME=SITE\\B"}, "The copy name \"SITE\\B\" cannot name a directory"},
+      {"", {"KV7_COPY_NAME=../KV7COPY1"}, "cannot name a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    InstallerMachine m;
+    m.machine.writeRegistry(c.registry);
+    m.machine.makeDirectory("C:\\temp");
+    const std::string before = m.registryBytes();
+    std::vector<std::string> args = {"/i",
+                                     kPackage,
+                                     "/qn",
+                                     "/l*v",
+                                     "C:\\temp\\new.log",
+                                     "MSINEWINSTANCE=1",
+                                     "TRANSFORMS=:inst15.mst"};
+    args.insert(args.end(), c.given.begin(), c.given.end());
+    EXPECT_EQ(m.msiexec(args).exitCode, 1603u);
+    EXPECT_EQ(m.registryBytes(), before);
+    EXPECT_FALSE(m.exists("C:\\Program Files\\QOR"));
+    EXPECT_NE(m.machine.readFile("C:\\temp\\new.log").find(c.message), std::string::npos);
+  }
+
+  // A copy given its name and directory is installed beside all sixteen.
+  InstallerMachine m;
+  m.machine.writeRegistry(allSixteen);
+  auto run = m.msiexec({"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst",
+                        "KV7_COPY_NAME=SITEQ", "INSTALLDIR=C:\\apps\\SITEQ"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(m.value(kCopies + "SITEQ", "KV7 Path Name"), "C:\\apps\\SITEQ");
 }
 
 TEST(MsiexecProgramTest, AReinstallRewritesWhatItsModeAsksFor) {

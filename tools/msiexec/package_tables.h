@@ -86,6 +86,13 @@ struct RegLocatorRow {
   int type = 0;
 };
 
+// A condition the installation must meet before it changes anything; its
+// description (formatted) says why the installation stops when it is false.
+struct LaunchConditionRow {
+  std::string condition;
+  std::string description;
+};
+
 struct CreateFolderRow {
   std::string directory;
   std::string component;
@@ -105,6 +112,7 @@ struct PackageTables {
   std::vector<AppSearchRow> appSearch;
   std::vector<RegLocatorRow> regLocators;
   std::vector<CreateFolderRow> createFolders;
+  std::vector<LaunchConditionRow> launchConditions;
 };
 
 }  // namespace msiexec
