@@ -120,7 +120,7 @@ expect "remove: product state" "$(probe "$base_code" InstallLocation | cut -d' '
 #    none) and no directory: the default copy in 64-bit Program Files.
 install default "$package" KV7_COPY_NAME=
 expect "default copy: exit code" "$?" 0
-copy_checks "default copy" KV7COPY1 'C:\Program Files\QOR\KV7' 600
+copy_checks "default copy" KV7COPY1 'C:\Program Files\QOR\KV7COPY1' 600
 
 echo "$passed passed, $failed failed"
 ((failed == 0))
