@@ -22,11 +22,7 @@ double median(std::vector<double> values) {
 int main(int argc, char** argv) {
   int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
   MachineWithImage m;
-  m.addDriverCopy("COPY00", "C:\\apps\\COPY00", 600, MachineWithImage::kDriverCode);
-  for (uint32_t slot = 1; slot <= 15; ++slot) {
-    std::string name = "COPY" + std::to_string(slot + 10);
-    m.addDriverCopy(name, "C:\\apps\\" + name, 600, MachineWithImage::slotCode(slot));
-  }
+  m.addDefaultAndFurtherCopies(1);
   m.commitRegistry();
   std::string trivial = emulated::TestMachine::testBinDir() + "/trivial_program";
   std::vector<std::string> args = {"/l", "C:\\temp\\drv.log", "/n", "COPY00", "-showcommand"};

@@ -98,11 +98,7 @@ TEST(ComposedCommandTest, NewCopyTakesTheNextSlotDownWhenFifteenIsTaken) {
 
 TEST(ComposedCommandTest, SixteenCopiesAreTheMaximum) {
   MachineWithImage m;
-  m.addDriverCopy("COPY00", "C:\\apps\\COPY00", 600, MachineWithImage::kDriverCode);
-  for (uint32_t slot = 1; slot <= 15; ++slot) {
-    std::string name = "COPY" + std::to_string(slot + 10);
-    m.addDriverCopy(name, "C:\\apps\\" + name, 600, MachineWithImage::slotCode(slot));
-  }
+  m.addDefaultAndFurtherCopies(1);
   m.commitRegistry();
   // A new copy needs a slot: refused, with the reason on the console.
   auto refused = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
@@ -117,11 +113,7 @@ TEST(ComposedCommandTest, SixteenCopiesAreTheMaximum) {
 
 TEST(ComposedCommandTest, FifteenFurtherCopiesStillPass) {
   MachineWithImage m;
-  m.addDriverCopy("COPY00", "C:\\apps\\COPY00", 600, MachineWithImage::kDriverCode);
-  for (uint32_t slot = 2; slot <= 15; ++slot) {
-    std::string name = "COPY" + std::to_string(slot + 10);
-    m.addDriverCopy(name, "C:\\apps\\" + name, 600, MachineWithImage::slotCode(slot));
-  }
+  m.addDefaultAndFurtherCopies(2);
   m.commitRegistry();
   auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;

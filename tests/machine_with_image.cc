@@ -45,6 +45,14 @@ void MachineWithImage::addDriverCopy(const std::string& name, const std::string&
   machine_.writeFile(path + "\\cfg\\kv7kvdriver.lvl", "11.5\n");
 }
 
+void MachineWithImage::addDefaultAndFurtherCopies(uint32_t firstSlot) {
+  addDriverCopy("COPY00", "C:\\apps\\COPY00", 600, kDriverCode);
+  for (uint32_t slot = firstSlot; slot <= 15; ++slot) {
+    std::string name = "COPY" + std::to_string(slot + 10);
+    addDriverCopy(name, "C:\\apps\\" + name, 600, slotCode(slot));
+  }
+}
+
 void MachineWithImage::addPlainCopy(const std::string& name, const std::string& path) {
   registry_ += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\" + name +
                "]\n\"KV7 Path Name\"=\"" + regText(path) + "\"\n\n";

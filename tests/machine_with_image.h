@@ -27,6 +27,9 @@ class MachineWithImage {
   // modification level.
   void addDriverCopy(const std::string& name, const std::string& path, uint32_t modification,
                      const std::string& code);
+  // The default copy COPY00 under the base code, and one further copy in
+  // each instance slot from firstSlot to 15 (COPY<slot + 10>).
+  void addDefaultAndFurtherCopies(uint32_t firstSlot);
   // A copy without the driver product.
   void addPlainCopy(const std::string& name, const std::string& path);
   // The system default language, e.g. "0407".

@@ -88,6 +88,9 @@ wine_checks_begin() { # wine-env.sh, helpers dir
   [[ -f $wine_env ]] || { echo "missing: $wine_env" >&2; exit 1; }
   [[ -d $helpers ]] || { echo "missing: $helpers" >&2; exit 1; }
   windows_image_or_fail
+  # The same language and code page on every host: Wine takes them from
+  # the locale.
+  export LC_ALL=C.UTF-8
   work=$(mktemp -d /tmp/kv7-wine-e2e.XXXXXX)
   trap wine_checks_cleanup EXIT
   # shellcheck source=/dev/null
@@ -111,7 +114,7 @@ wine_checks_cleanup() {
 # Ends every Windows process of the prefix, so that the next command starts
 # a new session, with no desktop process yet.
 new_wine_session() {
-  HOME=$KV7_WINE_HOME wineserver -k 2>/dev/null
+  HOME=$KV7_WINE_HOME timeout 60 wineserver -k 2>/dev/null
   HOME=$KV7_WINE_HOME timeout 60 wineserver -w 2>/dev/null || true
 }
 
