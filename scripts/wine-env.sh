@@ -87,7 +87,7 @@ kv7_hostpath() {
 # Waits for the programs of this prefix to end, then ends its wineserver.
 kv7_wine_stop() {
   HOME=$KV7_WINE_HOME timeout 60 wineserver -w 2>/dev/null || true
-  HOME=$KV7_WINE_HOME wineserver -k 2>/dev/null || true
+  HOME=$KV7_WINE_HOME timeout 60 wineserver -k 2>/dev/null || true
 }
 
 kv7_wine_env_setup "${1:-}"
