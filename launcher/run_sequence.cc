@@ -80,11 +80,16 @@ uint32_t runLauncher(int argc, char** argv) {
   if (argc == 1) platform::freeConsole();
 
   platform::Handle mutex = platform::createMutex(kSetupMutexName);
+  uint32_t result = 0;
   if (mutex != nullptr && platform::waitForSingleObject(mutex, 0) != platform::kWaitObject0) {
     reportAnotherSetup();
-    return kAnotherSetupRunning;
+    result = kAnotherSetupRunning;
+  } else {
+    result = runWithGuard(argc, argv, runner);
   }
-  uint32_t result = runWithGuard(argc, argv, runner);
+  // Released on every path: a wait that found the guard abandoned made this
+  // process its owner, and the next setup must not find it abandoned again.
+  // Where another setup holds it, the release fails harmlessly.
   if (mutex != nullptr) platform::releaseMutex(mutex);
   return result;
 }
