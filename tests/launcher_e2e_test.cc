@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -225,6 +227,59 @@ TEST(LauncherEndToEnd, ASecondSetupOnTheSameMachineStops) {
 
   auto afterwards = m.setup({"-showcommand"});
   EXPECT_EQ(afterwards.exitCode, 0u) << afterwards.out << afterwards.err;
+}
+
+// Puts the fake installer in place of the machine's msiexec.exe; it records
+// its arguments, one a line, in the returned host file.
+std::string fakeInstaller(MachineWithImage& m) {
+  std::string installer = m.machine().hostPath("C:\\Windows\\system32\\msiexec.exe");
+  fs::create_directories(fs::path(installer).parent_path());
+  fs::remove(installer);  // may be a link: never overwrite what it points at
+  fs::copy_file(emulated::TestMachine::testBinDir() + "/fake_installer", installer);
+  return m.machine().dir() + "/installer-args.txt";
+}
+
+std::string readHostFile(const std::string& hostPath) {
+  std::ifstream in(hostPath);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(LauncherEndToEnd, WithoutArgumentsAnInteractiveInstallRunsWithTheDefaultLog) {
+  MachineWithImage m;
+  const std::string record = fakeInstaller(m);
+  auto run = m.setup({}, {{"FAKE_INSTALLER_EXIT", "1602"}, {"FAKE_INSTALLER_RECORD", record}});
+  EXPECT_EQ(run.exitCode, 1602u) << run.out << run.err;
+  EXPECT_EQ(run.err, "");  // nothing to ask, nothing to report
+
+  // Interactive: no UI level switch and no response file; the log is the
+  // time-stamped default in KV7LOG, whose directory validation created.
+  char shortForm[261] = {};
+  ASSERT_NE(platform::getShortPathName(documentsFolder().c_str(), shortForm, sizeof shortForm), 0u);
+  const std::string logDir = std::string(shortForm) + "\\KV7LOG\\";
+  std::vector<std::string> args;
+  std::istringstream recorded(readHostFile(record));
+  for (std::string line; std::getline(recorded, line);) args.push_back(line);
+  ASSERT_EQ(args.size(), 5u) << readHostFile(record);
+  EXPECT_EQ(args[0], "/i");
+  EXPECT_EQ(args[1],
+            std::string(MachineWithImage::kImageDir) + "\\" + MachineWithImage::kPackageName);
+  EXPECT_EQ(args[2], "/l*v");
+  EXPECT_EQ(args[3].rfind(logDir + "KV7-kvdriver_log-", 0), 0u) << args[3];
+  EXPECT_EQ(args[4], "KV7_LOG_FILE_PATH=" + args[3]);
+  EXPECT_EQ(platform::pathKind(logDir.c_str()), platform::PathKind::kDirectory);
+}
+
+TEST(LauncherEndToEnd, ASetupWithoutItsGuardStillRuns) {
+  MachineWithImage m;
+  // Where the machine keeps its named mutexes a file stands, so the guard
+  // cannot be created.
+  fs::remove_all(m.machine().dir() + "/mutexes");
+  std::ofstream(m.machine().dir() + "/mutexes") << "not a directory";
+  auto run = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
+  EXPECT_EQ(run.out.rfind("C:\\Windows\\system32\\msiexec.exe /i \"", 0), 0u) << run.out;
 }
 
 TEST(LauncherEndToEnd, ShowCommandPrintsWhatWasComposedAndReturnsItsCode) {
