@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/emulated/test_machine.h"
+#include "responsefile/rule_matcher.h"
 #include "responsefile/test_support.h"
 
 namespace {
@@ -152,6 +153,30 @@ TEST_F(EntryValidatorOnMachine, PathValuesMustNameFilesThatOpen) {
     EXPECT_EQ(entry->state(), c.valid ? EntryValid : EntryInvalidValue) << c.value;
   }
   ASSERT_EQ(chdir(previous), 0);
+}
+
+TEST_F(EntryValidatorOnMachine, PathItemsOfAListReplaceTheValueWhileItIsRead) {
+  // Each path item found beside the response file replaces the entry's value
+  // by its full path while the later items are still being matched.
+  const std::string folder = "C:\\rsp\\a folder whose name is long enough\\";
+  machine.writeFile(folder + "p.rsp", "");
+  machine.writeFile(folder + "first.ini", "x");
+  machine.writeFile(folder + "second.ini", "x");
+  ResponseFile file((folder + "p.rsp").c_str());
+  const struct {
+    const char* value;
+    bool matches;
+    std::string storedValue;
+  } cases[] = {
+      {"first.ini, second.ini", true, folder + "second.ini"},
+      {"first.ini, missing.ini, second.ini", false, folder + "first.ini"},
+  };
+  for (const auto& c : cases) {
+    ResponseFileEntry entry(&file, 1);
+    entry.setRawValue(c.value);
+    EXPECT_EQ(matchRule(&entry, entry.rawValue(), "L(1,5,',',P())"), c.matches) << c.value;
+    EXPECT_EQ(valueOf(&entry), c.storedValue) << c.value;
+  }
 }
 
 }  // namespace

@@ -414,6 +414,13 @@ bool matchText(ResponseFileEntry* entry, const char* value, const char* rule, in
 
 bool matchRule(ResponseFileEntry* entry, const char* value, const char* ruleText) {
   try {
+    // A path item of a list replaces the entry's value while the rest of the
+    // list is still being read from it: match a copy of the entry's own text.
+    std::string ownValue;
+    if (entry != nullptr && value != nullptr && value == entry->rawValue()) {
+      ownValue = value;
+      value = ownValue.c_str();
+    }
     return matchText(entry, value, ruleText, 0);
   } catch (const std::bad_alloc&) {
     return true;  // a rule that cannot be followed for want of memory accepts
