@@ -208,10 +208,11 @@ void ResponseFile::addLine(std::string_view text, int32_t lineNumber, NewestEntr
   // A known keyword without a value says nothing; an unknown one is reported.
   if (entry.state() != EntryUnknownKeyword && entry.value() == nullptr) return;
   if (entry.state() != EntryValid) ++errorCount_;
-  bool repeatable = isRepeatable(entry.catalogueIndex()) != 0;
+  // A line without a keyword has no name to be repeated by: each one stays.
+  bool replacesEarlier = entry.hasName() && isRepeatable(entry.catalogueIndex()) == 0;
   entries_.push_back(std::move(entry));
   superseded_.push_back(false);
-  if (repeatable) return;
+  if (!replacesEarlier) return;
   int32_t replaced = live.replace(entryCount() - 1);
   if (replaced >= 0) {
     superseded_[replaced] = true;

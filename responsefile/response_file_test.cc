@@ -75,6 +75,12 @@ TEST(ResponseFileReader, ALineWithoutKeywordIsAnUnknownEntry) {
   EXPECT_EQ(file->entryAt(0)->state(), EntryUnknownKeyword);
   EXPECT_EQ(file->entryAt(0)->problem(), EntryProblem::kNoKeyword);
   EXPECT_EQ(file->status(), RspContentInvalid);
+  // Lines without a keyword are not one keyword given twice: every one stays.
+  auto several = loadText("=first\nREBOOT=YES\n = second\n=\n");
+  EXPECT_EQ(entriesOf(*several), (std::vector<Seen>{{"", 1, EntryUnknownKeyword},
+                                                    {"REBOOT", 2, EntryValid},
+                                                    {"", 3, EntryUnknownKeyword},
+                                                    {"", 4, EntryUnknownKeyword}}));
 }
 
 TEST(ResponseFileReader, NewestLineOfASingleKeywordWinsAtItsOwnPlace) {
