@@ -21,11 +21,12 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 // The problem sentences of the entry written with that keyword.
-std::vector<std::string> problemsOf(const ResponseFile& file, const char* keyword) {
-  return describeEntryProblems(file, file.findIndex(keyword, 0));
+std::vector<std::string> problemsOf(const ResponseFile& file, const std::string& keyword) {
+  return describeEntryProblems(file, file.findIndex(keyword.c_str(), 0));
 }
 
 TEST(CheckReport, NamesTheRuleOrPartnerBehindEachProblem) {
+  const std::string kLongPrefix(100, 'P');
   auto file = loadText(
       "DEFAULT_INSTANCE = KV7\n"
       "DATABASE = SAMPLE\n"
@@ -38,9 +39,10 @@ TEST(CheckReport, NamesTheRuleOrPartnerBehindEachProblem) {
       "INTERACTIVE = YES\n"
       "TOTALLY_UNKNOWN = 1\n"
       "KV7.MAXAGENTS = 100\n"
-      "KV7.MAXCAGENTS = 200\n");
+      "KV7.MAXCAGENTS = 200\n" +
+      kLongPrefix + ".KV7CONNECT_DISCONNECT_ON_INTERRUPT = 1\n");
   const struct {
-    const char* keyword;
+    std::string keyword;
     std::vector<std::string> problems;
   } cases[] = {
       {"INSTALL_TYPE",
@@ -63,6 +65,13 @@ TEST(CheckReport, NamesTheRuleOrPartnerBehindEachProblem) {
        {"unknown keyword 'INTERACTIVE' with value 'YES': the keyword is not used by this setup "
         "program"}},
       {"TOTALLY_UNKNOWN", {"unknown keyword 'TOTALLY_UNKNOWN' with value '1'"}},
+      // The longest keyword behind a long name is still recognised.
+      {kLongPrefix + ".KV7CONNECT_DISCONNECT_ON_INTERRUPT",
+       {"unknown keyword '" + kLongPrefix +
+        ".KV7CONNECT_DISCONNECT_ON_INTERRUPT' with value '1': '" + kLongPrefix +
+        "' is no instance or block name given in this file; "
+        "KV7CONNECT_DISCONNECT_ON_INTERRUPT is written as KV7CONNECT_DISCONNECT_ON_INTERRUPT or "
+        "<INSTANCE>.KV7CONNECT_DISCONNECT_ON_INTERRUPT"}},
       {"KV7.MAXCAGENTS",
        {"KV7.MAXCAGENTS = '200' contradicts KV7.MAXAGENTS = '100' (line 11): MAXCAGENTS, "
         "MAXDARI, MAX_COORDAGENTS, NUM_INITAGENTS and NUM_POOLAGENTS must not exceed "

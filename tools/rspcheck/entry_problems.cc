@@ -1,5 +1,6 @@
 #include "tools/rspcheck/entry_problems.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -42,6 +43,18 @@ std::vector<std::string> waysOfName(const KeywordIndex::Rows& rows) {
   return ways;
 }
 
+// The length of the longest keyword of the catalogue.
+std::size_t longestKeyword() {
+  static const std::size_t longest = [] {
+    std::size_t length = 0;
+    for (int row = 0; row < keywordCount; ++row) {
+      length = std::max(length, std::strlen(definitionAt(row)->name));
+    }
+    return length;
+  }();
+  return longest;
+}
+
 // Why a keyword text names no row: a keyword that must be qualified, a
 // qualifier that this file never declared, or a keyword of other programs.
 std::string unknownKeywordHint(const ResponseFile& file, std::string_view name) {
@@ -53,7 +66,11 @@ std::string unknownKeywordHint(const ResponseFile& file, std::string_view name) 
     if (ways.empty()) return "the keyword cannot be written in any way";
     return "it is written as " + joinAlternatives(ways);
   }
-  for (std::size_t length = 1; length + 1 < name.size(); ++length) {
+  // Only the tails no longer than a keyword can name one; trying every split
+  // of a very long text would take time in the square of its length.
+  std::size_t shortestPrefix =
+      name.size() > longestKeyword() + 1 ? name.size() - longestKeyword() - 1 : 1;
+  for (std::size_t length = shortestPrefix; length + 1 < name.size(); ++length) {
     std::string_view keyword = name.substr(length + 1);
     const KeywordIndex::Rows* rows = index.rowsNamed(keyword);
     if (rows == nullptr) continue;
