@@ -115,7 +115,7 @@ bool canOpenForReading(const char* path) {
   return true;
 }
 
-bool matchText(ResponseFileEntry* entry, const char* value, const char* rule, int depth);
+Outcome matchText(ResponseFileEntry* entry, const char* value, const char* rule, int depth);
 
 // I(min,max) and F(min,max).
 Outcome tryRange(const char*& p, const char* value, bool integer) {
@@ -292,7 +292,9 @@ Outcome tryList(ResponseFileEntry* entry, const char*& p, const char* value, int
     if (end > start) {
       ++count;
       item.assign(start, end);
-      if (!matchText(entry, item.c_str(), itemRule.c_str(), depth + 1)) return Outcome::kNoMatch;
+      // An item rule that cannot be read accepts the whole value, not just the item.
+      Outcome itemOutcome = matchText(entry, item.c_str(), itemRule.c_str(), depth + 1);
+      if (itemOutcome != Outcome::kMatch) return itemOutcome;
     }
     if (*v != '\0') ++v;
     skipBlanks(v);
@@ -398,16 +400,16 @@ Outcome tryAlternative(ResponseFileEntry* entry, const char*& p, const char* val
   return tryWord(p, value);
 }
 
-bool matchText(ResponseFileEntry* entry, const char* value, const char* rule, int depth) {
-  if (rule == nullptr || value == nullptr) return true;
+Outcome matchText(ResponseFileEntry* entry, const char* value, const char* rule, int depth) {
+  if (rule == nullptr || value == nullptr) return Outcome::kMatch;
   const char* p = rule;
   skipWhiteSpace(p);
   while (*p != '\0') {
     Outcome outcome = tryAlternative(entry, p, value, depth);
-    if (outcome != Outcome::kNoMatch) return true;
+    if (outcome != Outcome::kNoMatch) return outcome;
     skipWhiteSpace(p);
   }
-  return false;
+  return Outcome::kNoMatch;
 }
 
 }  // namespace
@@ -421,7 +423,7 @@ bool matchRule(ResponseFileEntry* entry, const char* value, const char* ruleText
       ownValue = value;
       value = ownValue.c_str();
     }
-    return matchText(entry, value, ruleText, 0);
+    return matchText(entry, value, ruleText, 0) != Outcome::kNoMatch;
   } catch (const std::bad_alloc&) {
     return true;  // a rule that cannot be followed for want of memory accepts
   }

@@ -201,6 +201,11 @@ TEST(RuleMatcher, UnreadableAlternativeAcceptsEveryValueThatReachesIt) {
       {"L(0,5,'',YES)", "maybe", true},
       {"L(0,5,',',)", "maybe", true},
       {"L(0,5,',',YES", "maybe", true},
+      // An unreadable item rule accepts the whole list, whatever its count.
+      {"L(2,3,',',S(1,X))", "one", true},
+      {"L(1,1,',',S(1,X))", "a,b,c", true},
+      {"L(1,2,',',YES S(1,X))", "yes,no,yes", true},
+      {"L(1,2,',',YES I(1,2))", "yes,no", false},
       {"I(1e999,2)", "1", true},
       // Matching stops at the first alternative that matches or cannot be
       // read; an unreadable alternative after a failing one still accepts.
