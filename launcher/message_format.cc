@@ -99,11 +99,8 @@ bool parseFormat(std::string_view format, std::vector<Piece>* pieces) {
   return true;
 }
 
-// Parses format and checks that its conversions are `kinds`, or with
-// allowUnused the first of them: arguments left over go unused, as they do
-// with printf.
-bool parseFitting(const char* format, std::string_view kinds, bool allowUnused,
-                  std::vector<Piece>* pieces) {
+// Parses format and checks that its conversions are exactly `kinds`.
+bool parseFitting(const char* format, std::string_view kinds, std::vector<Piece>* pieces) {
   if (format == nullptr || !parseFormat(format, pieces)) return false;
   std::size_t next = 0;
   for (const Piece& piece : *pieces) {
@@ -111,7 +108,7 @@ bool parseFitting(const char* format, std::string_view kinds, bool allowUnused,
     if (next >= kinds.size() || piece.conversion.kind != kinds[next]) return false;
     ++next;
   }
-  return allowUnused || next == kinds.size();
+  return next == kinds.size();
 }
 
 void pad(std::string* out, std::string_view body, const Conversion& conversion) {
@@ -161,18 +158,18 @@ void appendInteger(std::string* out, int value, const Conversion& conversion) {
 
 bool formatFitsStrings(const char* format, std::size_t stringCount) {
   std::vector<Piece> pieces;
-  return parseFitting(format, std::string(stringCount, 's'), false, &pieces);
+  return parseFitting(format, std::string(stringCount, 's'), &pieces);
 }
 
 bool formatFitsOneInt(const char* format) {
   std::vector<Piece> pieces;
-  return parseFitting(format, "d", false, &pieces);
+  return parseFitting(format, "d", &pieces);
 }
 
 std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs) {
   if (format == nullptr) return std::string();
   std::vector<Piece> pieces;
-  if (!parseFitting(format, std::string(stringArgs.size(), 's'), true, &pieces)) return format;
+  if (!parseFitting(format, std::string(stringArgs.size(), 's'), &pieces)) return format;
   std::string out;
   auto arg = stringArgs.begin();
   for (const Piece& piece : pieces) {
@@ -188,7 +185,7 @@ std::string formatMessage(const char* format, std::initializer_list<const char*>
 std::string formatMessage(const char* format, int value) {
   if (format == nullptr) return std::string();
   std::vector<Piece> pieces;
-  if (!parseFitting(format, "d", true, &pieces)) return format;
+  if (!parseFitting(format, "d", &pieces)) return format;
   std::string out;
   for (const Piece& piece : pieces) {
     if (piece.isConversion) {

@@ -8,10 +8,8 @@
 // arguments. A message file is data that anyone may edit, so a text is never
 // handed to a printf-style function: its conversions are checked against the
 // arguments the caller passes, and a text that does not fit them (a stray
-// "%s", a "%n", a conversion more than there are arguments or of the wrong
-// kind, a lone "%") is used as it stands, unformatted. A text with fewer
-// conversions than arguments (a translation that leaves one out) is
-// formatted, and the arguments left over go unused, as with printf.
+// "%s", a "%n", a missing or extra conversion, a lone "%") is used as it
+// stands, unformatted.
 //
 // Accepted conversions: "%%" anywhere; for a string argument "%s" with an
 // optional "-" flag; for the integer argument "%d" or "%i" with optional
@@ -29,6 +27,6 @@ bool formatFitsOneInt(const char* format);
 // fit them. A null format gives an empty text.
 std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs);
 
-// format with its integer conversion, if it has one, filled from value, or
-// format unchanged when it does not fit one integer.
+// format with its one integer conversion filled from value, or format
+// unchanged when it does not fit one integer.
 std::string formatMessage(const char* format, int value);
