@@ -86,6 +86,20 @@ TEST(ComposedCommandTest, InstallTypeFollowsTheNamedCopy) {
   }
 }
 
+// A copy named by its install path: the run addresses that copy and takes its
+// name; the path stays as typed.
+TEST(ComposedCommandTest, InstallPathOfAnInstanceCopyNamesTheCopy) {
+  MachineWithImage m;
+  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
+  m.addDriverCopy("SITEB", "C:\\apps\\SITEB", 700, MachineWithImage::slotCode(4));
+  m.commitRegistry();
+  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/p", "c:\\APPS\\siteb", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, kInstallerAndPackage + kLog +
+                         " MSIINSTANCEGUID=" + MachineWithImage::slotCode(4) +
+                         " KV7_COPY_NAME=\"SITEB\" INSTALLDIR=\"c:\\APPS\\siteb\"");
+}
+
 TEST(ComposedCommandTest, NewCopyTakesTheNextSlotDownWhenFifteenIsTaken) {
   MachineWithImage m;
   m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 600, MachineWithImage::kDriverCode);
@@ -109,6 +123,22 @@ TEST(ComposedCommandTest, SixteenCopiesAreTheMaximum) {
   // Maintaining the default copy by name makes no scan and is not refused.
   auto maintain = m.setup({"/l", "C:\\temp\\drv.log", "/n", "COPY00", "-showcommand"});
   EXPECT_EQ(maintain.exitCode, 0u) << maintain.err;
+}
+
+// Fifteen copies in slots 1 to 15 and none under the base code: below the
+// maximum, but no slot is left for a new copy.
+TEST(ComposedCommandTest, NewCopyWithoutAFreeSlotIsRefusedSilently) {
+  MachineWithImage m;
+  for (uint32_t slot = 1; slot <= 15; ++slot) {
+    const std::string name = "COPY" + std::to_string(slot + 10);
+    m.addDriverCopy(name, "C:\\apps\\" + name, 600, MachineWithImage::slotCode(slot));
+  }
+  m.commitRegistry();
+  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
+  EXPECT_EQ(run.exitCode, 8118u);
+  // The composition stops before the new-instance property, without a message.
+  EXPECT_EQ(run.out, kInstallerAndPackage + kLog);
+  EXPECT_EQ(run.err.find("+---"), std::string::npos) << run.err;
 }
 
 TEST(ComposedCommandTest, FifteenFurtherCopiesStillPass) {
