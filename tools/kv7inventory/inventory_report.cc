@@ -31,9 +31,19 @@ const char* generationName(uint32_t generation) {
 void writeVersion(std::FILE* out, const InstallCopy& copy) {
   std::unique_ptr<CopyVersion> version;
   uint32_t rc = copy.GetVersion(&version);
-  if (rc != 0) {
-    std::fprintf(out, "  Version:            unreadable (registry error %" PRIu32 ")\n", rc);
+  if (version == nullptr) {
+    std::fprintf(out, "  Version:            unreadable (error 0x%" PRIX32 ")\n", rc);
     return;
+  }
+  if (rc != 0) {
+    // Setup goes on with a version it could read only in part: the values
+    // read before the failure stay and the rest count as 0. They decide
+    // between maintenance and reinstallation, so they are shown as setup
+    // takes them.
+    std::fprintf(out,
+                 "  Version values:     incomplete (registry error %" PRIu32
+                 "); setup takes those not read as 0\n",
+                 rc);
   }
   std::fprintf(out, "  Version:            %" PRIu32 "\n", version->version);
   std::fprintf(out, "  Release:            %" PRIu32 "\n", version->release);

@@ -87,7 +87,12 @@ TEST_F(Kv7InventoryTest, LegacyCopyAndTheThirtyTwoBitView) {
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_NE(run.out.find("Copy 1 of 1: KV7V8\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("  Legacy copy:        yes\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("  Version:            unreadable (registry error 2)\n"),
+  // The legacy marker is the legacy copy's version key: its "Version" is
+  // read, and the missing "Release" ends the read.
+  EXPECT_NE(run.out.find("  Version values:     incomplete (registry error 2); setup takes those "
+                         "not read as 0\n"
+                         "  Version:            8\n"
+                         "  Release:            0\n"),
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("  Product generation: 0x0 (no product found)\n  Products:           1\n"
@@ -100,6 +105,42 @@ TEST_F(Kv7InventoryTest, LegacyCopyAndTheThirtyTwoBitView) {
   EXPECT_NE(run32.out.find("Installed copies (32-bit registry view): 1\n\nCopy 1 of 1: W32\n"),
             std::string::npos)
       << run32.out;
+}
+
+// Setup decides between maintenance and reinstallation by a version read only
+// in part; the report shows the values it goes on with.
+TEST_F(Kv7InventoryTest, VersionReadInPartShowsWhatSetupGoesOnWith) {
+  machine.writeRegistry(copy("KV7MAIN", "C:\\QOR\\Main") +
+                        key(kCopies + "KV7MAIN\\CurrentVersion") + value("Version", "11") +
+                        value("Release", "5") + value("Modification", "500") +
+                        key(kCopies + "NOVERSION") + value("KV7 Path Name", "C:\\QOR\\None"));
+  auto run = inventory();
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  const std::string zeros =
+      "  Fix level:          0\n"
+      "  Service level:      \n";
+  EXPECT_NE(run.out.find("Copy 1 of 2: KV7MAIN\n"
+                         "  Path:               C:\\QOR\\Main\n"
+                         "  Legacy copy:        no\n"
+                         "  Version values:     incomplete (registry error 2); setup takes those "
+                         "not read as 0\n"
+                         "  Version:            11\n"
+                         "  Release:            5\n"
+                         "  Modification:       500\n" +
+                         zeros),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Copy 2 of 2: NOVERSION\n"
+                         "  Path:               C:\\QOR\\None\n"
+                         "  Legacy copy:        no\n"
+                         "  Version values:     incomplete (registry error 2); setup takes those "
+                         "not read as 0\n"
+                         "  Version:            0\n"
+                         "  Release:            0\n"
+                         "  Modification:       0\n" +
+                         zeros),
+            std::string::npos)
+      << run.out;
 }
 
 TEST_F(Kv7InventoryTest, UnreadableLegacyCopyIsReportedAsIncomplete) {
