@@ -4,9 +4,12 @@
 
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "installed/product_catalogue.h"
+#include "installed/test_registry.h"
 #include "launcher/launcher_context.h"
 #include "msicommand/driver_product.h"
 #include "platform/emulated/test_machine.h"
@@ -54,6 +57,100 @@ TEST(DriverProductTest, FindsTheDriverRowByItsProductCode) {
   // A prefix of the code, in lower case, finds the same row.
   EXPECT_EQ(findDriverProduct("{5c1e7a20-3b9d").shortId.view(), "kvdriver");
   EXPECT_TRUE(findDriverProduct("{FFFFFFFF-").catalogueId.empty());
+}
+
+// The copies of a machine: each holds the driver under the given product code
+// (none: a copy without the driver) and has the given modification level.
+struct MachineCopy {
+  std::string name;
+  std::string code;
+  uint32_t modification;
+};
+
+void describeMachine(emulated::TestMachine& machine, const std::vector<MachineCopy>& copies) {
+  std::string registry;
+  for (const MachineCopy& copy : copies) {
+    const std::string path = "C:\\apps\\" + copy.name;
+    registry +=
+        test_registry::copy(copy.name, path) +
+        test_registry::version(std::string("SOFTWARE\\QOR\\KV7\\InstalledCopies\\") + copy.name,
+                               "11", "5", std::to_string(copy.modification), "0", "");
+    machine.makeDirectory(path);
+    if (copy.code.empty()) continue;
+    registry += test_registry::installerProduct(copy.code, path + "\\");
+    machine.writeFile(test_registry::levelFile(path, "kvdriver"), "11.5\n");
+  }
+  machine.writeRegistry(registry);
+}
+
+TEST(DetermineInstallTypeTest, FollowsTheNamedCopyOrItsPath) {
+  const std::vector<MachineCopy> threeCopies = {
+      {"SITEA", kDriverProductCode, 500}, {"SITEB", slotCode(4), 700}, {"PLAIN", "", 600}};
+  std::vector<MachineCopy> sixteen = {{"COPY00", kDriverProductCode, 600}};
+  for (uint32_t slot = 1; slot <= 15; ++slot) {
+    sixteen.push_back({"COPY" + std::to_string(slot + 10), slotCode(slot), 600});
+  }
+  const struct Case {
+    const char* what;
+    std::vector<MachineCopy> copies;
+    std::function<void(LauncherContext&)> options;
+    uint32_t result;
+    InstallType type;
+    std::string copyName, installPath;
+    bool scanned;
+  } cases[] = {
+      {"no copy holds the driver: first copy, no scan",
+       {{"PLAIN", "", 600}},
+       [](LauncherContext& c) { c.copyName.assign("PLAIN"); },
+       0,
+       InstallTypeFirstCopy,
+       "PLAIN",
+       "",
+       false},
+      {"a name no copy has", threeCopies, [](LauncherContext& c) { c.copyName.assign("SITEC"); }, 0,
+       InstallTypeNewCopy, "SITEC", "", false},
+      {"the name of a copy without the driver", threeCopies,
+       [](LauncherContext& c) { c.copyName.assign("plain"); }, 0, InstallTypeNewCopy, "plain", "",
+       false},
+      {"an instance copy by name takes its path", threeCopies,
+       [](LauncherContext& c) { c.copyName.assign("siteb"); }, 0, InstallTypeMaintainInstance,
+       "siteb", "C:\\apps\\SITEB", false},
+      {"the default copy by path takes its name", threeCopies,
+       [](LauncherContext& c) { c.installPath.assign("c:\\APPS\\sitea"); }, 0,
+       InstallTypeReinstallDefault, "SITEA", "c:\\APPS\\sitea", false},
+      {"a path no qualifying copy has", threeCopies,
+       [](LauncherContext& c) { c.installPath.assign("C:\\apps\\PLAIN"); }, 0, InstallTypeNewCopy,
+       "", "C:\\apps\\PLAIN", false},
+      {"/o asks for a new copy without a scan", threeCopies,
+       [](LauncherContext& c) { c.newCopyRequested = 1; }, 0, InstallTypeNewCopy, "", "", false},
+      {"only further copies hold the driver: a first copy, without a question",
+       {{"SITEB", slotCode(4), 700}},
+       [](LauncherContext&) {},
+       0,
+       InstallTypeFirstCopy,
+       "",
+       "",
+       true},
+      {"sixteen copies and no choice made: refused", sixteen, [](LauncherContext&) {}, 8118,
+       InstallTypeNone, "", "", true},
+      {"sixteen copies, the default copy by name: no scan", sixteen,
+       [](LauncherContext& c) { c.copyName.assign("COPY00"); }, 0, InstallTypeMaintainDefault,
+       "COPY00", "C:\\apps\\COPY00", false},
+  };
+  for (const Case& c : cases) {
+    emulated::TestMachine machine;
+    describeMachine(machine, c.copies);
+    LauncherContext context;
+    c.options(context);
+    InstallType type = InstallTypeReinstallInstance;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(determineInstallType(context, kDriverProductCode, &type), c.result) << c.what;
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(type, c.type) << c.what;
+    EXPECT_EQ(context.copyName.view(), c.copyName) << c.what;
+    EXPECT_EQ(context.installPath.view(), c.installPath) << c.what;
+    EXPECT_EQ(context.copiesScanned != 0, c.scanned) << c.what;
+  }
 }
 
 // A new copy takes the highest-numbered slot that no scanned copy holds.
