@@ -32,8 +32,8 @@ KeyName subKeyOf(std::string_view key, std::string_view subKey) {
 InstallCopy::InstallCopy(const char* name, bool use32BitView)
     : viewFlags_(use32BitView ? platform::kKeyWow64_32Key : 0) {
   if (name != nullptr) {
-    // Names are at most 64 characters; a longer one is cut and then names no
-    // existing key.
+    // The name field holds 64 characters; a longer name is cut, so the copy
+    // read is the one named by its first 64 characters, if there is one.
     name_.assign(std::string_view(name, strnlen(name, CopyNameText::kMaxLength)));
   }
   if (!name_.empty()) read();
