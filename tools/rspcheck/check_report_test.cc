@@ -86,6 +86,22 @@ TEST(CheckReport, NamesTheRuleOrPartnerBehindEachProblem) {
   EXPECT_TRUE(problemsOf(*file, "DEFAULT_INSTANCE").empty());
 }
 
+TEST(CheckReport, NeverRepeatsAPassword) {
+  auto file = loadText("WW_PASSWORD = *\nKAS_PASSWORD = " + std::string(300, 's') +
+                       "\nPASSWORD = hunter2\n");
+  EXPECT_EQ(problemsOf(*file, "WW_PASSWORD"),
+            std::vector<std::string>{"WW_PASSWORD = (a secret of 1 characters): the value is not "
+                                     "allowed, it matches the exclusion rule \"**\""});
+  EXPECT_EQ(problemsOf(*file, "KAS_PASSWORD"),
+            std::vector<std::string>{"KAS_PASSWORD = (a secret of 300 characters): the value does "
+                                     "not match the rule \"S(1,255)\""});
+  // Written without its instance it is unknown, and still a password.
+  std::vector<std::string> unknown = problemsOf(*file, "PASSWORD");
+  ASSERT_EQ(unknown.size(), 1u);
+  EXPECT_EQ(unknown[0].find("hunter2"), std::string::npos) << unknown[0];
+  EXPECT_NE(unknown[0].find("(a secret of 7 characters)"), std::string::npos) << unknown[0];
+}
+
 TEST(CheckReport, ReportsEveryProblemInFileOrderThenASummary) {
   auto file = loadText(
       "PROD = WORKLOAD_WARDEN\n"

@@ -19,9 +19,37 @@ std::string quoted(const char* text) {
   return text == nullptr ? std::string("(no value)") : "'" + printableText(text) + "'";
 }
 
+// Whether the entry holds a password: its row says so, or, for a keyword
+// that did not resolve, its text ends in the name of a password keyword
+// (PASSWORD written without its instance, say).
+bool holdsSecret(const ResponseFileEntry& entry) {
+  if (const KeywordDefinition* row = definitionAt(entry.catalogueIndex())) {
+    return (row->flags & kKeywordSecret) != 0;
+  }
+  std::string_view name = entry.nameView();
+  for (int i = 0; i < keywordCount; ++i) {
+    const KeywordDefinition* row = definitionAt(i);
+    std::string_view secret = row->name;
+    if ((row->flags & kKeywordSecret) != 0 && name.size() >= secret.size() &&
+        ascii::equalsNoCase(name.substr(name.size() - secret.size()), secret)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The value as the file has it; a password only by its length, so that a
+// report kept in a build log does not give it away.
+std::string shownValue(const ResponseFileEntry& entry) {
+  if (entry.rawValue() != nullptr && holdsSecret(entry)) {
+    return "(a secret of " + std::to_string(std::strlen(entry.rawValue())) + " characters)";
+  }
+  return quoted(entry.rawValue());
+}
+
 // "KEYWORD = 'value'" as the file has it.
 std::string keywordAndValue(const ResponseFileEntry& entry) {
-  return printableText(entry.name()) + " = " + quoted(entry.rawValue());
+  return printableText(entry.name()) + " = " + shownValue(entry);
 }
 
 const char* ruleOf(const ResponseFileEntry& entry) {
@@ -89,7 +117,7 @@ std::string unknownKeywordHint(const ResponseFile& file, std::string_view name) 
 
 std::string unknownKeyword(const ResponseFile& file, const ResponseFileEntry& entry) {
   std::string text = "unknown keyword '" + printableText(entry.name()) + "'";
-  if (entry.rawValue() != nullptr) text += " with value " + quoted(entry.rawValue());
+  if (entry.rawValue() != nullptr) text += " with value " + shownValue(entry);
   std::string hint = unknownKeywordHint(file, entry.name());
   if (!hint.empty()) text += ": " + hint;
   return text;
