@@ -49,35 +49,32 @@ class ProcessRunnerChild : public ::testing::Test {
     return program + " " + arguments;
   }
 
+  // Runs the helper with these arguments and waits for its end; returns its
+  // exit code.
+  uint32_t runToEnd(ProcessRunner& runner, const std::string& arguments, uint32_t waitMs = 60000) {
+    EXPECT_EQ(runner.setCommand(helperCommand(arguments).c_str()), 0u);
+    runner.setTimeout(waitMs);
+    EXPECT_EQ(runner.start(true, false), 0u);
+    uint32_t exitCode = 12345;
+    EXPECT_EQ(runner.waitForExit(&exitCode, waitMs), 0u);
+    return exitCode;
+  }
+
   emulated::TestMachine machine;
 };
 
-TEST_F(ProcessRunnerChild, ExitCodesComeBackWhole) {
+TEST_F(ProcessRunnerChild, ExitCodesComeBackWholeAndSilentChildrenGiveEmptyCaptures) {
   const uint32_t codes[] = {0, 1, 1603, 3010, 8101, 8115, 0x80070005u, 0xFFFFFFFEu};
   for (uint32_t code : codes) {
     SCOPED_TRACE(code);
     ProcessRunner runner(nullptr, nullptr, false, false, false);
-    ASSERT_EQ(runner.setCommand(helperCommand("--exit " + std::to_string(code)).c_str()), 0u);
-    runner.setTimeout(60000);
-    EXPECT_EQ(runner.start(true, false), 0u);
-    uint32_t exitCode = 12345;
-    EXPECT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
-    EXPECT_EQ(exitCode, code);
+    EXPECT_EQ(runToEnd(runner, "--exit " + std::to_string(code)), code);
+    EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
+    EXPECT_EQ(runner.joinOutput(Output::kStderr), 0u);
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(runner.copyOutput(Output::kStdout, buffer, sizeof buffer), 0u);
+    EXPECT_STREQ(buffer, "");
   }
-}
-
-TEST_F(ProcessRunnerChild, ChildWritingNothingGivesEmptyCaptures) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
-  runner.setCommand(helperCommand("--exit 0").c_str());
-  runner.setTimeout(60000);
-  runner.start(true, false);
-  uint32_t exitCode = 1;
-  ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
-  EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
-  EXPECT_EQ(runner.joinOutput(Output::kStderr), 0u);
-  char buffer[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_EQ(runner.copyOutput(Output::kStdout, buffer, sizeof buffer), 0u);
-  EXPECT_STREQ(buffer, "");
 }
 
 struct OutputCase {
@@ -96,14 +93,11 @@ TEST_F(ProcessRunnerChild, OutputOnBothStreamsArrivesWhole) {
   for (const OutputCase& c : cases) {
     SCOPED_TRACE(c.name);
     ProcessRunner runner(nullptr, nullptr, false, false, false);
-    runner.setCommand(helperCommand("--out " + std::to_string(c.outBytes) + " --err " +
-                                    std::to_string(c.errBytes) + " --exit 5")
-                          .c_str());
-    runner.setTimeout(120000);
-    runner.start(true, false);
-    uint32_t exitCode = 0;
-    ASSERT_EQ(runner.waitForExit(&exitCode, 120000), 0u);
-    EXPECT_EQ(exitCode, 5u);
+    EXPECT_EQ(runToEnd(runner,
+                       "--out " + std::to_string(c.outBytes) + " --err " +
+                           std::to_string(c.errBytes) + " --exit 5",
+                       120000),
+              5u);
     // Compared whole, not by EXPECT_EQ on strings: a mismatch of megabytes
     // would flood the log.
     std::string out = capture(runner, Output::kStdout);
@@ -117,12 +111,7 @@ TEST_F(ProcessRunnerChild, OutputOnBothStreamsArrivesWhole) {
 
 TEST_F(ProcessRunnerChild, CaptureCopiedIntoASmallBufferIsCutAndTerminated) {
   ProcessRunner runner(nullptr, nullptr, false, false, false);
-  runner.setCommand(helperCommand("--out 40 --exit 0").c_str());
-  runner.setTimeout(60000);
-  runner.start(true, false);
-  uint32_t exitCode = 1;
-  ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
-
+  ASSERT_EQ(runToEnd(runner, "--out 40 --exit 0"), 0u);
   char small[11];
   EXPECT_EQ(runner.copyOutput(Output::kStdout, small, sizeof small), kRunnerTextDoesNotFit);
   EXPECT_STREQ(small, "abcdefghij");
@@ -271,11 +260,7 @@ TEST_F(ProcessRunnerChild, CommandTooLongIsRefusedWholeAndRunsNothing) {
   EXPECT_EQ(exitCode, 77u);
 
   // A command that fits makes the runner usable again.
-  ASSERT_EQ(runner.setCommand(helperCommand("--exit 4").c_str()), 0u);
-  runner.setTimeout(60000);
-  runner.start(true, false);
-  EXPECT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
-  EXPECT_EQ(exitCode, 4u);
+  EXPECT_EQ(runToEnd(runner, "--exit 4"), 4u);
 }
 
 TEST_F(ProcessRunnerChild, CommandGivenAtConstructionRunsInTheWorkingDirectory) {
@@ -302,16 +287,13 @@ TEST_F(ProcessRunnerChild, StatementModePreparesTheProcessorCommand) {
 
 TEST_F(ProcessRunnerChild, NewCommandDiscardsTheEarlierRunAndItsCaptures) {
   ProcessRunner runner(nullptr, nullptr, false, false, false);
-  runner.setCommand(helperCommand("--out 300 --err 200 --exit 1").c_str());
-  runner.setTimeout(60000);
-  runner.start(true, false);
-  uint32_t exitCode = 0;
-  ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
+  ASSERT_EQ(runToEnd(runner, "--out 300 --err 200 --exit 1"), 1u);
   ASSERT_EQ(runner.joinOutput(Output::kStdout), 300u);
 
   runner.setCommand(helperCommand("--exit 2").c_str());
   EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
   EXPECT_EQ(runner.joinOutput(Output::kStderr), 0u);
+  uint32_t exitCode = 0;
   EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerNeverStarted);
 
   // A run nobody waited for is ended by the next command: its readers stop,
