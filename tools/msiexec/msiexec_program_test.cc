@@ -36,6 +36,24 @@ std::string readHost(const std::string& path) {
   return content.str();
 }
 
+// A value as text, "<missing>" when there is none.
+std::string valueIn(const emulated::RegistryFile& file, const std::string& key,
+                    const std::string& name) {
+  const emulated::RegistryKey* k = file.findKey(key);
+  const emulated::RegistryValue* v = k ? k->findValue(name) : nullptr;
+  std::string text;
+  if (v == nullptr || !emulated::valueAsText(*v, &text)) return "<missing>";
+  return text;
+}
+
+// Quiet arguments that install a new instance in slot 15, then the given ones.
+std::vector<std::string> newInstance(const std::vector<std::string>& given = {}) {
+  std::vector<std::string> args = {"/i", kPackage, "/qn", "MSINEWINSTANCE=1",
+                                   "TRANSFORMS=:inst15.mst"};
+  args.insert(args.end(), given.begin(), given.end());
+  return args;
+}
+
 std::string slotCode(uint32_t slot) {
   char code[kProductCodeSize] = {};
   MakeInstanceProductCode(kBaseCode.c_str(), slot, code);
@@ -85,14 +103,8 @@ class InstallerMachine {
     return file;
   }
 
-  // A value as text, "<missing>" when there is none.
   std::string value(const std::string& key, const std::string& name) const {
-    auto file = registry();
-    const emulated::RegistryKey* k = file->findKey(key);
-    const emulated::RegistryValue* v = k ? k->findValue(name) : nullptr;
-    std::string text;
-    if (v == nullptr || !emulated::valueAsText(*v, &text)) return "<missing>";
-    return text;
+    return valueIn(*registry(), key, name);
   }
 
   void setValue(const std::string& key, const std::string& name, const std::string& text) {
@@ -256,10 +268,7 @@ TEST(MsiexecProgramTest, ANewCopyTakesAFreeNameAndADirectoryOfItsOwn) {
     InstallerMachine m;
     m.machine.writeRegistry(c.registry);
     auto before = m.registry();
-    std::vector<std::string> args = {"/i", kPackage, "/qn", "MSINEWINSTANCE=1",
-                                     "TRANSFORMS=:inst15.mst"};
-    args.insert(args.end(), c.given.begin(), c.given.end());
-    auto run = m.msiexec(args);
+    auto run = m.msiexec(newInstance(c.given));
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     EXPECT_EQ(m.value(kCopies + c.name, "KV7 Path Name"), c.dir);
     EXPECT_EQ(m.value(kSaved + slotCode(15), "Copy Name"), c.name);
@@ -292,15 +301,9 @@ TEST(MsiexecProgramTest, ANewCopyThatWouldGoOverAnotherIsRefusedBeforeAnyChange)
     m.machine.writeRegistry(c.registry);
     m.machine.makeDirectory("C:\\temp");
     const std::string before = m.registryBytes();
-    std::vector<std::string> args = {"/i",
-                                     kPackage,
-                                     "/qn",
-                                     "/l*v",
-                                     "C:\\temp\\new.log",
-                                     "MSINEWINSTANCE=1",
-                                     "TRANSFORMS=:inst15.mst"};
-    args.insert(args.end(), c.given.begin(), c.given.end());
-    EXPECT_EQ(m.msiexec(args).exitCode, 1603u);
+    std::vector<std::string> given = {"/l*v", "C:\\temp\\new.log"};
+    given.insert(given.end(), c.given.begin(), c.given.end());
+    EXPECT_EQ(m.msiexec(newInstance(given)).exitCode, 1603u);
     EXPECT_EQ(m.registryBytes(), before);
     EXPECT_FALSE(m.exists("C:\\Program Files\\QOR"));
     EXPECT_NE(m.machine.readFile("C:\\temp\\new.log").find(c.message), std::string::npos);
@@ -309,8 +312,7 @@ TEST(MsiexecProgramTest, ANewCopyThatWouldGoOverAnotherIsRefusedBeforeAnyChange)
   // A copy given its name and directory is installed beside all sixteen.
   InstallerMachine m;
   m.machine.writeRegistry(allSixteen);
-  auto run = m.msiexec({"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst",
-                        "KV7_COPY_NAME=SITEQ", "INSTALLDIR=C:\\apps\\SITEQ"});
+  auto run = m.msiexec(newInstance({"KV7_COPY_NAME=SITEQ", "INSTALLDIR=C:\\apps\\SITEQ"}));
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(m.value(kCopies + "SITEQ", "KV7 Path Name"), "C:\\apps\\SITEQ");
 }
@@ -356,9 +358,7 @@ TEST(MsiexecProgramTest, AReinstallRewritesWhatItsModeAsksFor) {
 TEST(MsiexecProgramTest, MaintenanceWithoutAReinstallChangesNothing) {
   InstallerMachine m;
   m.installCopy("SITEA", "C:\\apps\\SITEA");
-  ASSERT_EQ(m.msiexec({"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst",
-                       "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"})
-                .exitCode,
+  ASSERT_EQ(m.msiexec(newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"})).exitCode,
             0u);
   m.setValue(kCopies + "SITEB\\CurrentVersion", "Modification", "500");
   std::filesystem::remove(m.machine.hostPath("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
@@ -488,9 +488,7 @@ TEST(MsiexecProgramTest, ASecondInstallationWaitsForNoneAndGets1618) {
   ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
 
   const std::string before = m.registryBytes();
-  auto second =
-      m.msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB",
-                 "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst"});
+  auto second = m.msiexec(newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}));
   EXPECT_EQ(second.exitCode, 1618u) << second.err;
   EXPECT_EQ(m.registryBytes(), before);
 
@@ -506,11 +504,11 @@ TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitLeavesTheRegistryAsItWa
   m.installCopy("SITEA", "C:\\apps\\SITEA");
   const std::string before = m.registryBytes();
   const std::string marker = m.machine.dir() + "/paused";
+  const std::vector<std::string> siteB =
+      newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
   {
     msiexec_testing::BackgroundProgram killed(
-        InstallerMachine::program(),
-        {"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst", "KV7_COPY_NAME=SITEB",
-         "INSTALLDIR=C:\\apps\\SITEB"},
+        InstallerMachine::program(), siteB,
         {{"KV7_MACHINE", m.machine.dir()}, {msiexec::kPauseBeforeCommitVariable, marker}});
     ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
     // Its files are written by now; its registrations are not.
@@ -522,8 +520,7 @@ TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitLeavesTheRegistryAsItWa
   EXPECT_EQ(m.registryBytes(), before);
   // The lock died with it: the same installation runs again.
   std::filesystem::remove(marker);
-  auto again = m.msiexec({"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst",
-                          "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
+  auto again = m.msiexec(siteB);
   EXPECT_EQ(again.exitCode, 0u) << again.err;
   EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), "C:\\apps\\SITEB\\");
 }
@@ -532,49 +529,43 @@ TEST(MsiexecProgramTest, InstallsOtherPackagesByTheirOwnTables) {
   const std::string sample = "D:\\sample\\sample.msi";
   const std::string redirected = "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Sample";
   const std::string app = "C:\\Program Files (x86)\\Sample\\";
+  const std::string files = KV7_SAMPLE_FILES_DIR;
+  // Installs the sample with the given properties; loads the registry after.
+  auto install = [&](TestMachine& machine, const std::vector<std::string>& properties,
+                     emulated::RegistryFile* registry) {
+    machine.writeFile(sample, readHost(KV7_SAMPLE_PACKAGE));
+    std::vector<std::string> args = {"/i", sample, "/qn"};
+    args.insert(args.end(), properties.begin(), properties.end());
+    auto run = machine.run(InstallerMachine::program(), args);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    std::string error;
+    EXPECT_TRUE(registry->load(machine.dir() + "/system.reg", &error)) << error;
+  };
   {
     TestMachine machine;
-    machine.writeFile(sample, readHost(KV7_SAMPLE_PACKAGE));
-    auto run = machine.run(InstallerMachine::program(), {"/i", sample, "/qn"});
-    ASSERT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(machine.readFile(app + "main.txt"),
-              readHost(std::string(KV7_SAMPLE_FILES_DIR) + "/main.txt"));
+    emulated::RegistryFile registry;
+    install(machine, {}, &registry);
+    EXPECT_EQ(machine.readFile(app + "main.txt"), readHost(files + "/main.txt"));
     EXPECT_FALSE(std::filesystem::exists(machine.hostPath(app + "extra\\extra.txt")));
     EXPECT_TRUE(std::filesystem::is_directory(machine.hostPath(app + "data")));
-    emulated::RegistryFile registry;
-    std::string error;
-    ASSERT_TRUE(registry.load(machine.dir() + "/system.reg", &error)) << error;
-    auto text = [&](const std::string& key, const std::string& name) {
-      const emulated::RegistryKey* k = registry.findKey(key);
-      const emulated::RegistryValue* v = k ? k->findValue(name) : nullptr;
-      std::string t;
-      return v && emulated::valueAsText(*v, &t) ? t : std::string("<missing>");
-    };
     // A 32-bit component's keys go to the redirected view, a 64-bit one's not.
-    EXPECT_EQ(text(redirected, "Count"), "42");
+    EXPECT_EQ(valueIn(registry, redirected, "Count"), "42");
+    ASSERT_NE(registry.findKey(redirected), nullptr);
     EXPECT_EQ(registry.findKey(redirected)->findValue("Count")->type, platform::kRegDword);
-    EXPECT_EQ(text(redirected, "Edition"), "standard");
-    EXPECT_EQ(text(redirected, "Main"), app + "main.txt");
+    EXPECT_EQ(valueIn(registry, redirected, "Edition"), "standard");
+    EXPECT_EQ(valueIn(registry, redirected, "Main"), app + "main.txt");
     EXPECT_EQ(registry.findKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Sample"), nullptr);
-    EXPECT_EQ(text("HKEY_LOCAL_MACHINE\\SOFTWARE\\Sample64", "Data"), app + "data\\");
-    EXPECT_EQ(text(kUninstall + "{0A7F3C21-5B64-4E2D-9C18-7D3E6B5A4F90}", "DisplayName"),
-              "Sample Package");
+    EXPECT_EQ(valueIn(registry, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Sample64", "Data"), app + "data\\");
+    EXPECT_EQ(
+        valueIn(registry, kUninstall + "{0A7F3C21-5B64-4E2D-9C18-7D3E6B5A4F90}", "DisplayName"),
+        "Sample Package");
   }
   {
     TestMachine machine;
-    machine.writeFile(sample, readHost(KV7_SAMPLE_PACKAGE));
-    auto run = machine.run(InstallerMachine::program(),
-                           {"/i", sample, "/qn", "INSTALLLEVEL=2", "LICENSE=pro"});
-    ASSERT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(machine.readFile(app + "extra\\extra.txt"),
-              readHost(std::string(KV7_SAMPLE_FILES_DIR) + "/extra.txt"));
     emulated::RegistryFile registry;
-    std::string error;
-    ASSERT_TRUE(registry.load(machine.dir() + "/system.reg", &error)) << error;
-    std::string edition;
-    ASSERT_TRUE(
-        emulated::valueAsText(*registry.findKey(redirected)->findValue("Edition"), &edition));
-    EXPECT_EQ(edition, "professional");
+    install(machine, {"INSTALLLEVEL=2", "LICENSE=pro"}, &registry);
+    EXPECT_EQ(machine.readFile(app + "extra\\extra.txt"), readHost(files + "/extra.txt"));
+    EXPECT_EQ(valueIn(registry, redirected, "Edition"), "professional");
   }
 }
 
