@@ -20,6 +20,20 @@ using test_registry::levelFile;
 
 constexpr const char* kDriverCode = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
 constexpr const char* kCopyPath = "C:\\QOR\\K1";
+const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// What FindInstalledProductCode reports: the generation and the code it gives.
+struct Found {
+  uint32_t generation;
+  std::string code;
+};
+Found find(const char* shortId, const std::string& copyPath = kCopyPath, bool legacy = false,
+           bool use32BitView = false) {
+  char code[kProductCodeSize] = "";
+  const uint32_t generation =
+      FindInstalledProductCode(shortId, copyPath.c_str(), code, legacy, use32BitView);
+  return {generation, code};
+}
 
 std::string instanceCode(const char* base, uint32_t n) {
   char out[kProductCodeSize] = "";
@@ -58,38 +72,33 @@ class InstalledProductsTest : public ::testing::Test {
 
 TEST_F(InstalledProductsTest, LevelFileDecidesWhetherInstallerIsAsked) {
   writeCopy(installerProduct(kDriverCode, kCopyPath));
-  char code[kProductCodeSize] = "";
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", kCopyPath, code, false, false), kGenerationNone);
-  EXPECT_STREQ(code, "");
+  EXPECT_EQ(find("kvdriver").generation, kGenerationNone);
+  EXPECT_EQ(find("kvdriver").code, "");
   InstallCopy withoutLevelFile("KV7COPY1", false);
   InstalledProdList none(&withoutLevelFile);
   EXPECT_EQ(none.count(), 0u);
   EXPECT_EQ(withoutLevelFile.GetProductGeneration(), 0u);
 
   addLevelFile("kvdriver");
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", kCopyPath, code, false, false), kGenerationFirst);
-  EXPECT_STREQ(code, kDriverCode);
+  EXPECT_EQ(find("kvdriver").generation, kGenerationFirst);
+  EXPECT_EQ(find("kvdriver").code, kDriverCode);
   // The copy path is compared as given; copies hand theirs over without the
   // trailing backslash.
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", "C:\\QOR\\K1\\", code, false, false),
-            kGenerationNone)
+  EXPECT_EQ(find("kvdriver", "C:\\QOR\\K1\\").generation, kGenerationNone)
       << "the install location is compared with the copy path as given";
 }
 
 TEST_F(InstalledProductsTest, CopyWithAnEmptyPathHoldsNothing) {
   // An installer product without a location and a level file at the root.
   machine.writeRegistry(test_registry::copy("NOPATH", "") +
-                        test_registry::key(std::string("SOFTWARE\\Microsoft\\Windows\\"
-                                                       "CurrentVersion\\Uninstall\\") +
-                                           kDriverCode) +
+                        test_registry::key(kUninstall + kDriverCode) +
                         "\"WindowsInstaller\"=dword:00000001\n");
   addLevelFile("kvdriver", "C:");
   // With the current directory on C:, "\\cfg" would name that level file.
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(machine.hostPath("C:\\"));
-  char code[kProductCodeSize] = "";
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", "C:", code, false, false), kGenerationNone);
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", "", code, false, false), kGenerationNone);
+  EXPECT_EQ(find("kvdriver", "C:").generation, kGenerationNone);
+  EXPECT_EQ(find("kvdriver", "").generation, kGenerationNone);
   InstallCopy noPath("NOPATH", false);
   ASSERT_EQ(noPath.status(), kCopyValid);
   EXPECT_EQ(noPath.ProductCount(), 0u);
@@ -131,9 +140,8 @@ TEST_F(InstalledProductsTest, CodeInstalledAtAnotherPathDoesNotCount) {
             installerProduct(instanceCode(ese.productCode, 1), "C:\\QOR\\K10") +
             installerProduct(instance2, kCopyPath));
   addLevelFile("ese");
-  char code[kProductCodeSize] = "";
-  EXPECT_EQ(FindInstalledProductCode("ese", kCopyPath, code, false, false), kGenerationFirst);
-  EXPECT_EQ(std::string(code), instance2);
+  EXPECT_EQ(find("ese").generation, kGenerationFirst);
+  EXPECT_EQ(find("ese").code, instance2);
 }
 
 TEST_F(InstalledProductsTest, InstallLocationMatchesWithoutItsTrailingBackslashAndCase) {
@@ -145,21 +153,17 @@ TEST_F(InstalledProductsTest, InstallLocationMatchesWithoutItsTrailingBackslashA
   for (const auto& c : cases) {
     writeCopy(installerProduct(kDriverCode, c.location));
     addLevelFile("kvdriver");
-    char code[kProductCodeSize] = "";
-    uint32_t generation = FindInstalledProductCode("kvdriver", kCopyPath, code, false, false);
-    EXPECT_EQ(generation, c.matches ? kGenerationFirst : kGenerationNone) << c.location;
-    EXPECT_STREQ(code, c.matches ? kDriverCode : "") << c.location;
+    const Found found = find("kvdriver");
+    EXPECT_EQ(found.generation, c.matches ? kGenerationFirst : kGenerationNone) << c.location;
+    EXPECT_EQ(found.code, c.matches ? kDriverCode : "") << c.location;
   }
 }
 
 TEST_F(InstalledProductsTest, InstallerMustReportTheProductInstalled) {
-  writeCopy(test_registry::key(std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
-                                           "Uninstall\\") +
-                               kDriverCode) +
+  writeCopy(test_registry::key(kUninstall + kDriverCode) +
             test_registry::value("InstallLocation", kCopyPath));
   addLevelFile("kvdriver");
-  char code[kProductCodeSize] = "";
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", kCopyPath, code, false, false), kGenerationNone);
+  EXPECT_EQ(find("kvdriver").generation, kGenerationNone);
 }
 
 TEST_F(InstalledProductsTest, LaterGenerationsAndTheThirtyTwoBitViewUseTheirOwnColumns) {
@@ -185,11 +189,9 @@ TEST_F(InstalledProductsTest, LaterGenerationsAndTheThirtyTwoBitViewUseTheirOwnC
     const std::string installed = instanceCode(c.code, 15);
     writeCopy(installerProduct(installed, kCopyPath));
     addLevelFile(row->shortId);
-    char code[kProductCodeSize] = "";
-    EXPECT_EQ(FindInstalledProductCode(row->shortId, kCopyPath, code, false, c.use32BitView),
-              c.generation)
-        << c.code << (c.use32BitView ? " 32-bit view" : "");
-    EXPECT_EQ(std::string(code), c.generation != kGenerationNone ? installed : "");
+    const Found found = find(row->shortId, kCopyPath, false, c.use32BitView);
+    EXPECT_EQ(found.generation, c.generation) << c.code << (c.use32BitView ? " 32-bit view" : "");
+    EXPECT_EQ(found.code, c.generation != kGenerationNone ? installed : "");
   }
 }
 
@@ -282,11 +284,10 @@ TEST_F(LegacyProductsTest, LevelFileAloneMarksAProduct) {
   ASSERT_EQ(list.First()->GetPackageFileName(package, sizeof package), 0u);
   EXPECT_EQ(std::string(package), std::string(legacyRow("ese").productName) + ".msi");
 
-  char out[kProductCodeSize] = "";
-  EXPECT_EQ(FindInstalledProductCode("qdx", "C:\\KV7V8", out, true, false), kGenerationNone);
+  EXPECT_EQ(find("qdx", "C:\\KV7V8", true).generation, kGenerationNone);
   addLevelFile("zzz", "C:\\KV7V8");
-  EXPECT_EQ(FindInstalledProductCode("zzz", "C:\\KV7V8", out, true, false), kGenerationLegacy);
-  EXPECT_STREQ(out, "");
+  EXPECT_EQ(find("zzz", "C:\\KV7V8", true).generation, kGenerationLegacy);
+  EXPECT_EQ(find("zzz", "C:\\KV7V8", true).code, "");
 }
 
 TEST_F(LegacyProductsTest, EditionsWithSeveralPackagesCountOnceByTheirFirstRow) {
@@ -358,14 +359,11 @@ TEST_F(InstalledProductsTest, LevelFileNamesOfTwoHundredFiftySixCharactersAreNot
   ASSERT_EQ(levelFile(path, "kvdriver").size(), 256u);
   machine.writeFile(levelFile(path, "kvdriver"), "1");
   machine.writeRegistry(installerProduct(kDriverCode, path));
-  char code[kProductCodeSize] = "";
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", path.c_str(), code, false, false),
-            kGenerationNone);
+  EXPECT_EQ(find("kvdriver", path).generation, kGenerationNone);
   const std::string shorter = path.substr(0, path.size() - 1);
   machine.writeFile(levelFile(shorter, "kvdriver"), "1");
   machine.writeRegistry(installerProduct(kDriverCode, shorter));
-  EXPECT_EQ(FindInstalledProductCode("kvdriver", shorter.c_str(), code, false, false),
-            kGenerationFirst);
+  EXPECT_EQ(find("kvdriver", shorter).generation, kGenerationFirst);
 }
 
 }  // namespace
