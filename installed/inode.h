@@ -24,6 +24,21 @@ inline INODE<char>::~INODE() {
   delete[] data;
 }
 
+// Links node after tail; the first node of an empty chain becomes its head,
+// cursor and tail. Shared by every chain of nodes.
+template <class T>
+void linkAtTail(INODE<T>* node, INODE<T>*& head, INODE<T>*& cursor, INODE<T>*& tail,
+                uint32_t& count) {
+  if (head == nullptr) {
+    head = cursor = tail = node;
+  } else {
+    node->prev = tail;
+    tail->next = node;
+    tail = node;
+  }
+  ++count;
+}
+
 // A chain of product-code texts (39 bytes each, a GUID in braces and its
 // terminator), appended at the tail, owned by the list.
 class GuidTextList {
@@ -40,15 +55,7 @@ class GuidTextList {
   void append(const char* text) {
     char* copy = new char[kTextSize]();
     if (text != nullptr) std::memcpy(copy, text, strnlen(text, kTextSize - 1));
-    auto* node = new INODE<char>(copy);
-    if (head == nullptr) {
-      head = cursor = tail = node;
-    } else {
-      node->prev = tail;
-      tail->next = node;
-      tail = node;
-    }
-    ++count;
+    linkAtTail(new INODE<char>(copy), head, cursor, tail, count);
   }
 
   void clear() {

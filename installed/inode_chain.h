@@ -37,14 +37,7 @@ class InodeChain {
     auto* node = new (std::nothrow) INODE<T>(element.get());
     if (node == nullptr) return false;
     element.release();
-    if (head == nullptr) {
-      head = cursor = tail = node;
-    } else {
-      node->prev = tail;
-      tail->next = node;
-      tail = node;
-    }
-    ++count;
+    linkAtTail(node, head, cursor, tail, count);
     return true;
   }
 

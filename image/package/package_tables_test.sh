@@ -12,16 +12,8 @@ command -v msiinfo >/dev/null && command -v msiextract >/dev/null ||
   { echo "msiinfo/msiextract missing: apt-get install msitools" >&2; exit 1; }
 [[ -f $pkg ]] || { echo "no package at $pkg" >&2; exit 1; }
 
-passed=0
-failed=0
-expect() { # description actual expected
-  if [[ $2 == "$3" ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  expected: %s\n  actual:   %s\n' "$1" "$3" "$2"
-  fi
-}
+# shellcheck source=../../tests/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/checks.sh"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -165,5 +157,4 @@ done
 expect "launch conditions" "$(rows LaunchCondition | cut -f1 | sort | tr '\n' ';')" \
   "Installed OR INSTALLDIR OR NOT KV7_COPY_NAME;Installed OR KV7_COPY_NAME;"
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+checks_end

@@ -98,6 +98,13 @@ std::vector<std::string> listHostDirectory(const std::string& path) {
   return names;
 }
 
+std::vector<char*> cStringArray(std::vector<std::string>& texts) {
+  std::vector<char*> list;
+  for (std::string& text : texts) list.push_back(text.data());
+  list.push_back(nullptr);
+  return list;
+}
+
 bool removeHostTree(const std::string& path) {
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;

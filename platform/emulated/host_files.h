@@ -18,6 +18,10 @@ bool makeHostDirectories(const std::string& path);
 // The names in a directory (without "." and ".."), sorted by their bytes;
 // empty when it cannot be read.
 std::vector<std::string> listHostDirectory(const std::string& path);
+
+// The null-terminated array of C strings that exec and posix_spawn take,
+// pointing into texts (which must outlive it).
+std::vector<char*> cStringArray(std::vector<std::string>& texts);
 // Removes a file or a directory tree; true when nothing is left.
 bool removeHostTree(const std::string& path);
 

@@ -15,6 +15,7 @@
 #include "platform/emulated/command_line.h"
 #include "platform/emulated/exit_code_file.h"
 #include "platform/emulated/handle_table.h"
+#include "platform/emulated/host_files.h"
 #include "platform/emulated/last_error.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/named_mutex.h"
@@ -104,13 +105,6 @@ std::vector<std::string> childEnvironment(const std::string& exitCodeFile) {
   return env;
 }
 
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-  std::vector<char*> list;
-  for (std::string& t : texts) list.push_back(t.data());
-  list.push_back(nullptr);
-  return list;
-}
-
 // Spawns the child. Between fork and exec only posix_spawn's own steps run:
 // the caller's reader threads may hold any lock meanwhile.
 int spawn(pid_t* pid, const std::string& program, std::vector<std::string>& args,
@@ -141,8 +135,8 @@ int spawn(pid_t* pid, const std::string& program, std::vector<std::string>& args
   sigaddset(&signals, SIGPIPE);
   posix_spawnattr_setsigdefault(&attributes, &signals);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  std::vector<char*> argv = pointers(args);
-  std::vector<char*> envp = pointers(env);
+  std::vector<char*> argv = emulated::cStringArray(args);
+  std::vector<char*> envp = emulated::cStringArray(env);
   const int result =
       ::posix_spawn(pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawnattr_destroy(&attributes);

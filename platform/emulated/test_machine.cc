@@ -64,13 +64,6 @@ std::vector<std::string> childEnvironment(
   return env;
 }
 
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-  std::vector<char*> list;
-  for (std::string& t : texts) list.push_back(t.data());
-  list.push_back(nullptr);
-  return list;
-}
-
 }  // namespace
 
 TestMachine::TestMachine() {
@@ -188,8 +181,8 @@ TestMachine::ProgramRun TestMachine::run(
   posix_spawnattr_setsigdefault(&attributes, &signals);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
-  std::vector<char*> argv = pointers(argTexts);
-  std::vector<char*> envp = pointers(envTexts);
+  std::vector<char*> argv = cStringArray(argTexts);
+  std::vector<char*> envp = cStringArray(envTexts);
   const int spawned =
       ::posix_spawn(&pid, hostProgram.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);

@@ -36,16 +36,8 @@ older="$work/older/$(basename "$package")"
 # shellcheck source=/dev/null
 source "$wine_env" "$work/prefix" || exit 1
 
-passed=0
-failed=0
-expect() { # description actual expected
-  if [[ $2 == "$3" ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  expected: %s\n  actual:   %s\n' "$1" "$3" "$2"
-  fi
-}
+# shellcheck source=../checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
 base_code='{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}'
 copies='HKLM\SOFTWARE\QOR\KV7\InstalledCopies'
@@ -122,5 +114,4 @@ install default "$package" KV7_COPY_NAME=
 expect "default copy: exit code" "$?" 0
 copy_checks "default copy" KV7COPY1 'C:\Program Files\QOR\KV7COPY1' 600
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+checks_end

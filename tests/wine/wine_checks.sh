@@ -18,49 +18,10 @@ readonly kv7_package_name='QOR Telvar Driver for ODBC, CLI, and .NET.msi'
 readonly kv7_driver_code='{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}'
 readonly kv7_copies_key='HKLM\SOFTWARE\QOR\KV7\InstalledCopies'
 
-checks_passed=0
-checks_failed=0
+# shellcheck source=../checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
-check_fail() { # description, details...
-  checks_failed=$((checks_failed + 1))
-  printf 'FAIL %s\n' "$1"
-  shift
-  local line
-  for line in "$@"; do printf '  %s\n' "$line"; done
-}
-
-expect() { # description actual expected
-  if [[ $2 == "$3" ]]; then
-    checks_passed=$((checks_passed + 1))
-  else
-    check_fail "$1" "expected: $3" "actual:   $2"
-  fi
-}
-
-expect_true() { # description, command...
-  local what=$1
-  shift
-  if "$@"; then
-    checks_passed=$((checks_passed + 1))
-  else
-    check_fail "$what" "not true: $*"
-  fi
-}
-
-# Compares two files byte for byte; on a difference shows both with their
-# control characters visible.
-expect_same_bytes() { # description actual-file expected-file
-  if cmp -s "$2" "$3"; then
-    checks_passed=$((checks_passed + 1))
-  else
-    check_fail "$1" "expected: $(cat -A "$3")" "actual:   $(cat -A "$2")"
-  fi
-}
-
-wine_checks_end() {
-  echo "$checks_passed passed, $checks_failed failed"
-  ((checks_failed == 0 && checks_passed > 0))
-}
+wine_checks_end() { checks_end; }
 
 # The Windows image to test, or the reason there is none; ends the test.
 windows_image_or_fail() {
