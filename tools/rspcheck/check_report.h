@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/rspcheck/format_traps.h"
+#include "tools/rspcheck/format_warnings.h"
 
 class LineLayout;
 class ResponseFile;

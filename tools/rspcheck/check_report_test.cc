@@ -8,7 +8,7 @@
 
 #include "responsefile/test_support.h"
 #include "tools/rspcheck/entry_problems.h"
-#include "tools/rspcheck/format_traps.h"
+#include "tools/rspcheck/format_warnings.h"
 #include "tools/rspcheck/keyword_listing.h"
 #include "tools/rspcheck/line_layout.h"
 #include "tools/rspcheck/printable_text.h"

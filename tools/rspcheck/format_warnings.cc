@@ -1,4 +1,4 @@
-#include "tools/rspcheck/format_traps.h"
+#include "tools/rspcheck/format_warnings.h"
 
 #include <algorithm>
 #include <map>
@@ -18,23 +18,20 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// Settings that setup checks against each other, and then only when written
-// "KV7." or "KV7CTLSV." with a period (the agent settings and the two
-// directory names of the cross-keyword checks).
-constexpr std::string_view kCheckedSettings[] = {
-    "FCM_NUM_ANCHORS", "FCM_NUM_CONNECT", "FCM_NUM_RQB",     "MAXAGENTS",
-    "MAXCAGENTS",      "MAXDARI",         "MAX_COORDAGENTS", "NUM_INITAGENTS",
-    "NUM_POOLAGENTS",  "MAX_LOGICAGENTS", "DIR_OBJ_NAME",    "DIR_PATH_NAME",
+// Settings that setup checks against each other, and then only in one
+// spelling: the agent settings of the instances KV7 and KV7CTLSV, and the two
+// directory names of the instance KV7, each written with a period.
+constexpr std::string_view kAgentSettings[] = {
+    "FCM_NUM_ANCHORS", "FCM_NUM_CONNECT", "FCM_NUM_RQB",    "MAXAGENTS",      "MAXCAGENTS",
+    "MAXDARI",         "MAX_COORDAGENTS", "NUM_INITAGENTS", "NUM_POOLAGENTS", "MAX_LOGICAGENTS",
 };
-constexpr std::string_view kCheckedPrefixes[] = {"KV7", "KV7CTLSV"};
 
 bool isCheckedSetting(std::string_view keyword, std::string_view prefix) {
-  bool setting = std::any_of(std::begin(kCheckedSettings), std::end(kCheckedSettings),
-                             [&](std::string_view s) { return s == keyword; });
-  bool checkedPrefix =
-      std::any_of(std::begin(kCheckedPrefixes), std::end(kCheckedPrefixes),
-                  [&](std::string_view p) { return ascii::equalsNoCase(p, prefix); });
-  return setting && checkedPrefix;
+  const bool kv7 = ascii::equalsNoCase(prefix, "KV7");
+  if (keyword == "DIR_OBJ_NAME" || keyword == "DIR_PATH_NAME") return kv7;
+  bool agent = std::any_of(std::begin(kAgentSettings), std::end(kAgentSettings),
+                           [&](std::string_view s) { return s == keyword; });
+  return agent && (kv7 || ascii::equalsNoCase(prefix, "KV7CTLSV"));
 }
 
 // A text cut for a one-line message.
