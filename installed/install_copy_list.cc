@@ -53,6 +53,7 @@ bool InstallCopyList::appendCopy(const char* name) {
     FixedText<256> skipped;
     skipped.assign(name);
     skipped_.push_back(skipped);
+    skippedStatus_.push_back(copy->status());
     return false;
   }
   if (!chain_.append(std::move(copy))) {
@@ -83,6 +84,7 @@ void InstallCopyList::enumerate() {
       FixedText<256> skipped;
       skipped.assign(kLegacyCopyName);
       skipped_.push_back(skipped);
+      skippedStatus_.push_back(legacy != nullptr ? legacy->status() : kCopyUnreadable);
       return;
     }
     InstallCopy* added = legacy.get();
@@ -114,6 +116,10 @@ void InstallCopyList::enumerate() {
 
 const char* InstallCopyList::skippedName(uint32_t index) const {
   return index < skipped_.size() ? skipped_[index].c_str() : nullptr;
+}
+
+uint32_t InstallCopyList::skippedStatus(uint32_t index) const {
+  return index < skippedStatus_.size() ? skippedStatus_[index] : kCopyValid;
 }
 
 bool InstallCopyList::CopyExists(const char* name) {

@@ -42,6 +42,9 @@ class InstallCopyList {
   // "InstalledCopies".
   uint32_t skippedCount() const { return static_cast<uint32_t>(skipped_.size()); }
   const char* skippedName(uint32_t index) const;
+  // Why it was left out: its copy status (kCopyUnreadable or
+  // kCopyComponentsMissing).
+  uint32_t skippedStatus(uint32_t index) const;
 
  private:
   void enumerate();
@@ -52,4 +55,5 @@ class InstallCopyList {
   uint32_t viewFlags_ = 0;
   uint32_t failed_ = 0;
   std::vector<FixedText<256>> skipped_;
+  std::vector<uint32_t> skippedStatus_;
 };

@@ -96,6 +96,16 @@ int messageBox(const char* text, const char* caption, uint32_t style);
 // OutputDebugStringA.
 void outputDebugString(const char* text);
 
+// ---- Text encodings ---------------------------------------------------------
+
+// The UTF-8 form of a text in the system's ANSI code page, for output that
+// must be UTF-8 (MultiByteToWideChar with CP_ACP, then WideCharToMultiByte
+// with CP_UTF8). Writes it with its terminator into buffer and answers its
+// length; when it does not fit, writes nothing and answers the size needed
+// with the terminator, which is never more than three bytes per ANSI byte
+// and one more.
+uint32_t ansiToUtf8(const char* ansi, char* buffer, uint32_t size);
+
 // ---- Files by Windows path --------------------------------------------------
 
 // fopen by Windows path. Without "b" in the mode the stream is in text mode as

@@ -1,26 +1,66 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, when it is missing.
+# Installs the Debian packages that a set of tasks needs, when they are missing.
+#
+#   scripts/ensure-deps.sh [run|test] [--dry-run]
+#
+#   run        the native build and runs of its programs on the emulated
+#              Windows machine (scripts/run.sh)
+#   test       everything: also the test suites, the sanitizers, fuzzing, the
+#              Windows cross build and Wine (scripts/test.sh; the default)
+#   --dry-run  list the set's packages and those missing here; install nothing
 set -euo pipefail
 
+set_name='test'
+dry_run=false
+for arg in "$@"; do
+  case $arg in
+    run | test) set_name=$arg ;;
+    --dry-run) dry_run=true ;;
+    *)
+      echo "usage: $0 [run|test] [--dry-run]" >&2
+      exit 64
+      ;;
+  esac
+done
+
+# One line per need: its set, a command that succeeds when it is met, and
+# the packages that meet it.
+needs=(
+  'run|command -v cmake|cmake'
+  'run|command -v g++|g++'
+  'run|command -v iconv|libc-bin'
+  'run|command -v wixl|wixl'
+  'run|test -f /usr/include/libmsi-1.0/libmsi.h|libmsi-dev'
+  # libmsi's pkg-config file needs glib's and zlib's.
+  'run|test -f /usr/include/glib-2.0/gio/gio.h|libglib2.0-dev'
+  'run|test -f /usr/include/zlib.h|zlib1g-dev'
+  'run|command -v pkg-config|pkg-config'
+  'run|test -f /usr/include/nlohmann/json.hpp|nlohmann-json3-dev'
+  'test|command -v clang++|clang'
+  'test|test -f /usr/include/gtest/gtest.h|libgtest-dev libgmock-dev'
+  'test|test -f /usr/include/benchmark/benchmark.h|libbenchmark-dev'
+  'test|command -v x86_64-w64-mingw32-g++-posix|g++-mingw-w64-x86-64'
+  'test|compgen -G "/usr/lib/llvm-14/lib/clang/14*/lib/linux/libclang_rt.fuzzer-x86_64.a"|libclang-rt-14-dev'
+  'test|command -v msiinfo|msitools'
+  'test|command -v wine|wine wine64'
+  'test|command -v clang-format|clang-format'
+)
+
+all=()
 need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v g++ >/dev/null || need+=(g++)
-command -v clang++ >/dev/null || need+=(clang)
-[[ -f /usr/include/gtest/gtest.h ]] || need+=(libgtest-dev libgmock-dev)
-[[ -f /usr/include/benchmark/benchmark.h ]] || need+=(libbenchmark-dev)
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64)
-ls /usr/lib/llvm-14/lib/clang/14*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
-  need+=(libclang-rt-14-dev)
-command -v iconv >/dev/null || need+=(libc-bin)
-command -v wixl >/dev/null || need+=(wixl)
-command -v msiinfo >/dev/null || need+=(msitools)
-[[ -f /usr/include/libmsi-1.0/libmsi.h ]] || need+=(libmsi-dev)
-# libmsi's pkg-config file needs glib's and zlib's.
-[[ -f /usr/include/glib-2.0/gio/gio.h ]] || need+=(libglib2.0-dev)
-[[ -f /usr/include/zlib.h ]] || need+=(zlib1g-dev)
-command -v pkg-config >/dev/null || need+=(pkg-config)
-command -v wine >/dev/null || need+=(wine wine64)
-command -v clang-format >/dev/null || need+=(clang-format)
+for line in "${needs[@]}"; do
+  IFS='|' read -r set check packages <<<"$line"
+  [[ $set == run || $set_name == test ]] || continue
+  read -ra list <<<"$packages"
+  all+=("${list[@]}")
+  eval "$check" >/dev/null 2>&1 || need+=("${list[@]}")
+done
+
+if $dry_run; then
+  echo "$set_name: ${all[*]}"
+  echo "missing here: ${need[*]:-none}"
+  exit 0
+fi
 
 if ((${#need[@]})); then
   echo "Installing: ${need[*]}"

@@ -29,6 +29,7 @@ add_library(kv7_platform STATIC
   ${emulated_dir}/registry_view.cc
   ${emulated_dir}/registry_writer.cc
   ${emulated_dir}/short_names.cc
+  ${emulated_dir}/text_encoding.cc
   ${emulated_dir}/text_stream.cc
 )
 target_include_directories(kv7_platform PUBLIC ${CMAKE_SOURCE_DIR})

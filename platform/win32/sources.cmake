@@ -12,6 +12,7 @@ add_library(kv7_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/processes.cc
   ${CMAKE_CURRENT_LIST_DIR}/program.cc
   ${CMAKE_CURRENT_LIST_DIR}/registry.cc
+  ${CMAKE_CURRENT_LIST_DIR}/text_encoding.cc
   ${CMAKE_CURRENT_LIST_DIR}/user_interface.cc
 )
 target_include_directories(kv7_platform PUBLIC ${CMAKE_SOURCE_DIR})

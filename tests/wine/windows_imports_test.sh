@@ -8,17 +8,15 @@
 #
 #   windows_imports_test.sh <objdump>
 #
-# The programs come from KV7_WINDOWS_IMAGE_DIR (the Windows build's image).
+# The programs come from KV7_WINDOWS_IMAGE_DIR (the Windows build's image);
+# without it the test is skipped.
 set -uo pipefail
 
 objdump=${1:?usage: $0 <objdump>}
-dir=${KV7_WINDOWS_IMAGE_DIR:-}
-[[ -n $dir ]] || {
-  echo "KV7_WINDOWS_IMAGE_DIR is not set. Build the Windows programs" \
-    "(cmake --preset windows && cmake --build build/windows) and set it to" \
-    "build/windows/image, as scripts/test.sh does." >&2
-  exit 1
-}
+# shellcheck source=windows_image.sh
+source "$(dirname "$0")/windows_image.sh"
+windows_image_or_skip
+dir=${windows_image:?}
 
 # Windows' known libraries (and ntdll, which every process has loaded).
 known=" advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ntdll.dll

@@ -10,8 +10,8 @@
 #   wine_checks_end            # prints the totals; its status is the test's
 #
 # The Windows image comes from KV7_WINDOWS_IMAGE_DIR (the cross build's
-# image directory, e.g. build/windows/image); without it the test fails and
-# says so. Every Wine command runs headless, quiet and under a time limit
+# image directory, e.g. build/windows/image); without it the test is skipped
+# and says so. Every Wine command runs headless, quiet and under a time limit
 # (scripts/wine-env.sh), and the prefix is removed at the end.
 
 readonly kv7_package_name='QOR Telvar Driver for ODBC, CLI, and .NET.msi'
@@ -20,27 +20,10 @@ readonly kv7_copies_key='HKLM\SOFTWARE\QOR\KV7\InstalledCopies'
 
 # shellcheck source=../checks.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
+# shellcheck source=windows_image.sh
+source "$(dirname "${BASH_SOURCE[0]}")/windows_image.sh"
 
 wine_checks_end() { checks_end; }
-
-# The Windows image to test, or the reason there is none; ends the test.
-windows_image_or_fail() {
-  local dir=${KV7_WINDOWS_IMAGE_DIR:-}
-  if [[ -z $dir ]]; then
-    echo "KV7_WINDOWS_IMAGE_DIR is not set. Build the Windows programs" \
-      "(cmake --preset windows && cmake --build build/windows) and set it to" \
-      "build/windows/image, as scripts/test.sh does." >&2
-    exit 1
-  fi
-  local file
-  for file in setup.exe kv7inventory.exe "$kv7_package_name" launchmsg/en_US/Launch.pro; do
-    [[ -e $dir/$file ]] || {
-      echo "KV7_WINDOWS_IMAGE_DIR=$dir holds no $file: is it the Windows build's image?" >&2
-      exit 1
-    }
-  done
-  windows_image=$(cd "$dir" && pwd)
-}
 
 # Makes the work directory and the prefix; the helpers go to C:\kv7test.
 wine_checks_begin() { # wine-env.sh, helpers dir
@@ -48,7 +31,7 @@ wine_checks_begin() { # wine-env.sh, helpers dir
   helpers=$2
   [[ -f $wine_env ]] || { echo "missing: $wine_env" >&2; exit 1; }
   [[ -d $helpers ]] || { echo "missing: $helpers" >&2; exit 1; }
-  windows_image_or_fail
+  windows_image_or_skip setup.exe kv7inventory.exe "$kv7_package_name" launchmsg/en_US/Launch.pro
   # The same language and code page on every host: Wine takes them from
   # the locale.
   export LC_ALL=C.UTF-8

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "installed/product_catalogue.h"
@@ -74,6 +75,51 @@ TEST_F(Kv7InventoryTest, ShowsATwoCopyMachineAsSetupSeesIt) {
                 "\n"
                 "Skipped invalid copies: 1\n"
                 "  HALFGONE\n");
+}
+
+// The JSON document holds what the text report shows and more: each product's
+// install state and each copy's instances, the reason a copy was skipped, and
+// registry texts turned from code page 1252 into Unicode.
+TEST_F(Kv7InventoryTest, JsonDocumentHoldsEveryCopyAndEverySkippedEntry) {
+  machine.writeFile(levelFile("C:\\QOR\\Main", "kvdriver"), "1");
+  // Files are named in the machine's code page, the registry file is UTF-8.
+  machine.writeFile(levelFile("D:\\Caf\xe9", "kvdriver"), "1");
+  machine.writeRegistry(
+      copy("KV7MAIN", "C:\\QOR\\Main") +
+      test_registry::version(kCopies + "KV7MAIN", "11", "5", "600", "2", "SP2") +
+      copy("CAFE", "D:\\Caf\xc3\xa9") + key(kCopies + "HALFGONE") +
+      key("SOFTWARE\\QOR\\KV7\\Instances\\INST1") + value("Directory", "C:\\QOR\\Main\\INST1") +
+      value("Copy", "KV7MAIN") +
+      installerProduct("{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}", "C:\\QOR\\Main") +
+      installerProduct("{5C1E7A20-3B9D-4F62-A8E0-0E4B7C93F2A6}", "D:\\Caf\xc3\xa9"));
+
+  auto run = inventory({"--json"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  for (char c : run.out) ASSERT_LT(static_cast<unsigned char>(c), 0x80) << "plain ASCII";
+  EXPECT_EQ(nlohmann::json::parse(run.out), nlohmann::json::parse(R"({
+    "schemaVersion": 1, "registryView": "default", "complete": true,
+    "copies": [
+      {"name": "CAFE", "path": "D:\\Caf\u00e9", "legacy": false,
+       "version": {"version": 0, "release": 0, "modification": 0, "fixLevel": 0,
+                   "serviceLevel": "", "readError": 2},
+       "productGeneration": 1,
+       "products": [{"name": "QOR Telvar Driver Package", "catalogueId": "PROD_CLI",
+                     "shortId": "kvdriver", "productCode": "{5C1E7A20-3B9D-4F62-A8E0-0E4B7C93F2A6}",
+                     "state": "installed", "installState": 5}],
+       "instances": [], "instancesError": 0},
+      {"name": "KV7MAIN", "path": "C:\\QOR\\Main", "legacy": false,
+       "version": {"version": 11, "release": 5, "modification": 600, "fixLevel": 2,
+                   "serviceLevel": "SP2", "readError": 0},
+       "productGeneration": 1,
+       "products": [{"name": "QOR Telvar Driver Package", "catalogueId": "PROD_CLI",
+                     "shortId": "kvdriver", "productCode": "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}",
+                     "state": "installed", "installState": 5}],
+       "instances": [{"name": "INST1", "directory": "C:\\QOR\\Main\\INST1"}],
+       "instancesError": 0}
+    ],
+    "skipped": [{"name": "HALFGONE", "reason": "unreadable",
+                 "description": "the copy's registry key or its \"KV7 Path Name\" value cannot be read"}]
+  })"));
 }
 
 TEST_F(Kv7InventoryTest, LegacyCopyAndTheThirtyTwoBitView) {
@@ -156,13 +202,19 @@ TEST_F(Kv7InventoryTest, UnreadableLegacyCopyIsReportedAsIncomplete) {
             "\n"
             "The list of copies is incomplete: the legacy copy could not be read, so setup sees "
             "no copy at all.\n");
+  auto json = inventory({"--json"});
+  EXPECT_EQ(json.exitCode, 2u);
+  auto document = nlohmann::json::parse(json.out);
+  EXPECT_EQ(document["complete"], false);
+  EXPECT_EQ(document["copies"].size(), 0u);
+  EXPECT_EQ(document["skipped"][0]["reason"], "legacyUnreadable") << json.out;
 }
 
 TEST_F(Kv7InventoryTest, UsageAndUnknownArguments) {
   machine.writeRegistry("");
   auto help = inventory({"/?"});
   EXPECT_EQ(help.exitCode, 0u);
-  EXPECT_EQ(help.out.rfind("Usage: kv7inventory [/32]\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("Usage: kv7inventory [/32] [--json]\n", 0), 0u) << help.out;
   auto wrong = inventory({"/x"});
   EXPECT_EQ(wrong.exitCode, 1u);
   EXPECT_EQ(wrong.out, "");

@@ -1,9 +1,12 @@
 #include "tools/rspcheck/check_report.h"
 
+#include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "responsefile/response_file.h"
 #include "tools/rspcheck/entry_problems.h"
+#include "tools/rspcheck/line_layout.h"
 #include "tools/rspcheck/printable_text.h"
 
 namespace {
@@ -41,7 +44,8 @@ const char* loadFailure(int32_t status) {
 
 }  // namespace
 
-std::string problemReport(const ResponseFile& file, const std::string& displayName) {
+std::string problemReport(const ResponseFile& file, const std::string& displayName,
+                          const LineLayout* layout, const std::vector<FormatWarning>& warnings) {
   std::string report;
   std::string name = printableText(displayName);
   int problems = 0;
@@ -50,26 +54,52 @@ std::string problemReport(const ResponseFile& file, const std::string& displayNa
     report += name + ": error: " + failure + "\n";
     ++problems;
   }
+  // Errors and warnings of the same line stay in that order.
+  std::vector<std::pair<int32_t, std::string>> lines;
   for (int32_t i = 0; i < file.entryCount(); ++i) {
     std::vector<std::string> found = describeEntryProblems(file, i);
     if (!found.empty()) ++entriesInError;
-    std::string where = name + ":" + std::to_string(file.entryAt(i)->lineNumber()) + ": error: ";
+    int32_t line = file.entryAt(i)->lineNumber();
+    if (layout != nullptr) line = layout->fileLine(line);
     for (const std::string& problem : found) {
-      report += where + problem + "\n";
+      lines.emplace_back(line, "error: " + problem);
       ++problems;
     }
+  }
+  for (const FormatWarning& warning : warnings) {
+    lines.emplace_back(warning.line, "warning: " + warning.text);
+  }
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [line, text] : lines) {
+    report += name + ":" + std::to_string(line) + ": " + text + "\n";
   }
   if (file.status() == RspContentInvalid && problems == 0) {
     // A line too long to hold in memory is lost without an entry.
     report += name + ": error: a line could not be read\n";
     ++problems;
   }
+  std::string warningCount;
+  if (!warnings.empty()) {
+    warningCount =
+        ", " + std::to_string(warnings.size()) + (warnings.size() == 1 ? " warning" : " warnings");
+  }
   report += name + ": " + std::to_string(file.entryCount()) +
             (file.entryCount() == 1 ? " entry, " : " entries, ") + std::to_string(entriesInError) +
             " in error, " + std::to_string(problems) + (problems == 1 ? " problem" : " problems") +
-            "; load status " + std::to_string(file.status()) + " (" + statusName(file.status()) +
-            ")\n";
+            warningCount + "; load status " + std::to_string(file.status()) + " (" +
+            statusName(file.status()) + ")\n";
   return report;
+}
+
+std::string warningLines(const std::string& displayName,
+                         const std::vector<FormatWarning>& warnings) {
+  std::string lines;
+  for (const FormatWarning& warning : warnings) {
+    lines += printableText(displayName) + ":" + std::to_string(warning.line) +
+             ": warning: " + warning.text + "\n";
+  }
+  return lines;
 }
 
 std::string entryTable(const ResponseFile& file) {

@@ -8,7 +8,9 @@
 
 #include "responsefile/test_support.h"
 #include "tools/rspcheck/entry_problems.h"
+#include "tools/rspcheck/format_warnings.h"
 #include "tools/rspcheck/keyword_listing.h"
+#include "tools/rspcheck/line_layout.h"
 #include "tools/rspcheck/printable_text.h"
 
 namespace {
@@ -123,6 +125,83 @@ TEST(CheckReport, ReportsEveryProblemInFileOrderThenASummary) {
   EXPECT_EQ(exitCodeFor(*file), 1);
 }
 
+// Lines that setup reads otherwise than they look, each warned about on the
+// line an editor shows, beside the errors setup finds; the errors after a
+// line that took in the next one keep the editor's numbers too.
+TEST(CheckReport, WarnsOfEachLineSetupReadsOtherwiseThanItLooks) {
+  const std::string text =
+      "\xEF\xBB\xBF* a response file\n"
+      "PROD=QOR_TELVAR_DRIVER # the driver\n"
+      "#" +
+      std::string(1021, '-') +
+      "\n"
+      "LIC_AGREEMENT=ACCEPT\n"
+      "FILE=C:\\apps\\SITEA\\\n"
+      "COPY_NAME=SITE\"A\n"
+      "DEFAULT_INSTANCE=KV7\n"
+      "KV7.MAXAGENTS=100\n"
+      "KV7_MAXAGENTS=10\n"
+      "KV7_NUM_INITAGENTS=50\n";
+  auto file = loadText(text);
+  LineLayout layout(text);
+  std::vector<FormatWarning> warnings = findFormatWarnings(*file, layout);
+  const std::vector<std::pair<int32_t, std::string>> expected = {
+      {1,
+       "byte-order mark, which setup reads as three characters at the start of line 1, so line "
+       "1 is no comment"},
+      {2,
+       "'#' after a value starts no comment: setup reads 'QOR_TELVAR_DRIVER # the driver' as "
+       "the value of PROD, refuses it and ends with exit code 8115; put the comment on a line of "
+       "its own, or start it with '##'"},
+      {3,
+       "the line is 1022 characters long, so with its line end it fills setup's reads of 1023 "
+       "characters exactly, and setup reads line 4 ('LIC_AGREEMENT=ACCEPT') as the end"},
+      {5,
+       "FILE = 'C:\\apps\\SITEA\\' ends in a backslash, which setup writes just before the "
+       "closing quote of INSTALLDIR=\"C:\\apps\\SITEA\\\""},
+      {6,
+       "COPY_NAME = 'SITE\"A' holds a double quote, which setup writes unescaped into the "
+       "installer command as KV7_COPY_NAME=\"SITE\"A\" (and COPY_NAME_OVERRIDE)"},
+      {9,
+       "KV7_MAXAGENTS names the same setting as KV7.MAXAGENTS (line 8), but setup keeps both "
+       "lines, and the installer receives both, while setup's checks between settings see only "
+       "KV7.MAXAGENTS; write it once, as KV7.MAXAGENTS"},
+      {10, "KV7_NUM_INITAGENTS is KV7.NUM_INITAGENTS written with '_'"},
+  };
+  ASSERT_EQ(warnings.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(warnings[i].line, expected[i].first) << warnings[i].text;
+    EXPECT_NE(warnings[i].text.find(expected[i].second), std::string::npos) << warnings[i].text;
+  }
+  std::string report = problemReport(*file, "t.rsp", &layout, warnings);
+  EXPECT_NE(report.find("t.rsp:6: error: COPY_NAME = 'SITE\"A'"), std::string::npos) << report;
+  EXPECT_NE(report.find("t.rsp:6: warning: COPY_NAME"), std::string::npos) << report;
+  EXPECT_NE(report.find("8 entries, 3 in error, 3 problems, 7 warnings; load status 1"),
+            std::string::npos)
+      << report;
+}
+
+// Look-alikes of the traps that setup reads as they look.
+TEST(CheckReport, WarnsOfNoLineSetupReadsAsItLooks) {
+  const std::string text = "#" + std::string(1022, '-') + "\n" +  // 1023 characters
+                           "COMP=a#b\n"
+                           "COMP=x ## a comment\n"
+                           "#" +
+                           std::string(1021, '-') + "\n# a comment taken into a comment\n" +
+                           "COMP=" + std::string(1017, 'x') + "\n\n" +
+                           "DEFAULT_INSTANCE=KV7\nKV7.MAXAGENTS=1\nkv7.maxagents=2\n"
+                           "FILE=C:\\apps\\SITEA\n"
+                           "COPY_NAME=" +
+                           std::string(1012, 'A') + "\n";  // last line, nothing to take in
+  auto file = loadText(text);
+  LineLayout layout(text);
+  EXPECT_TRUE(findFormatWarnings(*file, layout).empty());
+  EXPECT_EQ(layout.lineCount(), 12);
+  EXPECT_EQ(layout.fileLine(4), 4);
+  EXPECT_EQ(layout.fileLine(5), 6);  // line 4 took in line 5
+  EXPECT_EQ(layout.fileLine(6), 8);  // and line 6 the blank line 7
+}
+
 TEST(CheckReport, CleanAndUnopenableFilesSaySo) {
   auto clean = loadText("PROD = ALL\n");
   EXPECT_EQ(problemReport(*clean, "x.rsp"),
@@ -178,9 +257,12 @@ TEST(KeywordListing, ShowsHowEveryKeywordIsWritten) {
   EXPECT_TRUE(
       contains("COMP  (row 25)\n  written as:  COMP\n  rule:        S(1)\n  repeats:  "
                "   yes\n"));
-  EXPECT_FALSE(contains("INTERACTIVE  (row")) << "rows of other programs are left out";
   EXPECT_TRUE(
-      contains("kv7isetup\n\n37 keywords of the catalogue belong only to other setup programs"));
+      contains("INTERACTIVE  (row 22)\n  written as:  never (only other setup programs of "
+               "the family take it; setup reports it as an unknown keyword)\n"));
+  EXPECT_TRUE(
+      contains("\n\n445 keywords, 37 of them only for other setup programs of the "
+               "family.\n"));
 }
 
 }  // namespace

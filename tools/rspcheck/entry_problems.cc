@@ -38,15 +38,6 @@ bool holdsSecret(const ResponseFileEntry& entry) {
   return false;
 }
 
-// The value as the file has it; a password only by its length, so that a
-// report kept in a build log does not give it away.
-std::string shownValue(const ResponseFileEntry& entry) {
-  if (entry.rawValue() != nullptr && holdsSecret(entry)) {
-    return "(a secret of " + std::to_string(std::strlen(entry.rawValue())) + " characters)";
-  }
-  return quoted(entry.rawValue());
-}
-
 // "KEYWORD = 'value'" as the file has it.
 std::string keywordAndValue(const ResponseFileEntry& entry) {
   return printableText(entry.name()) + " = " + shownValue(entry);
@@ -207,6 +198,13 @@ std::string ownProblem(const ResponseFile& file, const ResponseFileEntry& entry)
 }
 
 }  // namespace
+
+std::string shownValue(const ResponseFileEntry& entry) {
+  if (entry.rawValue() != nullptr && holdsSecret(entry)) {
+    return "(a secret of " + std::to_string(std::strlen(entry.rawValue())) + " characters)";
+  }
+  return quoted(entry.rawValue());
+}
 
 std::vector<std::string> describeEntryProblems(const ResponseFile& file, int32_t index) {
   std::vector<std::string> problems;

@@ -7,7 +7,8 @@
 namespace {
 
 constexpr const char* kIntroduction =
-    "Keywords of a response file for this setup program, in catalogue order.\n"
+    "Keywords of the product family's response files, in catalogue order, as this\n"
+    "setup program takes them.\n"
     "<DEFAULT_INSTANCE>, <ADMIN_INSTANCE> and <CTLSRV_INSTANCE> stand for the value of that\n"
     "line of the same file; <INSTANCE>, <NEW_NODE>, <CONTACT>, <DATABASE> and <LEVEL> for\n"
     "the value of any line of that keyword. The period may be any single character.\n"
@@ -32,6 +33,10 @@ int shadowingRow(int row) {
 }
 
 std::string writtenAs(int row) {
+  if ((definitionAt(row)->programMask & kProgramThisLauncher) == 0) {
+    return "never (only other setup programs of the family take it; setup reports it as an "
+           "unknown keyword)";
+  }
   std::vector<std::string> ways = waysOfWriting(row);
   if (ways.empty()) return "never (no way of writing it is allowed)";
   int shadow = shadowingRow(row);
@@ -47,13 +52,10 @@ std::string writtenAs(int row) {
 
 std::string keywordListing() {
   std::string listing = kIntroduction;
-  int notListed = 0;
+  int othersOnly = 0;
   for (int row = 0; row < keywordCount; ++row) {
     const KeywordDefinition* d = definitionAt(row);
-    if ((d->programMask & kProgramThisLauncher) == 0) {
-      ++notListed;
-      continue;
-    }
+    if ((d->programMask & kProgramThisLauncher) == 0) ++othersOnly;
     listing += std::string(d->name) + "  (row " + std::to_string(row) + ")\n";
     listing += "  written as:  " + writtenAs(row) + "\n";
     listing += "  rule:        " + std::string(d->rule ? d->rule : "(any value)") + "\n";
@@ -67,7 +69,7 @@ std::string keywordListing() {
     }
     listing += "\n";
   }
-  listing += std::to_string(notListed) +
-             " keywords of the catalogue belong only to other setup programs and are not listed.\n";
+  listing += std::to_string(keywordCount) + " keywords, " + std::to_string(othersOnly) +
+             " of them only for other setup programs of the family.\n";
   return listing;
 }

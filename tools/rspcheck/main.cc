@@ -9,11 +9,12 @@
 #include "responsefile/response_file.h"
 #include "tools/rspcheck/check_report.h"
 #include "tools/rspcheck/keyword_listing.h"
+#include "tools/rspcheck/line_layout.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: rspcheck [--tsv] FILE\n"
+    "Usage: rspcheck [--tsv] [--werror] FILE\n"
     "       rspcheck --list-keywords\n"
     "       rspcheck --help\n";
 
@@ -27,17 +28,22 @@ constexpr const char* kHelp =
     "                    LINE<TAB>STATE<TAB>INDEX<TAB>NAME<TAB>VALUE, then\n"
     "                    status<TAB>N (STATE: 0 valid, 1 unknown keyword,\n"
     "                    2 invalid value; INDEX: catalogue row, -1 unknown)\n"
+    "  --werror          count warnings as errors: exit code 1 when there are any\n"
     "  --list-keywords   print every keyword with its ways of writing, rules,\n"
     "                    repetition and secrecy\n"
     "  --help            print this text\n"
     "\n"
     "Without --tsv, every problem is a line FILE:LINE: error: ... and a summary\n"
-    "line follows.\n"
+    "line follows. A line that setup reads otherwise than it looks gets a line\n"
+    "FILE:LINE: warning: ... (on standard error with --tsv); warnings do not\n"
+    "change the exit code unless --werror is given.\n"
     "Exit code: 0 when the file loads cleanly; else the load status: 1 content\n"
-    "invalid, 2 cannot open, 3 read error, 5 out of memory; 64 usage error.\n";
+    "invalid (or warnings with --werror), 2 cannot open, 3 read error, 5 out of\n"
+    "memory; 64 usage error.\n";
 
 struct Arguments {
   bool tsv = false;
+  bool werror = false;
   bool listKeywords = false;
   bool help = false;
   const char* file = nullptr;
@@ -53,6 +59,8 @@ Arguments parseArguments(int argc, char** argv) {
       optionsEnded = true;
     } else if (!optionsEnded && std::strcmp(arg, "--tsv") == 0) {
       args.tsv = true;
+    } else if (!optionsEnded && std::strcmp(arg, "--werror") == 0) {
+      args.werror = true;
     } else if (!optionsEnded && std::strcmp(arg, "--list-keywords") == 0) {
       args.listKeywords = true;
     } else if (!optionsEnded && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
@@ -67,7 +75,7 @@ Arguments parseArguments(int argc, char** argv) {
     }
   }
   if (!args.error.empty() || args.help) return args;
-  if (args.listKeywords && (args.tsv || args.file != nullptr)) {
+  if (args.listKeywords && (args.tsv || args.werror || args.file != nullptr)) {
     args.error = "--list-keywords takes no file and no other option";
   } else if (!args.listKeywords && args.file == nullptr) {
     args.error = "no response file given";
@@ -92,12 +100,23 @@ int run(int argc, char** argv) {
     return 0;
   }
   ResponseFile file(args.file);
-  std::string output = args.tsv ? entryTable(file) : problemReport(file, args.file);
+  std::string text;
+  if (!readResponseFileText(args.file, &text)) text.clear();
+  LineLayout layout(text);
+  std::vector<FormatWarning> warnings = findFormatWarnings(file, layout);
+  std::string output =
+      args.tsv ? entryTable(file) : problemReport(file, args.file, &layout, warnings);
   std::fwrite(output.data(), 1, output.size(), stdout);
+  if (args.tsv) {
+    std::string report = warningLines(args.file, warnings);
+    std::fwrite(report.data(), 1, report.size(), stderr);
+  }
   if (args.tsv && file.status() != RspOk && file.status() != RspContentInvalid) {
     std::fprintf(stderr, "rspcheck: %s: load status %d\n", args.file, file.status());
   }
-  return exitCodeFor(file);
+  int code = exitCodeFor(file);
+  if (code == RspOk && args.werror && !warnings.empty()) code = RspContentInvalid;
+  return code;
 }
 
 }  // namespace

@@ -79,15 +79,29 @@ TEST_F(RspcheckProgram, MissingFileGivesStatusTwo) {
   EXPECT_NE(table.err.find("load status 2"), std::string::npos);
 }
 
-TEST_F(RspcheckProgram, ListsTheKeywords) {
-  auto run = rspcheck({"--list-keywords"});
-  EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_NE(run.out.find("COPY_NAME  (row 437)\n  written as:  COPY_NAME\n"), std::string::npos);
+// Warnings leave the exit code alone unless --werror is given; with --tsv
+// they go to standard error, so that the table stays as it is.
+TEST_F(RspcheckProgram, WarningsChangeTheExitCodeOnlyWithWerror) {
+  machine.writeFile("C:\\rsp\\trap.rsp", "PROD=ALL\nCOMP=x # note\n");
+  auto plain = rspcheck({"C:\\rsp\\trap.rsp"});
+  EXPECT_EQ(plain.exitCode, 0u);
+  EXPECT_NE(plain.out.find("C:\\rsp\\trap.rsp:2: warning: '#' after a value starts no comment"),
+            std::string::npos)
+      << plain.out;
+  EXPECT_EQ(rspcheck({"--werror", "C:\\rsp\\trap.rsp"}).exitCode, 1u);
+  auto table = rspcheck({"--tsv", "--werror", "C:\\rsp\\trap.rsp"});
+  EXPECT_EQ(table.exitCode, 1u);
+  EXPECT_EQ(table.out, "1\t0\t17\tPROD\tALL\n2\t0\t25\tCOMP\tx # note\nstatus\t0\n");
+  EXPECT_NE(table.err.find("trap.rsp:2: warning: "), std::string::npos) << table.err;
 }
 
-TEST_F(RspcheckProgram, RefusesWrongArguments) {
-  const std::vector<std::vector<std::string>> wrong = {
-      {}, {"--bogus", "a.rsp"}, {"a.rsp", "b.rsp"}, {"--list-keywords", "a.rsp"}, {"--tsv"}};
+TEST_F(RspcheckProgram, RefusesWrongArgumentsAndAnswersTheOthers) {
+  const std::vector<std::vector<std::string>> wrong = {{},
+                                                       {"--bogus", "a.rsp"},
+                                                       {"a.rsp", "b.rsp"},
+                                                       {"--list-keywords", "a.rsp"},
+                                                       {"--list-keywords", "--werror"},
+                                                       {"--tsv"}};
   for (const auto& args : wrong) {
     auto run = rspcheck(args);
     EXPECT_EQ(run.exitCode, 64u) << ::testing::PrintToString(args);
@@ -97,6 +111,9 @@ TEST_F(RspcheckProgram, RefusesWrongArguments) {
   auto help = rspcheck({"--help"});
   EXPECT_EQ(help.exitCode, 0u);
   EXPECT_NE(help.out.find("--list-keywords"), std::string::npos);
+  auto keywords = rspcheck({"--list-keywords"});
+  EXPECT_EQ(keywords.exitCode, 0u);
+  EXPECT_NE(keywords.out.find("\n445 keywords, "), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,200 @@
+#include "tools/rspcheck/format_warnings.h"
+
+#include <algorithm>
+#include <map>
+#include <string_view>
+#include <utility>
+
+#include "base/ascii.h"
+#include "responsefile/keyword_catalogue.h"
+#include "responsefile/line_syntax.h"
+#include "responsefile/piece_reader.h"
+#include "responsefile/response_file.h"
+#include "tools/rspcheck/entry_problems.h"
+#include "tools/rspcheck/line_layout.h"
+#include "tools/rspcheck/printable_text.h"
+
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// Settings that setup checks against each other, and then only in one
+// spelling: the agent settings of the instances KV7 and KV7CTLSV, and the two
+// directory names of the instance KV7, each written with a period.
+constexpr std::string_view kAgentSettings[] = {
+    "FCM_NUM_ANCHORS", "FCM_NUM_CONNECT", "FCM_NUM_RQB",    "MAXAGENTS",      "MAXCAGENTS",
+    "MAXDARI",         "MAX_COORDAGENTS", "NUM_INITAGENTS", "NUM_POOLAGENTS", "MAX_LOGICAGENTS",
+};
+
+bool isCheckedSetting(std::string_view keyword, std::string_view prefix) {
+  const bool kv7 = ascii::equalsNoCase(prefix, "KV7");
+  if (keyword == "DIR_OBJ_NAME" || keyword == "DIR_PATH_NAME") return kv7;
+  bool agent = std::any_of(std::begin(kAgentSettings), std::end(kAgentSettings),
+                           [&](std::string_view s) { return s == keyword; });
+  return agent && (kv7 || ascii::equalsNoCase(prefix, "KV7CTLSV"));
+}
+
+// A text cut for a one-line message.
+std::string excerpt(std::string_view text) {
+  constexpr std::size_t kShown = 60;
+  text = trimWhiteSpace(text);
+  if (text.size() <= kShown) return printableText(text);
+  return printableText(text.substr(0, kShown)) + "...";
+}
+
+class WarningFinder {
+ public:
+  WarningFinder(const ResponseFile& file, const LineLayout& layout)
+      : file_(file), layout_(layout) {}
+
+  std::vector<FormatWarning> find() {
+    checkByteOrderMark();
+    checkJoinedLines();
+    for (int32_t i = 0; i < file_.entryCount(); ++i) {
+      const ResponseFileEntry& entry = *file_.entryAt(i);
+      checkCommentInValue(entry);
+      checkQuotedCommandValue(entry);
+    }
+    checkSpellings();
+    std::stable_sort(
+        warnings_.begin(), warnings_.end(),
+        [](const FormatWarning& a, const FormatWarning& b) { return a.line < b.line; });
+    return std::move(warnings_);
+  }
+
+ private:
+  void warn(int32_t line, std::string text) { warnings_.push_back({line, std::move(text)}); }
+  int32_t lineOf(const ResponseFileEntry& entry) const {
+    return layout_.fileLine(entry.lineNumber());
+  }
+
+  void checkByteOrderMark() {
+    std::string_view first = layout_.line(1);
+    if (first.substr(0, kUtf8ByteOrderMark.size()) != kUtf8ByteOrderMark) return;
+    KeywordLine rest = splitKeywordLine(first.substr(kUtf8ByteOrderMark.size()));
+    std::string effect =
+        rest.isComment ? "so line 1 is no comment or blank line but an unknown keyword"
+                       : "so setup does not know the keyword '" + printableText(rest.keyword) +
+                             "' and goes on as if the line were not there";
+    warn(1,
+         "the file begins with a UTF-8 byte-order mark, which setup reads as three characters "
+         "at the start of line 1, " +
+             effect + "; save the file as ANSI text (code page 1252) without a byte-order mark");
+  }
+
+  void checkJoinedLines() {
+    for (int32_t n = 1; n < layout_.lineCount(); ++n) {
+      if (!layout_.joinsNext(n)) continue;
+      std::string_view next = layout_.line(n + 1);
+      if (trimWhiteSpace(next).empty()) continue;
+      // A comment that takes in another comment changes nothing.
+      if (splitKeywordLine(layout_.line(n)).isComment && splitKeywordLine(next).isComment) {
+        continue;
+      }
+      warn(n, "the line is " + std::to_string(layout_.line(n).size()) +
+                  " characters long, so with its line end it fills setup's reads of " +
+                  std::to_string(PieceReader::kMaxPiece) +
+                  " characters exactly, and setup reads line " + std::to_string(n + 1) + " ('" +
+                  excerpt(next) +
+                  "') as the end of this line, not as a line of its own; make this line "
+                  "shorter or longer by a character");
+    }
+  }
+
+  void checkCommentInValue(const ResponseFileEntry& entry) {
+    const char* raw = entry.rawValue();
+    if (raw == nullptr) return;
+    std::string_view value(raw);
+    for (std::size_t i = 1; i < value.size(); ++i) {
+      char c = value[i];
+      if ((c != '#' && c != '*') || !ascii::isSpace(value[i - 1])) continue;
+      std::string mark(1, c);
+      // An invalid PROD is the one value that stops setup.
+      bool stopsSetup =
+          ascii::equalsNoCase(entry.nameView(), "PROD") && entry.state() == EntryInvalidValue;
+      warn(lineOf(entry),
+           "'" + mark + "' after a value starts no comment: setup reads " + shownValue(entry) +
+               " as the value of " + printableText(entry.name()) +
+               (stopsSetup ? ", refuses it and ends with exit code 8115" : "") +
+               "; put the comment on a line of its own, or start it with '" + mark + mark + "'");
+      return;
+    }
+  }
+
+  // Setup writes these values between double quotes into the installer
+  // command, escaping nothing (unless /n or /p gives them instead).
+  void checkQuotedCommandValue(const ResponseFileEntry& entry) {
+    const bool copyName = ascii::equalsNoCase(entry.nameView(), "COPY_NAME");
+    const bool file = ascii::equalsNoCase(entry.nameView(), "FILE");
+    const char* raw = entry.value();
+    if ((!copyName && !file) || raw == nullptr) return;
+    std::string value = printableText(raw);
+    std::string property = copyName ? "KV7_COPY_NAME=\"" + value + "\" (and COPY_NAME_OVERRIDE)"
+                                    : "INSTALLDIR=\"" + value + "\"";
+    if (value.find('"') != std::string::npos) {
+      warn(lineOf(entry), printableText(entry.name()) + " = '" + value +
+                              "' holds a double quote, which setup " +
+                              "writes unescaped into the installer command as " + property +
+                              ": it ends the quoted value early, so the installer takes another " +
+                              (copyName ? "copy name" : "install path") +
+                              " and may run the properties after it into one value; " +
+                              (copyName ? "a copy name holds only letters, digits and '_'"
+                                        : "a Windows path holds no double quote"));
+    } else if (!value.empty() && value.back() == '\\') {
+      warn(lineOf(entry),
+           printableText(entry.name()) + " = '" + value + "' ends in a backslash, which setup " +
+               "writes just before the closing quote of " + property +
+               ": Windows Installer keeps it as part of the value, but a program that splits "
+               "the command by the C runtime's rules reads \\\" as a quote inside the value and "
+               "runs the rest of the command into it; write it without the trailing backslash");
+    }
+  }
+
+  // A qualified keyword is its prefix, any one separator character and the
+  // keyword: "KV7.MAXAGENTS" and "KV7_MAXAGENTS" name the same setting, but
+  // setup replaces an earlier line only when the whole name is the same.
+  void checkSpellings() {
+    std::map<std::pair<int32_t, std::string>, const ResponseFileEntry*> first;
+    for (int32_t i = 0; i < file_.entryCount(); ++i) {
+      const ResponseFileEntry& entry = *file_.entryAt(i);
+      const KeywordDefinition* row = definitionAt(entry.catalogueIndex());
+      if (row == nullptr || row->repeatable) continue;
+      std::string_view name = entry.nameView();
+      std::string_view keyword(row->name);
+      if (name.size() <= keyword.size() + 1) continue;  // written plain
+      std::string_view prefix = name.substr(0, name.size() - keyword.size() - 1);
+      char separator = name[prefix.size()];
+      std::string folded;
+      for (char c : prefix) folded += ascii::toUpper(c);
+      auto [earlier, isFirst] =
+          first.emplace(std::make_pair(entry.catalogueIndex(), folded), &entry);
+      std::string written = printableText(prefix) + "." + row->name;
+      if (!isFirst) {
+        warn(lineOf(entry), printableText(name) + " names the same setting as " +
+                                printableText(earlier->second->nameView()) + " (line " +
+                                std::to_string(lineOf(*earlier->second)) +
+                                "), but setup keeps both lines, and the installer receives both" +
+                                (isCheckedSetting(keyword, prefix)
+                                     ? ", while setup's checks between settings see only " + written
+                                     : std::string()) +
+                                "; write it once, as " + written);
+      } else if (separator != '.' && isCheckedSetting(keyword, prefix)) {
+        warn(lineOf(entry), printableText(name) + " is " + written + " written with '" +
+                                printableText(std::string(1, separator)) +
+                                "': setup's checks between settings see it only "
+                                "when written " +
+                                written + "; write it so");
+      }
+    }
+  }
+
+  const ResponseFile& file_;
+  const LineLayout& layout_;
+  std::vector<FormatWarning> warnings_;
+};
+
+}  // namespace
+
+std::vector<FormatWarning> findFormatWarnings(const ResponseFile& file, const LineLayout& layout) {
+  return WarningFinder(file, layout).find();
+}
