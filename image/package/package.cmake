@@ -64,7 +64,8 @@ if(CMAKE_CROSSCOMPILING)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${kv7_transform_writer})
-  set(kv7_transform_writer_target host_transform_writer)
+  # The file too, so that a rebuilt writer rewrites the transforms.
+  set(kv7_transform_writer_target host_transform_writer ${kv7_transform_writer})
 elseif(TARGET transform_writer)
   set(kv7_transform_writer $<TARGET_FILE:transform_writer>)
   set(kv7_transform_writer_target transform_writer)
