@@ -16,8 +16,6 @@ set(kv7_package_inputs
     ${KV7_PACKAGE_SOURCE_DIR}/copy_path.js
     ${KV7_PACKAGE_SOURCE_DIR}/files/bin/kv7drv.dll
     ${KV7_PACKAGE_SOURCE_DIR}/files/cfg/kv7kvdriver.lvl)
-set(KV7_PACKAGE_LANGUAGE_CODE_PAGES "${kv7_message_code_pages}" CACHE INTERNAL
-    "each locale's ANSI code page, which its language transform uses")
 
 # wixl is a host tool also in the Windows cross build.
 find_program(KV7_WIXL wixl NO_CMAKE_FIND_ROOT_PATH)
@@ -60,7 +58,6 @@ if(CMAKE_CROSSCOMPILING)
     BINARY_DIR ${kv7_host_tools_dir}
     CMAKE_ARGS -DKV7_HOST_TOOLS_ONLY=ON -DKV7_BUILD_TESTS=OFF -DKV7_BUILD_BENCH=OFF
                -DCMAKE_BUILD_TYPE=Release
-    BUILD_COMMAND ${CMAKE_COMMAND} --build ${kv7_host_tools_dir} --target transform_writer
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${kv7_transform_writer})
@@ -129,6 +126,12 @@ foreach(source IN LISTS kv7_language_sources)
 endforeach()
 
 add_custom_target(driver_package ALL DEPENDS ${KV7_DRIVER_PACKAGE} ${kv7_language_transforms})
+
+# The tests of the staged transforms check each language's code page.
+if(TARGET transform_writer_tests)
+  string(REPLACE ";" " " code_pages "${kv7_message_code_pages}")
+  target_compile_definitions(transform_writer_tests PRIVATE KV7_LANGUAGE_CODE_PAGES="${code_pages}")
+endif()
 
 if(KV7_BUILD_TESTS)
   add_test(NAME DriverPackage.Tables

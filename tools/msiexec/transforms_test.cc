@@ -93,7 +93,8 @@ TEST(TransformsTest, DecodesRowsOfEveryKindAndRefusesRowsThatDoNotFit) {
   const std::pair<std::string, const char*> refusedRows[] = {
       {bytes({0x02}), "a mask cut short"},
       {bytes({0x01, 0x00}), "an added row of no columns"},
-      {bytes({0x01, 0x05}), "an added row of more columns than the table"},
+      {bytes({0x01, 0x05, 1, 0, 1, 0, 1, 0x80, 1, 0, 0, 0x80}),
+       "an added row of more columns than the table"},
       {bytes({0x10, 0x00, 0x01, 0x00}), "a changed row naming a column past the last"},
       {bytes({0x02, 0x00, 0x01, 0x00}), "a row ending early"},
       {bytes({0x00, 0x00, 0x09, 0x00}), "a string not in the pool"},
