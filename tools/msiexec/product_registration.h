@@ -7,8 +7,9 @@
 // Windows Installer's registration of an installed product, in the form the
 // emulated machine answers product queries from:
 // HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{CODE}
-// with "WindowsInstaller"=dword:1, "InstallLocation", "LocalPackage" and the
-// product's name, version and publisher.
+// with "WindowsInstaller"=dword:1, "InstallLocation", "LocalPackage", the
+// product's name, version and publisher, and "Transforms" when it was
+// installed with transforms.
 namespace msiexec {
 
 struct ProductRegistration {
