@@ -35,6 +35,8 @@ needs=(
   'run|test -f /usr/include/glib-2.0/gio/gio.h|libglib2.0-dev'
   'run|test -f /usr/include/zlib.h|zlib1g-dev'
   'run|command -v pkg-config|pkg-config'
+  # libgsf reads and writes the compound files of packages and transforms.
+  'run|test -f /usr/include/libgsf-1/gsf/gsf-infile-msole.h|libgsf-1-dev'
   'run|test -f /usr/include/nlohmann/json.hpp|nlohmann-json3-dev'
   'test|command -v clang++|clang'
   'test|test -f /usr/include/gtest/gtest.h|libgtest-dev libgmock-dev'

@@ -15,7 +15,6 @@ const std::string kLog = " /l*v \"C:\\temp\\drv.log\" KV7_LOG_FILE_PATH=\"C:\\te
 
 TEST(ComposedCommandTest, FirstCopyInteractiveWithLanguageOption) {
   MachineWithImage m;
-  m.writeFile("D:\\media\\image\\1031.mst");
   m.commitRegistry();
   auto run = m.setup({"/l", "C:\\temp\\drv.log", "/i", "DE", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
@@ -24,7 +23,6 @@ TEST(ComposedCommandTest, FirstCopyInteractiveWithLanguageOption) {
 
 TEST(ComposedCommandTest, FurtherCopyTakesSlotFifteen) {
   MachineWithImage m;
-  m.writeFile("D:\\media\\image\\1031.mst");
   m.setSystemLanguage("0407");
   m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
   m.commitRegistry();
@@ -38,7 +36,6 @@ TEST(ComposedCommandTest, FurtherCopyTakesSlotFifteen) {
 
 TEST(ComposedCommandTest, SilentReinstallOfTheDefaultCopyFromAResponseFile) {
   MachineWithImage m;
-  m.writeFile("D:\\media\\image\\1033.mst");
   m.writeFile("D:\\rsp\\drv.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
   m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
   m.commitRegistry();
@@ -60,16 +57,16 @@ TEST(ComposedCommandTest, InstallTypeFollowsTheNamedCopy) {
     std::string expectedTail;
   } cases[] = {
       {"maintain the default copy", 600, MachineWithImage::kDriverCode,
-       " KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
+       " TRANSFORMS=1033.mst KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
       {"reinstall the default copy", 599, MachineWithImage::kDriverCode,
-       " REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
+       " TRANSFORMS=1033.mst REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
        "INSTALLDIR=\"C:\\apps\\SITEA\""},
       {"maintain an instance copy", 700, MachineWithImage::slotCode(3),
        " MSIINSTANCEGUID=" + MachineWithImage::slotCode(3) +
-           " KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
+           " TRANSFORMS=1033.mst KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
       {"reinstall an instance copy", 500, MachineWithImage::slotCode(3),
        " MSIINSTANCEGUID=" + MachineWithImage::slotCode(3) +
-           " REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
+           " TRANSFORMS=1033.mst REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
            "INSTALLDIR=\"C:\\apps\\SITEA\""},
   };
   for (const Case& c : cases) {
@@ -95,9 +92,9 @@ TEST(ComposedCommandTest, InstallPathOfAnInstanceCopyNamesTheCopy) {
   m.commitRegistry();
   auto run = m.setup({"/l", "C:\\temp\\drv.log", "/p", "c:\\APPS\\siteb", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, kInstallerAndPackage + kLog +
-                         " MSIINSTANCEGUID=" + MachineWithImage::slotCode(4) +
-                         " KV7_COPY_NAME=\"SITEB\" INSTALLDIR=\"c:\\APPS\\siteb\"");
+  EXPECT_EQ(run.out,
+            kInstallerAndPackage + kLog + " MSIINSTANCEGUID=" + MachineWithImage::slotCode(4) +
+                " TRANSFORMS=1033.mst KV7_COPY_NAME=\"SITEB\" INSTALLDIR=\"c:\\APPS\\siteb\"");
 }
 
 TEST(ComposedCommandTest, NewCopyTakesTheNextSlotDownWhenFifteenIsTaken) {
@@ -107,7 +104,8 @@ TEST(ComposedCommandTest, NewCopyTakesTheNextSlotDownWhenFifteenIsTaken) {
   m.commitRegistry();
   auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst14.mst");
+  EXPECT_EQ(run.out,
+            kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst14.mst;1033.mst");
 }
 
 TEST(ComposedCommandTest, SixteenCopiesAreTheMaximum) {
@@ -147,7 +145,8 @@ TEST(ComposedCommandTest, FifteenFurtherCopiesStillPass) {
   m.commitRegistry();
   auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst1.mst");
+  EXPECT_EQ(run.out,
+            kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst1.mst;1033.mst");
 }
 
 TEST(ComposedCommandTest, InvalidProductSelectionStopsTheRun) {
@@ -162,7 +161,6 @@ TEST(ComposedCommandTest, InvalidProductSelectionStopsTheRun) {
 
 TEST(ComposedCommandTest, ResponseFileWithoutCopyNameAndPathSaysSoAndGoesOn) {
   MachineWithImage m;
-  m.writeFile("D:\\media\\image\\1033.mst");
   m.writeFile("D:\\rsp\\empty.rsp", "INSTALL_TYPE=TYPICAL\n");
   m.commitRegistry();
   auto run = m.setup({"/u", "D:\\rsp\\empty.rsp", "/l", "C:\\temp\\drv.log", "-showcommand"});
@@ -196,9 +194,10 @@ TEST(ComposedCommandTest, PlainRunAsksBeforeMaintainingTheDefaultCopy) {
   auto yes = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"}, {{"KV7_MSGBOX_ANSWERS", "yes"}});
   EXPECT_EQ(yes.exitCode, 0u) << yes.err;
   EXPECT_NE(yes.err.find("SITEA"), std::string::npos) << "the question names the copy";
-  EXPECT_EQ(yes.out, kInstallerAndPackage + kLog +
-                         " REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
-                         "INSTALLDIR=\"C:\\apps\\SITEA\"");
+  EXPECT_EQ(yes.out,
+            kInstallerAndPackage + kLog +
+                " TRANSFORMS=1033.mst REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
+                "INSTALLDIR=\"C:\\apps\\SITEA\"");
 
   auto no = m.setup({"/l", "C:\\temp\\drv.log"}, {{"KV7_MSGBOX_ANSWERS", "no"}});
   EXPECT_EQ(no.exitCode, 8115u);

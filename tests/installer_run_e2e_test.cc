@@ -39,7 +39,7 @@ TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
   // The installer received the command split as Windows programs split it.
   EXPECT_EQ(readAll(record),
             "/i\nD:\\media\\image\\\\QOR Telvar Driver for ODBC, CLI, and .NET.msi\n/l*v\n"
-            "C:\\temp\\drv.log\nKV7_LOG_FILE_PATH=C:\\temp\\drv.log\n"
+            "C:\\temp\\drv.log\nKV7_LOG_FILE_PATH=C:\\temp\\drv.log\nTRANSFORMS=1033.mst\n"
             "INSTALLDIR=C:\\apps\\SITEA\n");
 }
 

@@ -261,13 +261,14 @@ TEST(LauncherEndToEnd, WithoutArgumentsAnInteractiveInstallRunsWithTheDefaultLog
   std::vector<std::string> args;
   std::istringstream recorded(readHostFile(record));
   for (std::string line; std::getline(recorded, line);) args.push_back(line);
-  ASSERT_EQ(args.size(), 5u) << readHostFile(record);
+  ASSERT_EQ(args.size(), 6u) << readHostFile(record);
   EXPECT_EQ(args[0], "/i");
   EXPECT_EQ(args[1],
             std::string(MachineWithImage::kImageDir) + "\\" + MachineWithImage::kPackageName);
   EXPECT_EQ(args[2], "/l*v");
   EXPECT_EQ(args[3].rfind(logDir + "KV7-kvdriver_log-", 0), 0u) << args[3];
   EXPECT_EQ(args[4], "KV7_LOG_FILE_PATH=" + args[3]);
+  EXPECT_EQ(args[5], "TRANSFORMS=1033.mst");  // the system's language, English
   EXPECT_EQ(platform::pathKind(logDir.c_str()), platform::PathKind::kDirectory);
 }
 

@@ -86,7 +86,6 @@ std::string packageModification(MachineWithImage& m) {
 class Lifecycle {
  public:
   Lifecycle() {
-    m.writeFile(std::string(MachineWithImage::kImageDir) + "1033.mst");
     m.setSystemLanguage("0409");
     m.commitRegistry();
     m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");

@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "tools/msidb/package_file.h"
+#include "tools/msidb/table_data.h"
 #include "tools/msiexec/package_tables.h"
 
-// An installer package opened read-only through libmsi. Only this file and
-// its implementation know libmsi and its object system.
+// An installer package opened read-only: its tables as the package holds
+// them, and its streams.
 namespace msiexec {
 
 class InstallerPackage {
@@ -15,23 +17,33 @@ class InstallerPackage {
   // Null with the reason in *error when the file is missing or is no
   // installer package.
   static std::unique_ptr<InstallerPackage> open(const std::string& hostPath, std::string* error);
-  ~InstallerPackage();
-  InstallerPackage(const InstallerPackage&) = delete;
-  InstallerPackage& operator=(const InstallerPackage&) = delete;
 
-  // Reads the tables this installer acts on; a table the package lacks
-  // reads as empty, except Property, Directory, Component, File and
-  // InstallExecuteSequence, which every package it installs has.
-  bool readTables(PackageTables* tables, std::string* error) const;
+  // Every table as the package holds it, before any transform.
+  const msidb::Tables& tables() const { return tables_; }
+  // The tables this installer acts on, untransformed.
+  bool readTables(PackageTables* tables, std::string* error) const {
+    return readPackageTables(tables_, tables, error);
+  }
   // The bytes of a stream stored in the package ("driver.cab").
-  bool readStream(std::string_view name, std::string* bytes, std::string* error) const;
+  bool readStream(std::string_view name, std::string* bytes, std::string* error) const {
+    return file_->readStream(name, bytes, error);
+  }
   // The bytes of a row of the Binary table.
-  bool readBinary(std::string_view name, std::string* bytes, std::string* error) const;
+  bool readBinary(std::string_view name, std::string* bytes, std::string* error) const {
+    return file_->readBinary(name, bytes, error);
+  }
+
+  // Reads the tables this installer acts on from a package's tables (with
+  // transforms applied). A table the package lacks reads as empty, except
+  // Property, Directory, Component, File and InstallExecuteSequence, which
+  // every package it installs has.
+  static bool readPackageTables(const msidb::Tables& from, PackageTables* tables,
+                                std::string* error);
 
  private:
-  struct Database;
-  explicit InstallerPackage(std::unique_ptr<Database> database);
-  std::unique_ptr<Database> database_;
+  InstallerPackage() = default;
+  std::unique_ptr<msidb::PackageFile> file_;
+  msidb::Tables tables_;
 };
 
 }  // namespace msiexec

@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "base/ascii.h"
-#include "installed/product_catalogue.h"
 #include "platform/emulated/code_page.h"
 #include "platform/emulated/host_files.h"
 #include "platform/emulated/machine.h"
@@ -71,12 +70,6 @@ bool isProductCode(const std::string& text) {
 std::string upper(std::string text) {
   for (char& c : text) c = ascii::toUpper(c);
   return text;
-}
-
-std::string instanceCode(const std::string& baseCode, uint32_t slot) {
-  char code[kProductCodeSize] = {};
-  if (MakeInstanceProductCode(baseCode.c_str(), slot, code) != 0) return "";
-  return code;
 }
 
 // The folders of the emulated machine that a package may refer to by their
@@ -163,7 +156,6 @@ class InstallerRun {
     log_.message("Package: " + packagePath_);
 
     uint32_t result = openPackage();
-    if (result == 0) result = selectTransformsAndInstance();
     if (result != 0) return result;
 
     if (!lock_.tryAcquire(installerLockFile())) {
@@ -174,7 +166,8 @@ class InstallerRun {
     if (!registry_.load(emulated::registryFilePath(), &error)) {
       return failWith(kInstallFailure, "cannot read the registry: " + error);
     }
-    result = chooseMode();
+    result = selectProductAndTransforms();
+    if (result == 0) result = chooseMode();
     if (result != 0) return result;
 
     PropertyTable properties = initialProperties();
@@ -208,52 +201,85 @@ class InstallerRun {
     return 0;
   }
 
-  uint32_t selectTransformsAndInstance() {
+  // Applies transforms to the package's tables and reads the result.
+  uint32_t transformTables(const std::vector<TransformReference>& transforms) {
     std::string error;
-    if (selectTransforms(commandLineProperties_.get("TRANSFORMS"), packagePath_, &transforms_,
-                         &error) != 0) {
-      return failWith(kTransformFailure, error);
+    msidb::Tables tables = package_->tables();
+    const uint32_t result = applyTransforms(transforms, hostPathOf(packagePath_), &tables, &error);
+    if (result != 0) return failWith(result, error);
+    for (const TransformReference& transform : transforms) {
+      log_.message("Transform " + transform.registered() + " applied");
     }
-    for (const std::string& file : transforms_.files) {
-      log_.message("Transform " + file + " found; its content is not applied on this machine");
-    }
-    const std::string newInstance = commandLineProperties_.get("MSINEWINSTANCE");
-    instanceGuid_ = upper(commandLineProperties_.get("MSIINSTANCEGUID"));
-    if (!newInstance.empty()) {
-      if (newInstance != "1") return failWith(kInvalidCommandLine, "MSINEWINSTANCE must be 1");
-      if (!instanceGuid_.empty()) {
-        return failWith(kInvalidCommandLine,
-                        "MSINEWINSTANCE and MSIINSTANCEGUID cannot be given together");
-      }
-      if (transforms_.instanceSlot == 0) {
-        return failWith(kInvalidCommandLine, "a new instance needs its instance transform");
-      }
-    }
-    if (!instanceGuid_.empty()) {
-      if (!isProductCode(instanceGuid_)) {
-        return failWith(kInvalidCommandLine, "MSIINSTANCEGUID is not a product code");
-      }
-      if (transforms_.instanceSlot != 0) {
-        return failWith(kInvalidCommandLine,
-                        "an installed instance keeps its own transforms; name none");
-      }
-    }
-    if (transforms_.instanceSlot != 0) {
-      productCode_ = instanceCode(baseCode_, transforms_.instanceSlot);
-      log_.message("Instance transform :inst" + std::to_string(transforms_.instanceSlot) +
-                   ".mst: product code " + productCode_);
-    } else {
-      productCode_ = instanceGuid_.empty() ? baseCode_ : instanceGuid_;
+    if (!InstallerPackage::readPackageTables(tables, &tables_, &error)) {
+      return failWith(kTransformFailure, "the transformed package cannot be read: " + error);
     }
     return 0;
   }
 
-  bool isInstanceOfPackage(const std::string& code) const {
-    if (code == baseCode_) return true;
-    for (uint32_t slot = kFirstInstance; slot <= kLastInstance; ++slot) {
-      if (ascii::equalsNoCase(instanceCode(baseCode_, slot), code)) return true;
+  // Decides the product this run acts on, and with which transforms. A new
+  // installation applies the TRANSFORMS given, and its product is the
+  // ProductCode they leave; an installed product (an instance named by
+  // MSIINSTANCEGUID, or the product those transforms name) is acted on with
+  // the transforms it was installed with.
+  uint32_t selectProductAndTransforms() {
+    const std::string newInstance = commandLineProperties_.get("MSINEWINSTANCE");
+    instanceGuid_ = upper(commandLineProperties_.get("MSIINSTANCEGUID"));
+    if (!newInstance.empty() && newInstance != "1") {
+      return failWith(kInvalidCommandLine, "MSINEWINSTANCE must be 1");
     }
-    return false;
+    if (!newInstance.empty() && !instanceGuid_.empty()) {
+      return failWith(kInvalidCommandLine,
+                      "MSINEWINSTANCE and MSIINSTANCEGUID cannot be given together");
+    }
+    const std::vector<TransformReference> given =
+        parseTransformList(commandLineProperties_.get("TRANSFORMS"), packagePath_);
+    if (!newInstance.empty() && given.empty()) {
+      return failWith(kInvalidCommandLine, "a new instance needs its instance transform");
+    }
+
+    if (!instanceGuid_.empty()) {
+      if (!isProductCode(instanceGuid_)) {
+        return failWith(kInvalidCommandLine, "MSIINSTANCEGUID is not a product code");
+      }
+      productCode_ = instanceGuid_;
+      if (!isProductInstalled(registry_, productCode_)) {
+        return failWith(kUnknownProduct,
+                        "the instance " + instanceGuid_ + " of this package is not installed");
+      }
+    } else {
+      uint32_t result = transformTables(given);
+      if (result != 0) return result;
+      productCode_ = upper(tables_.properties["ProductCode"]);
+      if (!isProductCode(productCode_)) {
+        return failWith(kTransformFailure, "the transforms leave no valid ProductCode");
+      }
+      if (!newInstance.empty() && productCode_ == baseCode_) {
+        return failWith(kInvalidCommandLine,
+                        "a new instance needs a transform that gives it a product code");
+      }
+      if (!isProductInstalled(registry_, productCode_)) {
+        transforms_ = registeredTransformList(given);
+        return 0;
+      }
+      if (!newInstance.empty()) {
+        return failWith(kProductAlreadyInstalled,
+                        "the instance " + productCode_ + " is already installed");
+      }
+    }
+
+    // An installed product keeps the transforms it was installed with.
+    transforms_ = registeredTransforms(registry_, productCode_);
+    if (!given.empty() && registeredTransformList(given) != transforms_) {
+      log_.message("TRANSFORMS of an installed product are not changed; it keeps \"" + transforms_ +
+                   "\"");
+    }
+    uint32_t result = transformTables(parseTransformList(transforms_, packagePath_));
+    if (result != 0) return result;
+    if (!ascii::equalsNoCase(tables_.properties["ProductCode"], productCode_)) {
+      return failWith(kUnknownProduct,
+                      "the product " + productCode_ + " is no instance of this package");
+    }
+    return 0;
   }
 
   uint32_t chooseMode() {
@@ -261,14 +287,6 @@ class InstallerRun {
       return failWith(kInstallFailure, "removing a product is not supported by this installer");
     }
     const bool installed = isProductInstalled(registry_, productCode_);
-    if (!instanceGuid_.empty() && (!installed || !isInstanceOfPackage(instanceGuid_))) {
-      return failWith(kUnknownProduct,
-                      "the instance " + instanceGuid_ + " of this package is not installed");
-    }
-    if (!commandLineProperties_.get("MSINEWINSTANCE").empty() && installed) {
-      return failWith(kProductAlreadyInstalled,
-                      "the instance " + productCode_ + " is already installed");
-    }
     if (!installed) {
       mode_ = InstallMode::kFirstInstall;
     } else if (!commandLineProperties_.get("REINSTALL").empty()) {
@@ -320,6 +338,10 @@ class InstallerRun {
       }
       log_.message("Package cached as " + localPackage);
     }
+    if (mode_ == InstallMode::kFirstInstall) {
+      const uint32_t result = cacheTransformFiles();
+      if (result != 0) return result;
+    }
     ProductRegistration product;
     product.productCode = productCode_;
     product.productName = productName();
@@ -329,6 +351,7 @@ class InstallerRun {
     product.installLocation = properties_.get("ARPINSTALLLOCATION");
     product.installSource = directoryOf(packagePath_);
     product.localPackage = localPackage;
+    product.transforms = transforms_;
     registerProduct(&registry_, product);
     log_.message("Product " + productCode_ + " registered, InstallLocation " +
                  product.installLocation);
@@ -340,6 +363,29 @@ class InstallerRun {
     }
     log_.message("Registry committed");
     return kSuccess;
+  }
+
+  // Windows keeps a copy of each transform file with the product, so that
+  // later runs on it need neither the media nor the file: the registration
+  // names the copies.
+  uint32_t cacheTransformFiles() {
+    std::vector<TransformReference> transforms = parseTransformList(transforms_, packagePath_);
+    for (TransformReference& transform : transforms) {
+      if (transform.embedded) continue;
+      const std::string cache = cachedTransformPath(productCode_, transform.name);
+      const std::string cached = hostPathOf(cache);
+      std::string bytes;
+      std::string error;
+      if (!emulated::readHostFile(hostPathOf(transform.name), &bytes, &error) ||
+          !emulated::makeHostDirectories(cached.substr(0, cached.find_last_of('/'))) ||
+          !emulated::writeHostFileAtomically(cached, bytes, &error)) {
+        return failWith(kInstallFailure, "cannot cache the transform " + transform.name +
+                                             (error.empty() ? "" : ": " + error));
+      }
+      transform.name = cache;
+    }
+    transforms_ = registeredTransformList(transforms);
+    return 0;
   }
 
   uint32_t failWith(uint32_t code, const std::string& reason) {
@@ -407,7 +453,7 @@ class InstallerRun {
   std::string packagePath_;
   std::unique_ptr<InstallerPackage> package_;
   PackageTables tables_;
-  TransformSelection transforms_;
+  std::string transforms_;  // as the product registration keeps them
   std::string baseCode_;
   std::string instanceGuid_;
   std::string productCode_;

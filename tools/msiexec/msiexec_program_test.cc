@@ -114,6 +114,11 @@ class InstallerMachine {
     ASSERT_TRUE(file->save(machine.dir() + "/system.reg", &error)) << error;
   }
 
+  // Puts a file of the staged image beside the package.
+  void copyFromImage(const std::string& name) {
+    machine.writeFile("D:\\media\\image\\" + name, readHost(TestMachine::imageDir() + "/" + name));
+  }
+
   bool exists(const std::string& windowsPath) const {
     return std::filesystem::exists(machine.hostPath(windowsPath));
   }
@@ -201,6 +206,35 @@ TEST(MsiexecProgramTest, ANewInstanceWithoutNameOrDirectoryTakesThePackagesDefau
   EXPECT_NE(run.out.find("Installing QOR Telvar Driver Package"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("] InstallFiles"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Installation completed successfully."), std::string::npos) << run.out;
+}
+
+TEST(MsiexecProgramTest, AnInstanceKeepsTheTransformsItWasInstalledWith) {
+  InstallerMachine m;
+  m.copyFromImage("1031.mst");
+  auto run = m.msiexec(newInstance(
+      {"TRANSFORMS=:inst15.mst;1031.mst", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}));
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  const std::string product = kUninstall + slotCode(15);
+  EXPECT_EQ(m.value(kUninstall + kBaseCode, "WindowsInstaller"), "<missing>");
+  EXPECT_EQ(m.value(product, "Language"), "1031");
+  EXPECT_EQ(m.value(product, "DisplayName"), "QOR Telvar Treiberpaket");
+  // The language transform is kept with the product, as Windows keeps it.
+  const std::string registered = m.value(product, "Transforms");
+  const std::string prefix = ":inst15.mst;C:\\Windows\\Installer\\";
+  ASSERT_EQ(registered.rfind(prefix, 0), 0u) << registered;
+  const std::string cached = registered.substr(registered.find(';') + 1);
+  EXPECT_EQ(m.machine.readFile(cached), m.machine.readFile("D:\\media\\image\\1031.mst"));
+
+  // A reinstall of the instance applies the same transforms again, from the
+  // package and the kept copy, whatever TRANSFORMS says.
+  std::filesystem::remove(m.machine.hostPath("D:\\media\\image\\1031.mst"));
+  m.setValue(product, "DisplayName", "changed");
+  run = m.msiexec({"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15), "REINSTALL=ALL",
+                   "REINSTALLMODE=vomus", "TRANSFORMS=1031.mst", "KV7_COPY_NAME=SITEB",
+                   "INSTALLDIR=C:\\apps\\SITEB"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(m.value(product, "DisplayName"), "QOR Telvar Treiberpaket");
+  EXPECT_EQ(m.value(product, "Transforms"), registered);
 }
 
 TEST(MsiexecProgramTest, ANewCopyTakesAFreeNameAndADirectoryOfItsOwn) {
@@ -415,7 +449,8 @@ TEST(MsiexecProgramTest, KeepsEveryOtherKeyAndValueAndTheRegistryFilesEncoding) 
 TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
   InstallerMachine m;
   m.machine.writeFile("D:\\media\\image\\notapackage.msi", "just text");
-  m.machine.writeFile("D:\\media\\image\\1033.mst", "x");
+  m.machine.writeFile("D:\\media\\image\\broken.mst", "x");
+  m.copyFromImage("1033.mst");
   const std::string before = m.registryBytes();
   struct Case {
     std::vector<std::string> args;
@@ -428,6 +463,8 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
       {{"/i", "D:\\media\\image\\missing.msi", "/qn"}, 1619},
       {{"/i", "D:\\media\\image\\notapackage.msi", "/qn"}, 1619},
       {{"/i", kPackage, "/qn", "TRANSFORMS=1033.mst;1031.mst"}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=broken.mst"}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=" + kPackage}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=:lang.mst"}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=:inst16.mst", "MSINEWINSTANCE=1"}, 1624},
       {{"/i", kPackage, "/qn", "MSINEWINSTANCE=1"}, 1639},
@@ -455,7 +492,7 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
   EXPECT_NE(m.machine.readFile("C:\\temp\\fail.log").find("error status: 1624."),
             std::string::npos);
 
-  // A language transform that exists is accepted; a new instance that is
+  // A language transform that reads is accepted; a new instance that is
   // already installed is refused.
   const std::vector<std::string> newInstance = {"/i",
                                                 kPackage,

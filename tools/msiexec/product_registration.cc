@@ -46,13 +46,27 @@ bool isProductInstalled(const emulated::RegistryFile& registry, const std::strin
          marker->data == std::string("\1\0\0\0", 4);
 }
 
-std::string registeredLocalPackage(const emulated::RegistryFile& registry,
-                                   const std::string& productCode) {
+namespace {
+
+std::string registeredText(const emulated::RegistryFile& registry, const std::string& productCode,
+                           const char* name) {
   const emulated::RegistryKey* key = registry.findKey(uninstallKeyPath(productCode));
-  const emulated::RegistryValue* value = key ? key->findValue("LocalPackage") : nullptr;
+  const emulated::RegistryValue* value = key ? key->findValue(name) : nullptr;
   std::string text;
   if (value == nullptr || !emulated::valueAsText(*value, &text)) return "";
   return text;
+}
+
+}  // namespace
+
+std::string registeredLocalPackage(const emulated::RegistryFile& registry,
+                                   const std::string& productCode) {
+  return registeredText(registry, productCode, "LocalPackage");
+}
+
+std::string registeredTransforms(const emulated::RegistryFile& registry,
+                                 const std::string& productCode) {
+  return registeredText(registry, productCode, "Transforms");
 }
 
 void registerProduct(emulated::RegistryFile* registry, const ProductRegistration& product) {
@@ -67,6 +81,9 @@ void registerProduct(emulated::RegistryFile* registry, const ProductRegistration
   registry->setValue(key, emulated::makeTextValue("InstallLocation", product.installLocation));
   registry->setValue(key, emulated::makeTextValue("InstallSource", product.installSource));
   registry->setValue(key, emulated::makeTextValue("LocalPackage", product.localPackage));
+  if (!product.transforms.empty()) {
+    registry->setValue(key, emulated::makeTextValue("Transforms", product.transforms));
+  }
   registry->setValue(key, emulated::makeTextValue("InstallDate", today()));
   registry->setValue(key,
                      emulated::makeDwordValue("Version", (major << 24) | (minor << 16) | build));
@@ -91,6 +108,13 @@ std::string cachedPackagePath(const std::string& productCode) {
   char name[16];
   std::snprintf(name, sizeof name, "%08x", hash);
   return std::string("C:\\Windows\\Installer\\") + name + ".msi";
+}
+
+std::string cachedTransformPath(const std::string& productCode, const std::string& transformPath) {
+  std::string folder = cachedPackagePath(productCode);
+  folder.resize(folder.size() - 4);  // without ".msi"
+  const std::size_t slash = transformPath.find_last_of('\\');
+  return folder + "\\" + transformPath.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 }  // namespace msiexec

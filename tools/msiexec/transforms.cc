@@ -1,10 +1,15 @@
 #include "tools/msiexec/transforms.h"
 
+#include <memory>
+
 #include "base/ascii.h"
-#include "installed/product_catalogue.h"
 #include "platform/emulated/code_page.h"
+#include "platform/emulated/machine.h"
 #include "platform/platform.h"
+#include "tools/msidb/compound_file.h"
 #include "tools/msiexec/installer_codes.h"
+#include "tools/msiexec/transform_apply.h"
+#include "tools/msiexec/transform_reader.h"
 
 namespace msiexec {
 namespace {
@@ -24,29 +29,24 @@ uint32_t refuse(std::string* error, std::string reason) {
   return kTransformFailure;
 }
 
-}  // namespace
-
-uint32_t instanceSlotOfTransform(std::string_view name) {
-  constexpr std::string_view kPrefix = "inst";
-  constexpr std::string_view kSuffix = ".mst";
-  if (name.size() <= kPrefix.size() + kSuffix.size() || !ascii::startsWithNoCase(name, kPrefix) ||
-      !ascii::equalsNoCase(name.substr(name.size() - kSuffix.size()), kSuffix)) {
-    return 0;
+// The storage of one transform: inside the package, or a file of its own.
+std::unique_ptr<msidb::CompoundStorage> openTransform(const TransformReference& transform,
+                                                      const msidb::CompoundStorage* package,
+                                                      std::string* error) {
+  if (transform.embedded) return package->storage(transform.name, error);
+  const std::string ansi = emulated::utf8ToAnsi(transform.name);
+  if (platform::pathKind(ansi.c_str()) != platform::PathKind::kRegularFile) {
+    if (error) *error = "the file does not exist";
+    return nullptr;
   }
-  const std::string_view digits =
-      name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
-  if (digits.size() > 2 || digits[0] == '0') return 0;
-  uint32_t slot = 0;
-  for (char c : digits) {
-    if (!ascii::isDigit(c)) return 0;
-    slot = slot * 10 + static_cast<uint32_t>(c - '0');
-  }
-  return slot >= kFirstInstance && slot <= kLastInstance ? slot : 0;
+  return msidb::CompoundStorage::openFile(emulated::toHostPath(ansi), error);
 }
 
-uint32_t selectTransforms(std::string_view list, std::string_view packagePath,
-                          TransformSelection* selection, std::string* error) {
-  *selection = TransformSelection{};
+}  // namespace
+
+std::vector<TransformReference> parseTransformList(std::string_view list,
+                                                   std::string_view packagePath) {
+  std::vector<TransformReference> transforms;
   std::size_t start = 0;
   while (start <= list.size()) {
     std::size_t end = list.find(';', start);
@@ -55,27 +55,47 @@ uint32_t selectTransforms(std::string_view list, std::string_view packagePath,
     start = end + 1;
     if (entry.empty()) continue;
     if (entry[0] == ':') {
-      const uint32_t slot = instanceSlotOfTransform(entry.substr(1));
-      if (slot == 0) {
-        return refuse(error, "the package holds no transform \"" + std::string(entry) + "\"");
-      }
-      if (selection->instanceSlot != 0) {
-        return refuse(error, "more than one instance transform is named");
-      }
-      selection->instanceSlot = slot;
+      transforms.push_back({true, std::string(entry.substr(1))});
       continue;
     }
-    // "@" and "|" mark where a secured transform is kept; the file is the
-    // same.
     if (entry[0] == '@' || entry[0] == '|') entry.remove_prefix(1);
-    const std::string path =
-        isFullPath(entry) ? std::string(entry) : directoryOf(packagePath) + std::string(entry);
-    if (platform::pathKind(emulated::utf8ToAnsi(path).c_str()) !=
-        platform::PathKind::kRegularFile) {
-      return refuse(error, "the transform \"" + path + "\" does not exist");
-    }
-    selection->files.push_back(path);
+    transforms.push_back({false, isFullPath(entry)
+                                     ? std::string(entry)
+                                     : directoryOf(packagePath) + std::string(entry)});
   }
+  return transforms;
+}
+
+std::string registeredTransformList(const std::vector<TransformReference>& transforms) {
+  std::string list;
+  for (const TransformReference& transform : transforms) {
+    list += (list.empty() ? "" : ";") + transform.registered();
+  }
+  return list;
+}
+
+uint32_t applyTransforms(const std::vector<TransformReference>& transforms,
+                         const std::string& packageHostPath, msidb::Tables* tables,
+                         std::string* error) {
+  if (transforms.empty()) return 0;
+  std::unique_ptr<msidb::CompoundStorage> package;
+  msidb::Tables transformed = *tables;
+  for (const TransformReference& transform : transforms) {
+    std::string reason;
+    if (transform.embedded && !package) {
+      package = msidb::CompoundStorage::openFile(packageHostPath, &reason);
+      if (!package) return refuse(error, "cannot read the package's transforms: " + reason);
+    }
+    std::unique_ptr<msidb::CompoundStorage> storage =
+        openTransform(transform, package.get(), &reason);
+    msidb::TransformContent content;
+    if (!storage || !readTransform(*storage, transformed, &content, &reason) ||
+        !applyTransform(content, &transformed, &reason)) {
+      return refuse(error,
+                    "the transform " + transform.registered() + " cannot be applied: " + reason);
+    }
+  }
+  *tables = std::move(transformed);
   return 0;
 }
 
