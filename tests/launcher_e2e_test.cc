@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/emulated/host_files.h"
 #include "platform/emulated/machine.h"
 #include "platform/platform.h"
 #include "tests/machine_with_image.h"
@@ -131,13 +132,21 @@ TEST(LauncherEndToEnd, MissingResponseFileIsReportedOnTheConsoleAndInTheLog) {
 }
 
 TEST(LauncherEndToEnd, UnusableLogDirectoryIsPrintedWithoutUsage) {
-  MachineWithImage m;
-  m.writeFile("C:\\blocker.txt", "a file where a directory should be");
-  auto run = m.setup({"/l", "C:\\blocker.txt\\drv.log"});
-  EXPECT_EQ(run.exitCode, kLauncherFailed);
-  EXPECT_EQ(run.out,
-            withArgument(staged(m, "en_US", "ERROR_ACCESSING"), "%s", "C:\\blocker.txt\\") + "\n");
-  EXPECT_EQ(run.err, "");
+  // Directories that cannot be made: a file is in the way, or Windows
+  // refuses the name; nothing is created on the way.
+  const std::vector<std::string> directories = {"C:\\temp\\blocker.txt\\", "C:\\temp\\a\"b\\",
+                                                "C:\\temp\\con\\", "C:\\temp\\nul\\sub\\"};
+  for (const std::string& directory : directories) {
+    MachineWithImage m;
+    m.writeFile("C:\\temp\\blocker.txt", "a file where a directory should be");
+    auto run = m.setup({"/l", directory + "x.log", "-showcommand"});
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << directory;
+    EXPECT_EQ(run.out, withArgument(staged(m, "en_US", "ERROR_ACCESSING"), "%s", directory) + "\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(emulated::listHostDirectory(m.machine().hostPath("C:\\temp")),
+              std::vector<std::string>{"blocker.txt"})
+        << directory;
+  }
 }
 
 TEST(LauncherEndToEnd, ExistingLogFileIsOverwrittenOnlyWhenTheUserSaysYes) {

@@ -22,6 +22,7 @@ add_library(kv7_platform STATIC
   ${emulated_dir}/path_namespace.cc
   ${emulated_dir}/pipes.cc
   ${emulated_dir}/process_calls.cc
+  ${emulated_dir}/refused_names.cc
   ${emulated_dir}/program_lifecycle.cc
   ${emulated_dir}/registry_calls.cc
   ${emulated_dir}/registry_file.cc
