@@ -42,8 +42,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: mutex_holder <mutex name> <ready file> <release file> [open]\n");
     return kUsage;
   }
-  HANDLE mutex = CreateMutexA(nullptr, openOnly ? FALSE : TRUE, argv[1]);
-  if (mutex == nullptr || (!openOnly && GetLastError() == ERROR_ALREADY_EXISTS)) {
+  // Taken as setup takes it: opened, then waited for without waiting.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, argv[1]);
+  if (mutex == nullptr || (!openOnly && WaitForSingleObject(mutex, 0) != WAIT_OBJECT_0)) {
     std::fprintf(stderr, "mutex_holder: %s is not free\n", argv[1]);
     return kNoMutex;
   }
