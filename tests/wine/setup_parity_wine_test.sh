@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# shellcheck source-path=SCRIPTDIR
+# shellcheck source-path=SCRIPTDIR disable=SC1003
 # The Windows setup.exe under Wine and the native setup on an emulated
 # machine that holds the same registry, files and image, side by side:
 #
@@ -187,10 +187,11 @@ installed_state() { # C: drive's host directory, registry file (UTF-8)
     END { print "$_\n" for sort @lines }' "$2"
 }
 
-# A real install on both platforms from the same state.
-compare_install() { # name, label, expected exit code, setup arguments...
-  local name=$1 label=$2 expected=$3
-  shift 3
+# Runs setup for real on both platforms from the same state: run_code and
+# emulated_code are the exit codes.
+install_on_both() { # name, setup arguments...
+  local name=$1
+  shift
   sync_emulated_machine
   mkdir -p "$machine/drive_c/Windows/system32"
   ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
@@ -199,6 +200,13 @@ compare_install() { # name, label, expected exit code, setup arguments...
   new_wine_session
   win_run "$name" "$(windows_argument_line 'C:\media\image\setup.exe' "$@")"
   emulated_run "$name" setup "$@"
+}
+
+# A real install on both platforms, and what it left on each.
+compare_install() { # name, label, expected exit code, setup arguments...
+  local name=$1 label=$2 expected=$3
+  shift 3
+  install_on_both "$name" "$@"
   expect "$label: exit code" "$run_code" "$expected"
   expect "$label: exit code as on the emulated machine" "$emulated_code" "$run_code"
   export_prefix_registry "$work/$name.wine.reg"
@@ -243,8 +251,9 @@ compare_killed_guard_holder() { # label, watched (yes or no), expected exit code
     (cd "$machine/drive_c" && exec env KV7_MACHINE="$machine" "$native_guard_holder" \
       'C:\guard\watching' 'C:\guard\stop' open >/dev/null 2>&1) &
     watcher="$watcher $!"
-    wait_for "$drive/kv7test/watching" && wait_for "$machine/drive_c/guard/watching" ||
+    if ! wait_for "$drive/kv7test/watching" || ! wait_for "$machine/drive_c/guard/watching"; then
       check_fail "$label: the watchers keep the guard open"
+    fi
   fi
   (cd "$drive" && kv7_wine 'C:\kv7test\mutex_holder.exe' ProtectKV7CLIInstall \
     'C:\kv7test\holding' 'C:\kv7test\never' >/dev/null 2>&1) &
@@ -279,19 +288,14 @@ compare_table empty "${without_copies[@]}"
 compare_install blanks "first copy from a response file with blanks" 0 \
   /u 'C:\rsp\blanks.rsp' /l 'C:\logs\r1.log'
 kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
+rm -rf "$drive/apps"
 expect "removed again: no copy left" "$(reg_value "$kv7_copies_key\\MY SITE" 'KV7 Path Name')" \
   '<missing>'
 
 # A copy name that holds quotes goes to the installer unescaped,
 # KV7_COPY_NAME="SITE"Q"". Read by msiexec's documented rules it is SITEQ;
 # Wine's msiexec stops at the second quote (a known difference, README).
-sync_emulated_machine
-mkdir -p "$machine/drive_c/Windows/system32"
-ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
-new_wine_session
-win_run quoted "$(windows_argument_line 'C:\media\image\setup.exe' /u 'C:\rsp\quoted.rsp' \
-  /l 'C:\logs\rq.log')"
-emulated_run quoted setup /u 'C:\rsp\quoted.rsp' /l 'C:\logs\rq.log'
+install_on_both quoted /u 'C:\rsp\quoted.rsp' /l 'C:\logs\rq.log'
 expect "copy name with quotes: exit codes" "$run_code $emulated_code" "0 0"
 expect "copy name with quotes: Wine's copy (a known difference)" \
   "$(reg_value "$kv7_copies_key\\SITE" 'KV7 Path Name')" 'C:\apps\SITEQ'
