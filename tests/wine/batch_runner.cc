@@ -53,9 +53,15 @@ bool runOne(const std::string& commandLine, const std::string& outputs) {
   const bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
                        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &child);
+  const DWORD startError = started ? 0 : GetLastError();
   DWORD code = 0;
   const bool ended = started && WaitForSingleObject(child.hProcess, INFINITE) == WAIT_OBJECT_0 &&
                      GetExitCodeProcess(child.hProcess, &code);
+  if (!ended) {
+    std::fprintf(stderr, "batch_runner: %s: %s (error %lu)\n", commandLine.c_str(),
+                 started ? "no exit code" : "not started",
+                 static_cast<unsigned long>(started ? GetLastError() : startError));
+  }
   if (started) {
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
@@ -85,7 +91,6 @@ int main(int argc, char** argv) {
     const std::size_t tab = entry.find('\t');
     if (tab == std::string::npos) continue;
     if (!runOne(entry.substr(tab + 1), std::string(argv[2]) + "\\" + entry.substr(0, tab))) {
-      std::fprintf(stderr, "batch_runner: cannot run %s\n", entry.c_str());
       result = kOneFailed;
     }
   }
