@@ -192,14 +192,17 @@ uint32_t decideWithoutNameOrPath(LauncherContext& context, const DriverProduct& 
       break;
     }
   }
+  // The question comes also when only further copies hold the driver; it
+  // then names no copy.
+  if (!userConfirmsMaintenance(context)) return kUserDeclined;
   if (defaultCopy == nullptr) {
-    // Only further copies hold the driver: the base product code is free, so
-    // this run installs it as a first copy. There is no copy to maintain and
-    // so nothing to ask about.
+    // Yes, with no default copy to maintain: the base product code is free,
+    // so the driver goes in as a first copy under it, named and placed by the
+    // package as on a machine without copies, and the instance slots stay
+    // free for the copies that need them.
     *type = InstallTypeFirstCopy;
     return 0;
   }
-  if (!userConfirmsMaintenance(context)) return kUserDeclined;
   *type = modificationOf(defaultCopy) < kReinstallBelowModification ? InstallTypeReinstallDefault
                                                                     : InstallTypeMaintainDefault;
   return 0;

@@ -67,6 +67,10 @@ void freeConsole();
 // GetModuleFileNameA(no module, buffer, size): the program's own file name.
 // Returns the length written, 0 on failure (see getLastError).
 uint32_t getModuleFileName(char* buffer, uint32_t size);
+// GetCommandLineA(): the program's whole command line as its parent wrote it,
+// before any splitting into arguments; programs with rules of their own for
+// quotes and backslashes (as msiexec has) read this instead of argv.
+const char* getCommandLine();
 // GetCurrentDirectoryA(size, buffer): the length written; when the buffer is
 // too small, the size needed including the terminator; 0 on failure.
 uint32_t getCurrentDirectory(uint32_t size, char* buffer);

@@ -204,6 +204,23 @@ TEST(ComposedCommandTest, PlainRunAsksBeforeMaintainingTheDefaultCopy) {
   EXPECT_NE(no.out.find("Return code is 8102\n"), std::string::npos) << no.out;
 }
 
+TEST(ComposedCommandTest, WithOnlyFurtherCopiesAPlainRunAsksWithoutACopyName) {
+  MachineWithImage m;
+  m.addDriverCopy("SITEB", "C:\\apps\\SITEB", 700, MachineWithImage::slotCode(4));
+  m.commitRegistry();
+  const std::string question = "is already installed in the copy . Do you want to continue";
+  auto yes = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"}, {{"KV7_MSGBOX_ANSWERS", "yes"}});
+  EXPECT_EQ(yes.exitCode, 0u) << yes.err;
+  EXPECT_NE(yes.err.find(question), std::string::npos) << yes.err;
+  // Yes: a first copy under the base product code, no instance slot taken.
+  EXPECT_EQ(yes.out, kInstallerAndPackage + kLog);
+
+  auto no = m.setup({"/l", "C:\\temp\\drv.log"}, {{"KV7_MSGBOX_ANSWERS", "no"}});
+  EXPECT_EQ(no.exitCode, 8115u);
+  EXPECT_NE(no.err.find(question), std::string::npos) << no.err;
+  EXPECT_NE(no.out.find("Return code is 8102\n"), std::string::npos) << no.out;
+}
+
 TEST(ComposedCommandTest, MissingPackageIsReportedBeforeAnythingElse) {
   MachineWithImage m;
   m.commitRegistry();

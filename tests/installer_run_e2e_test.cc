@@ -44,3 +44,21 @@ TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
 }
 
 }  // namespace
+
+TEST(InstallerRunTest, AnInstallPathEndingInABackslashInstallsIntoThatDirectory) {
+  MachineWithImage m;
+  m.commitRegistry();
+  // setup quotes the path as it is, INSTALLDIR="C:\apps\SITEA\", which the
+  // installer reads by its own rules: the backslash does not escape the quote.
+  m.writeFile(
+      "D:\\rsp\\sitea.rsp",
+      "PROD=QOR_TELVAR_DRIVER\nLIC_AGREEMENT=ACCEPT\nCOPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\\\n");
+  auto run = m.setup({"/u", "D:\\rsp\\sitea.rsp", "/l", "C:\\temp\\drv.log"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  std::vector<std::string> installed;
+  for (const auto& entry : std::filesystem::directory_iterator(m.machine().hostPath("C:\\apps"))) {
+    installed.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(installed, std::vector<std::string>{"SITEA"});
+  EXPECT_TRUE(std::filesystem::exists(m.machine().hostPath("C:\\apps\\SITEA\\bin\\kv7drv.dll")));
+}

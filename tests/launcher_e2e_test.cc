@@ -2,6 +2,8 @@
 // run's language, the single-setup guard and its exit codes.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/emulated/host_files.h"
 #include "platform/emulated/machine.h"
 #include "platform/platform.h"
 #include "tests/machine_with_image.h"
@@ -131,13 +134,21 @@ TEST(LauncherEndToEnd, MissingResponseFileIsReportedOnTheConsoleAndInTheLog) {
 }
 
 TEST(LauncherEndToEnd, UnusableLogDirectoryIsPrintedWithoutUsage) {
-  MachineWithImage m;
-  m.writeFile("C:\\blocker.txt", "a file where a directory should be");
-  auto run = m.setup({"/l", "C:\\blocker.txt\\drv.log"});
-  EXPECT_EQ(run.exitCode, kLauncherFailed);
-  EXPECT_EQ(run.out,
-            withArgument(staged(m, "en_US", "ERROR_ACCESSING"), "%s", "C:\\blocker.txt\\") + "\n");
-  EXPECT_EQ(run.err, "");
+  // Directories that cannot be made: a file is in the way, or Windows
+  // refuses the name; nothing is created on the way.
+  const std::vector<std::string> directories = {"C:\\temp\\blocker.txt\\", "C:\\temp\\a\"b\\",
+                                                "C:\\temp\\con\\", "C:\\temp\\nul\\sub\\"};
+  for (const std::string& directory : directories) {
+    MachineWithImage m;
+    m.writeFile("C:\\temp\\blocker.txt", "a file where a directory should be");
+    auto run = m.setup({"/l", directory + "x.log", "-showcommand"});
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << directory;
+    EXPECT_EQ(run.out, withArgument(staged(m, "en_US", "ERROR_ACCESSING"), "%s", directory) + "\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(emulated::listHostDirectory(m.machine().hostPath("C:\\temp")),
+              std::vector<std::string>{"blocker.txt"})
+        << directory;
+  }
 }
 
 TEST(LauncherEndToEnd, ExistingLogFileIsOverwrittenOnlyWhenTheUserSaysYes) {
@@ -227,6 +238,39 @@ TEST(LauncherEndToEnd, ASecondSetupOnTheSameMachineStops) {
 
   auto afterwards = m.setup({"-showcommand"});
   EXPECT_EQ(afterwards.exitCode, 0u) << afterwards.out << afterwards.err;
+}
+
+TEST(LauncherEndToEnd, ASetupKilledWhileHoldingTheGuardAbandonsIt) {
+  MachineWithImage m;
+  m.machine().makeDirectory("C:\\guard");
+  const std::string holder = "\"" + emulated::toWindowsPath(emulated::TestMachine::testBinDir()) +
+                             "\\setup_guard_holder\"";
+  // As on Windows, the abandoned guard outlives the killed setup only while
+  // another process keeps it open; else it ends with its last handle.
+  for (bool keptOpen : {true, false}) {
+    const std::string held = keptOpen ? "C:\\guard\\held1" : "C:\\guard\\held2";
+    platform::Handle watcher = keptOpen ? platform::createMutex("ProtectKV7CLIInstall") : nullptr;
+    platform::ProcessInfo info;
+    ASSERT_TRUE(platform::createProcess((holder + " " + held + " C:\\guard\\never").c_str(),
+                                        nullptr, nullptr, nullptr, &info));
+    for (int i = 0; i < 3000 && !fs::exists(m.machine().hostPath(held)); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(fs::exists(m.machine().hostPath(held)));
+    ::kill(static_cast<pid_t>(info.processId), SIGKILL);
+    uint32_t code = 0;
+    ASSERT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
+    ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
+    EXPECT_EQ(code, 128u + SIGKILL);
+
+    auto next = m.setup({"-showcommand"});
+    EXPECT_EQ(next.exitCode, keptOpen ? kAnotherSetupRunning : 0u) << keptOpen << next.out;
+    auto afterwards = m.setup({"-showcommand"});
+    EXPECT_EQ(afterwards.exitCode, 0u) << keptOpen << afterwards.out << afterwards.err;
+    platform::closeHandle(info.process);
+    platform::closeHandle(info.thread);
+    if (watcher != nullptr) platform::closeHandle(watcher);
+  }
 }
 
 // Puts the fake installer in place of the machine's msiexec.exe; it records

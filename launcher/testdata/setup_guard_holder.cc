@@ -1,10 +1,12 @@
 // Takes the single-setup guard the way setup does and holds it until a file
-// appears: setup_guard_holder <held marker> <release marker>, both Windows
-// paths. Creates the held marker once the guard is taken; lets go when the
-// release marker exists (or after a minute, so that a failed test leaves
-// nothing behind). Exit code 0, or 1 when the guard was not to be had.
+// appears: setup_guard_holder <held marker> <release marker> [open], both
+// Windows paths. Creates the held marker once the guard is taken; lets go
+// when the release marker exists (or after a minute, so that a failed test
+// leaves nothing behind). With "open" it only keeps the guard open, owned by
+// whoever owns it. Exit code 0, or 1 when the guard was not to be had.
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include "platform/platform.h"
@@ -12,10 +14,12 @@
 int main(int argc, char** argv) {
   uint32_t rc = platform::startProgram();
   if (rc) return platform::finishProgram(rc);
-  if (argc != 3) return platform::finishProgram(2);
+  const bool openOnly = argc == 4 && std::string(argv[3]) == "open";
+  if (argc != 3 && !openOnly) return platform::finishProgram(2);
 
   platform::Handle mutex = platform::createMutex("ProtectKV7CLIInstall");
-  if (mutex == nullptr || platform::waitForSingleObject(mutex, 0) != platform::kWaitObject0) {
+  if (mutex == nullptr ||
+      (!openOnly && platform::waitForSingleObject(mutex, 0) != platform::kWaitObject0)) {
     return platform::finishProgram(1);
   }
   std::FILE* held = platform::openFile(argv[1], "w");

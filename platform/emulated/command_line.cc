@@ -55,4 +55,24 @@ CommandLine splitCommandLine(std::string_view line) {
   return result;
 }
 
+std::string joinCommandLine(std::string_view program, const std::vector<std::string>& arguments) {
+  std::string line = "\"" + std::string(program) + "\"";
+  for (const std::string& argument : arguments) {
+    const bool quoted = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
+    line += quoted ? " \"" : " ";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+      if (c == '\\') {
+        ++backslashes;
+      } else {
+        if (c == '"') line.append(backslashes + 1, '\\');
+        backslashes = 0;
+      }
+      line += c;
+    }
+    if (quoted) line.append(backslashes, '\\').append(1, '"');
+  }
+  return line;
+}
+
 }  // namespace emulated

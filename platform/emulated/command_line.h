@@ -18,4 +18,15 @@ struct CommandLine {
 // inside quotes is a literal quote; other backslashes are literal.
 CommandLine splitCommandLine(std::string_view line);
 
+// The command line that splitCommandLine takes back apart into the same
+// program and arguments: the program in quotes; an argument in quotes when it
+// is empty or holds a blank; a quote escaped with a backslash, and the
+// backslashes before a quote doubled. A host shell starts programs with
+// arguments only; this is the line they then see.
+std::string joinCommandLine(std::string_view program, const std::vector<std::string>& arguments);
+
+// The environment variable that carries a child's command line as its parent
+// wrote it, beside the arguments taken apart from it.
+inline constexpr char kCommandLineVariable[] = "KV7_COMMAND_LINE";
+
 }  // namespace emulated

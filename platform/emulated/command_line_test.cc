@@ -37,4 +37,16 @@ TEST(EmulatedCommandLine, SplitsAsTheWindowsRuntimeDoes) {
   }
 }
 
+TEST(EmulatedCommandLine, JoinsArgumentsSoThatSplittingGivesThemBack) {
+  const std::vector<std::string> arguments = {"plain", "two words",    "",         "q\"uote",
+                                              "end\\", "in \\ side\\", "x\\\\\"y", "\t"};
+  const std::string line = emulated::joinCommandLine("C:\\Program Files\\p.exe", arguments);
+  EXPECT_EQ(
+      line,
+      R"("C:\Program Files\p.exe" plain "two words" "" q\"uote end\ "in \ side\\" x\\\\\"y "	")");
+  const emulated::CommandLine parsed = emulated::splitCommandLine(line);
+  EXPECT_EQ(parsed.program, "C:\\Program Files\\p.exe");
+  EXPECT_EQ(parsed.arguments, arguments);
+}
+
 }  // namespace

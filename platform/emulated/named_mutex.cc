@@ -45,10 +45,41 @@ bool tryLock(int fd) {
   return true;
 }
 
+bool lockShared(int fd) {
+  while (::flock(fd, LOCK_SH) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+// Marks the locked file as owned; true when the mark of an owner that ended
+// without releasing was still there.
+bool markOwned(int fd) {
+  if (fd < 0) return false;
+  char mark = 0;
+  const bool abandoned = ::pread(fd, &mark, 1, 0) == 1;
+  const std::string owner = std::to_string(::getpid()) + "\n";
+  if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, owner.data(), owner.size(), 0) < 0) {
+    // Without its mark an owner that ends is taken as having released.
+  }
+  return abandoned;
+}
+
+void clearMark(int fd) {
+  if (fd >= 0 && ::ftruncate(fd, 0) != 0) {
+    // A mark left behind makes the next owner see an abandoned mutex.
+  }
+}
+
+int openFileOf(const std::string& path) {
+  return ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+}
+
 }  // namespace
 
 NamedMutex::~NamedMutex() {
   if (lockFd_ >= 0) ::close(lockFd_);  // gives up the lock with the last handle
+  if (openFd_ >= 0) ::close(openFd_);
 }
 
 uint32_t NamedMutex::acquire(uint32_t milliseconds) {
@@ -86,7 +117,7 @@ uint32_t NamedMutex::acquire(uint32_t milliseconds) {
     return platform::kWaitTimeout;
   }
   count_ = 1;
-  return platform::kWaitObject0;
+  return markOwned(lockFd_) ? platform::kWaitAbandoned : platform::kWaitObject0;
 }
 
 bool NamedMutex::release() {
@@ -96,6 +127,7 @@ bool NamedMutex::release() {
     return false;
   }
   if (--count_ == 0) {
+    clearMark(lockFd_);
     if (lockFd_ >= 0) ::flock(lockFd_, LOCK_UN);
     owned_ = false;
     released_.notify_one();
@@ -110,12 +142,18 @@ std::shared_ptr<NamedMutex> openNamedMutex(const std::string& name) {
   std::lock_guard<std::mutex> lock(registry.mutex);
   if (auto existing = registry.byName[path].lock()) return existing;
   makeHostDirectories(dir);
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  const int fd = openFileOf(path);
+  const int openFd = fd < 0 ? -1 : openFileOf(path + ".open");
+  if (fd < 0 || openFd < 0) {
+    if (fd >= 0) ::close(fd);
     setLastError(platform::kErrorAccessDenied);
     return nullptr;
   }
-  auto created = std::make_shared<NamedMutex>(fd);
+  // No other process has the mutex open: it is a new one, and what an owner
+  // left in it before is gone with the old one.
+  if (tryLock(openFd)) clearMark(fd);
+  lockShared(openFd);
+  auto created = std::make_shared<NamedMutex>(fd, openFd);
   registry.byName[path] = created;
   return created;
 }

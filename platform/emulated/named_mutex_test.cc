@@ -33,12 +33,32 @@ TEST(EmulatedMutex, ProcessesOnOneMachineContendAndOthersDoNot) {
   EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitTimeout);
   EXPECT_EQ(tryInAnotherProcess(machine, other), platform::kWaitObject0);
   ASSERT_TRUE(platform::releaseMutex(mutex));
-  // The probe ends without releasing: its lock goes with the process.
-  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitObject0);
-  EXPECT_EQ(platform::waitForSingleObject(mutex, 0), platform::kWaitObject0);
-  EXPECT_TRUE(platform::closeHandle(mutex));  // closing the last handle gives it up
-  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitObject0);
+  EXPECT_TRUE(platform::closeHandle(mutex));
   emulated::removeHostTree(other);
+}
+
+TEST(EmulatedMutex, AnOwnerThatEndsWithoutReleasingAbandonsItWhileTheMutexLivesOn) {
+  TestMachine machine;
+  // Each probe takes the mutex and ends without releasing it. With no other
+  // handle open the mutex ends with the probe, and the next one is new.
+  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitObject0);
+  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitObject0);
+
+  // While this process keeps it open, an owner that ends abandons it: the
+  // next wait, here or elsewhere, takes it with WAIT_ABANDONED.
+  platform::Handle mutex = platform::createMutex(kName);
+  ASSERT_NE(mutex, nullptr);
+  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitObject0);
+  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitAbandoned);
+  EXPECT_EQ(platform::waitForSingleObject(mutex, 0), platform::kWaitAbandoned);
+  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitTimeout);  // owned here now
+  ASSERT_TRUE(platform::releaseMutex(mutex));
+  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitObject0);  // released: not abandoned
+
+  // Closing the last handle here, even while owning, ends the mutex.
+  EXPECT_EQ(platform::waitForSingleObject(mutex, 0), platform::kWaitAbandoned);
+  EXPECT_TRUE(platform::closeHandle(mutex));
+  EXPECT_EQ(tryInAnotherProcess(machine), platform::kWaitObject0);
 }
 
 TEST(EmulatedMutex, OwnershipBelongsToAThreadAndCounts) {

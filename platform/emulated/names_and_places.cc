@@ -70,8 +70,8 @@ uint32_t getShortPathName(const char* longPath, char* shortPath, uint32_t size) 
     return 0;
   }
   const emulated::ResolvedPath resolved = emulated::resolveWindowsPath(longPath);
-  if (!resolved.valid) {
-    emulated::setLastError(kErrorPathNotFound);
+  if (!resolved.valid || resolved.error != 0) {
+    emulated::setLastError(resolved.error != 0 ? resolved.error : kErrorPathNotFound);
     return 0;
   }
   if (!resolved.exists) {

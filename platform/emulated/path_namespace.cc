@@ -17,6 +17,8 @@
 namespace emulated {
 namespace {
 
+constexpr uint32_t kErrorPathNotFound = 3;
+
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 std::string currentHostDirectory() {
@@ -118,6 +120,27 @@ std::string_view withoutTrailingDotsAndBlanks(std::string_view name) {
   return name;
 }
 
+// Names Windows refuses leave the path without a host entry: whatever
+// the host would allow, no file or directory is made or found under them.
+bool acceptedByWindows(const std::vector<std::string_view>& pieces, ResolvedPath* result) {
+  for (std::string_view piece : pieces) {
+    if (holdsRefusedCharacter(piece)) {
+      result->error = kErrorInvalidName;
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (deviceNameOf(pieces[i]) == DeviceName::kNone) continue;
+    if (i + 1 < pieces.size()) {
+      result->error = kErrorPathNotFound;
+    } else {
+      result->device = deviceNameOf(pieces[i]);
+    }
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 HostLocation locateHostPath(std::string_view hostPath) {
@@ -191,6 +214,8 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
     pieces.back() = withoutTrailingDotsAndBlanks(pieces.back());
     if (pieces.back().empty()) pieces.pop_back();
   }
+
+  if (!acceptedByWindows(pieces, &result)) return result;
 
   // A path that exists exactly as spelled resolves to itself, each name
   // taking its exact spelling first: one look at the file system.

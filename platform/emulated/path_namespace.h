@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/emulated/refused_names.h"
 
 // The machine's file namespace: drive X: is the host directory drive_x of
 // the machine, Z: is the host root.
@@ -23,6 +26,11 @@ struct ResolvedPath {
   bool trailingSeparator = false;
   bool exists = false;  // the whole path names an existing host entry
   std::string host;     // the host path
+  // A path Windows refuses has no host path: error is 123 when a name holds
+  // a refused character, 3 when a device name stands before the last name.
+  uint32_t error = 0;
+  // The last name is a device name; such a path has no host path either.
+  DeviceName device = DeviceName::kNone;
 };
 
 // Resolves each name of the path in its host directory: the exact spelling,

@@ -165,6 +165,67 @@ TEST(EmulatedPaths, TheMachineHasItsStandardPlaces) {
   EXPECT_EQ(std::string(small), std::string(buffer, 4));
 }
 
+TEST(EmulatedPaths, NamesWindowsRefusesMakeAndFindNothing) {
+  TestMachine machine;
+  machine.makeDirectory("C:\\temp");
+  constexpr uint32_t kNotFound = 2, kPathNotFound = 3, kInvalidName = 123, kNotADirectory = 267;
+  using Kind = platform::PathKind;
+  struct Case {
+    std::string name;         // below C:\temp
+    uint32_t openError;       // 0: opens
+    uint32_t directoryError;  // 0: made
+    Kind kind;                // afterwards
+  };
+  const Case cases[] = {
+      {"a\"b", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a<b", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a>b", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a|b", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a*b", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a?b", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a\x01b", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a\tb", kInvalidName, kInvalidName, Kind::kMissing},
+      {"a\"b\\x.log", kInvalidName, kInvalidName, Kind::kMissing},
+      {"con\\x.log", kPathNotFound, kPathNotFound, Kind::kMissing},
+      {"CON", kNotFound, kNotADirectory, Kind::kMissing},
+      {"aux.txt", kNotFound, kNotADirectory, Kind::kMissing},
+      {"Prn.a.b", kNotFound, kNotADirectory, Kind::kMissing},
+      {"lpt9", kNotFound, kNotADirectory, Kind::kMissing},
+      {"com\xB9.log", kNotFound, kNotADirectory, Kind::kMissing},
+      {"nul", 0, kNotADirectory, Kind::kOther},
+      {"NUL.log", 0, kNotADirectory, Kind::kOther},
+      {"nul .txt", 0, kNotADirectory, Kind::kOther},
+      // Names that only look like devices are plain names.
+      {"com0", 0, 0, Kind::kDirectory},
+      {"LPT10", 0, 0, Kind::kDirectory},
+      {"console", 0, 0, Kind::kDirectory},
+      {"nul-not", 0, 0, Kind::kDirectory},
+  };
+  for (const Case& c : cases) {
+    const std::string path = "C:\\temp\\" + c.name;
+    std::FILE* file = platform::openFile(path.c_str(), "w");
+    if (c.openError == 0) {
+      ASSERT_NE(file, nullptr) << c.name;
+      EXPECT_EQ(std::fputs("gone", file), 1) << c.name;
+      std::fclose(file);
+      std::remove(machine.hostPath(path).c_str());
+    } else {
+      EXPECT_EQ(file, nullptr) << c.name;
+      EXPECT_EQ(platform::getLastError(), c.openError) << c.name;
+      EXPECT_EQ(errno, c.openError == kInvalidName ? EINVAL : ENOENT) << c.name;
+    }
+    EXPECT_EQ(platform::makeDirectory(path.c_str()), c.directoryError == 0 ? 0 : -1) << c.name;
+    if (c.directoryError != 0) {
+      EXPECT_EQ(platform::getLastError(), c.directoryError) << c.name;
+    }
+    EXPECT_EQ(platform::pathKind(path.c_str()), c.kind) << c.name;
+    EXPECT_EQ(platform::pathAccess(path.c_str(), platform::kAccessExists), c.kind != Kind::kMissing)
+        << c.name;
+  }
+  EXPECT_EQ(emulated::listHostDirectory(machine.hostPath("C:\\temp")),
+            (std::vector<std::string>{"LPT10", "com0", "console", "nul-not"}));
+}
+
 TEST(EmulatedPaths, ProgramsSeeTheirOwnPlacesInTheNamespace) {
   TestMachine machine;
   const std::string probe = TestMachine::testBinDir() + "/emulated_probe";

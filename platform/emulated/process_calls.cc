@@ -90,11 +90,14 @@ bool descriptorOf(Handle handle, int* fd) {
   return true;
 }
 
-std::vector<std::string> childEnvironment(const std::string& exitCodeFile) {
+std::vector<std::string> childEnvironment(const std::string& exitCodeFile,
+                                          const std::string& commandLine) {
+  const std::string commandLineEntry = std::string(emulated::kCommandLineVariable) + "=";
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
-    if (entry.rfind("KV7_EXIT_CODE_FILE=", 0) == 0 || entry.rfind("KV7_MACHINE=", 0) == 0) {
+    if (entry.rfind("KV7_EXIT_CODE_FILE=", 0) == 0 || entry.rfind("KV7_MACHINE=", 0) == 0 ||
+        entry.rfind(commandLineEntry, 0) == 0) {
       continue;
     }
     env.push_back(entry);
@@ -102,6 +105,7 @@ std::vector<std::string> childEnvironment(const std::string& exitCodeFile) {
   // The child runs on this process's machine, however this process chose it.
   env.push_back("KV7_MACHINE=" + emulated::machineDirectory());
   env.push_back("KV7_EXIT_CODE_FILE=" + exitCodeFile);
+  env.push_back(commandLineEntry + commandLine);
   return env;
 }
 
@@ -129,12 +133,13 @@ int spawn(pid_t* pid, const std::string& program, std::vector<std::string>& args
   if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
+  // No signal is blocked in the child. SIGPIPE stays ignored, as this
+  // process has it: a Windows program that writes into a pipe nobody reads
+  // gets a write error, never the end of its life.
   sigset_t signals;
   sigemptyset(&signals);
   posix_spawnattr_setsigmask(&attributes, &signals);
-  sigaddset(&signals, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attributes, &signals);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
   std::vector<char*> argv = emulated::cStringArray(args);
   std::vector<char*> envp = emulated::cStringArray(env);
   const int result =
@@ -169,11 +174,15 @@ bool createProcess(const char* commandLine, const char* workingDir, Handle stdOu
     return fail(kErrorInvalidHandle);
   }
 
+  // Ignored signals stay ignored across exec. Every program of the machine
+  // ignores SIGPIPE from its start; a host program that starts children here
+  // without that start (a test) does so now.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::string exitCodeFile = emulated::newExitCodeFile();
   if (exitCodeFile.empty()) return fail(kErrorAccessDenied);
   std::vector<std::string> args = {program};
   args.insert(args.end(), parsed.arguments.begin(), parsed.arguments.end());
-  std::vector<std::string> env = childEnvironment(exitCodeFile);
+  std::vector<std::string> env = childEnvironment(exitCodeFile, commandLine);
   pid_t pid = 0;
   const int spawned = spawn(&pid, program, args, env, dir, outFd, errFd);
   if (spawned != 0) {

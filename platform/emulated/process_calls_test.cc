@@ -76,6 +76,43 @@ TEST(EmulatedProcess, SplitsArgumentsAsWindowsProgramsDo) {
   EXPECT_EQ(run.out, "[plain]\n[two words]\n[a\\\\b]\n[q\"uote]\n[end\\]\n[]\n[x\"y]\n[tail]\n");
 }
 
+TEST(EmulatedProcess, HandsTheChildItsCommandLineAsWritten) {
+  TestMachine machine;
+  // Quotes and backslashes as msiexec reads them, not as the runtime splits.
+  const std::string line = probeCommand() + R"( cmdline INSTALLDIR="C:\apps\SITEA\" X=""  tail)";
+  const ChildRun run = runChild(line);
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.out, "[" + line + "]\n");
+
+  // Started by a host program, or with a line that is not its own (left
+  // behind by a host program between), a program sees the line its
+  // arguments make.
+  const std::string composed =
+      "[\"" + emulated::toWindowsPath(probe()) + "\" cmdline \"a b\" c\\\"d \"\" e\\]\n";
+  const std::vector<std::string> args = {"cmdline", "a b", "c\"d", "", "e\\"};
+  EXPECT_EQ(machine.run(probe(), args).out, composed);
+  EXPECT_EQ(machine.run(probe(), args, {{"KV7_COMMAND_LINE", "other.exe cmdline x"}}).out,
+            composed);
+}
+
+TEST(EmulatedProcess, AChildWritingIntoAPipeNobodyReadsGetsAnErrorNotASignal) {
+  TestMachine machine;
+  platform::Handle readEnd, writeEnd;
+  ASSERT_TRUE(platform::createPipe(&readEnd, &writeEnd));
+  platform::closeHandle(readEnd);
+  platform::ProcessInfo info;
+  // A host program that does not ignore SIGPIPE by itself.
+  ASSERT_TRUE(platform::createProcess(R"(Z:\bin\sh -c "echo lost; exit 7")", nullptr, writeEnd,
+                                      nullptr, &info));
+  platform::closeHandle(writeEnd);
+  uint32_t code = 0;
+  EXPECT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
+  ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
+  EXPECT_EQ(code, 7u);
+  platform::closeHandle(info.process);
+  platform::closeHandle(info.thread);
+}
+
 TEST(EmulatedProcess, RunsInTheGivenWorkingDirectoryOnTheSameMachine) {
   TestMachine machine;
   machine.makeDirectory("C:\\Work Dir");

@@ -18,9 +18,11 @@ add_library(kv7_platform STATIC
   ${emulated_dir}/message_box.cc
   ${emulated_dir}/named_mutex.cc
   ${emulated_dir}/names_and_places.cc
+  ${emulated_dir}/own_command_line.cc
   ${emulated_dir}/path_namespace.cc
   ${emulated_dir}/pipes.cc
   ${emulated_dir}/process_calls.cc
+  ${emulated_dir}/refused_names.cc
   ${emulated_dir}/program_lifecycle.cc
   ${emulated_dir}/registry_calls.cc
   ${emulated_dir}/registry_file.cc

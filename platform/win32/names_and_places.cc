@@ -8,6 +8,8 @@ uint32_t getModuleFileName(char* buffer, uint32_t size) {
   return GetModuleFileNameA(nullptr, buffer, size);
 }
 
+const char* getCommandLine() { return GetCommandLineA(); }
+
 uint32_t getCurrentDirectory(uint32_t size, char* buffer) {
   return GetCurrentDirectoryA(size, buffer);
 }

@@ -19,7 +19,7 @@ readonly parity_registry_keys=(
   'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
   'HKLM\SYSTEM\CurrentControlSet\Control\Nls\Language'
 )
-readonly parity_copied_trees=(kv7 rsp)
+readonly parity_copied_trees=(kv7 apps rsp)
 parity_runs=0
 
 parity_begin() { # native image dir
@@ -68,6 +68,19 @@ sync_emulated_machine() {
   cp -a "$drive/media/image" "$machine/drive_c/media/image"
   rm -f "$machine/drive_c/media/image/"*.exe
   cp "$native_image/setup" "$native_image/kv7inventory" "$machine/drive_c/media/image/"
+}
+
+# A Windows command line from words that a Windows program's runtime takes
+# apart into the same words: a word that is empty or holds a blank is
+# quoted, a double quote is escaped with a backslash, and the backslashes
+# before a quote (or before the closing quote) are doubled.
+windows_argument_line() { # words...
+  perl -e 'print join " ", map {
+      my $w = $_;
+      my $q = $w eq "" || $w =~ /[ \t]/;
+      $w =~ s/(\\*)"/$1$1\\"/g;
+      $w =~ s/(\\+)$/$1$1/ if $q;
+      $q ? "\"$w\"" : $w } @ARGV' -- "$@"
 }
 
 # Runs a native program of the emulated image from C:\ with its whole exit

@@ -1,17 +1,19 @@
 // Holds a named mutex for the Wine tests, as a first setup would, until the
 // test lets go.
 //
-//   mutex_holder <mutex name> <ready file> <release file>
+//   mutex_holder <mutex name> <ready file> <release file> [open]
 //
-// Owns the mutex, then creates <ready file> and waits until <release file>
-// exists (both Windows paths); then releases the mutex and ends with 0. Exit
-// code 1 when the mutex could not be had, 2 on bad usage, 3 when no release
-// came within two minutes (a test that forgot to let go must not leave it
-// running for ever).
+// Owns the mutex, then creates <ready file>, holding its own process id,
+// and waits until <release file> exists (both Windows paths); then releases
+// the mutex and ends with 0. With "open" it only keeps the mutex open, owned
+// by whoever owns it. Exit code 1 when the mutex could not be had, 2 on bad
+// usage, 3 when no release came within two minutes (a test that forgot to
+// let go must not leave it running for ever).
 
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -24,27 +26,29 @@ constexpr DWORD kGiveUpMs = 120000;
 
 bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-bool createEmptyFile(const char* path) {
-  HANDLE file =
-      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+// The ready file holds the process id, for a test that ends the holder.
+bool createReadyFile(const char* path) {
+  std::FILE* file = std::fopen(path, "w");
+  if (file == nullptr) return false;
+  const bool written = std::fprintf(file, "%lu\n", GetCurrentProcessId()) > 0;
+  return std::fclose(file) == 0 && written;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: mutex_holder <mutex name> <ready file> <release file>\n");
+  const bool openOnly = argc == 5 && std::string(argv[4]) == "open";
+  if (argc != 4 && !openOnly) {
+    std::fprintf(stderr, "usage: mutex_holder <mutex name> <ready file> <release file> [open]\n");
     return kUsage;
   }
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, argv[1]);
-  if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+  // Taken as setup takes it: opened, then waited for without waiting.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, argv[1]);
+  if (mutex == nullptr || (!openOnly && WaitForSingleObject(mutex, 0) != WAIT_OBJECT_0)) {
     std::fprintf(stderr, "mutex_holder: %s is not free\n", argv[1]);
     return kNoMutex;
   }
-  if (!createEmptyFile(argv[2])) {
+  if (!createReadyFile(argv[2])) {
     std::fprintf(stderr, "mutex_holder: cannot create %s\n", argv[2]);
     ReleaseMutex(mutex);
     return kNoMutex;

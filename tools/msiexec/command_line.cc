@@ -66,12 +66,45 @@ bool parseUiSwitch(std::string_view name, UiLevel* level) {
   return true;
 }
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 uint32_t refuse(std::string* error, std::string reason) {
   if (error) *error = std::move(reason);
   return kInvalidCommandLine;
 }
 
 }  // namespace
+
+std::vector<std::string> splitInstallerCommandLine(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && isBlank(line[i])) ++i;
+  if (i < line.size() && line[i] == '"') {
+    const std::size_t close = line.find('"', i + 1);
+    i = close == std::string_view::npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && !isBlank(line[i])) ++i;
+  }
+
+  std::vector<std::string> words;
+  for (;;) {
+    while (i < line.size() && isBlank(line[i])) ++i;
+    if (i >= line.size()) break;
+    std::string word;
+    bool quoted = false;
+    for (; i < line.size() && (quoted || !isBlank(line[i])); ++i) {
+      if (line[i] != '"') {
+        word += line[i];
+      } else if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+        word += '"';
+        ++i;
+      } else {
+        quoted = !quoted;
+      }
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
 
 uint32_t parseInstallerOptions(const std::vector<std::string>& args, InstallerOptions* options,
                                std::string* error) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,9 +22,17 @@ struct InstallerOptions {
   std::vector<std::pair<std::string, std::string>> properties;
 };
 
-// Parses the arguments after the program name (already taken apart as a
-// Windows program's runtime does, so quotes are gone). Answers 0, or
-// kInvalidCommandLine with the reason in *error.
+// Takes the installer's whole command line (GetCommandLineA) apart by
+// msiexec's own rules, which are not the C runtime's: the program part (in
+// quotes, or up to the first blank) is dropped; blanks outside quotes
+// separate the words; a double quote opens or closes quoting and is dropped;
+// inside quotes two double quotes stand for one; a backslash is always just
+// a backslash, so INSTALLDIR="C:\apps\SITEA\" is C:\apps\SITEA\.
+std::vector<std::string> splitInstallerCommandLine(std::string_view commandLine);
+
+// Parses the words after the program name, as splitInstallerCommandLine
+// gives them (quotes are gone). Answers 0, or kInvalidCommandLine with the
+// reason in *error.
 uint32_t parseInstallerOptions(const std::vector<std::string>& args, InstallerOptions* options,
                                std::string* error);
 

@@ -10,17 +10,15 @@ namespace {
 const char kPackage[] = "D:\\media\\image\\\\QOR Telvar Driver for ODBC, CLI, and .NET.msi";
 
 TEST(InstallerCommandLineTest, TakesTheCommandLinesTheLauncherComposes) {
-  // As Windows takes the composed line apart: quotes are gone.
+  // The line as setup writes it: nothing inside the quotes is escaped.
+  const std::string line = std::string("C:\\Windows\\system32\\msiexec.exe /i \"") + kPackage +
+                           "\" /l*v \"C:\\temp\\drv.log\" KV7_LOG_FILE_PATH=\"C:\\temp\\drv.log\""
+                           " RSP_FILE_PATH=\"D:\\rsp\\drv.rsp\" /qn MSINEWINSTANCE=1 "
+                           " TRANSFORMS=:inst15.mst;1031.mst KV7_COPY_NAME=\"SITE B\""
+                           " COPY_NAME_OVERRIDE=\"\" INSTALLDIR=\"C:\\apps\\SITE B\\\"";
   InstallerOptions options;
   std::string error;
-  ASSERT_EQ(parseInstallerOptions(
-                {"/i", kPackage, "/l*v", "C:\\temp\\drv.log", "KV7_LOG_FILE_PATH=C:\\temp\\drv.log",
-                 "RSP_FILE_PATH=D:\\rsp\\drv.rsp", "/qn", "MSINEWINSTANCE=1",
-                 "TRANSFORMS=:inst15.mst;1031.mst", "KV7_COPY_NAME=SITE B",
-                 "COPY_NAME_OVERRIDE=", "INSTALLDIR=C:\\apps\\SITE B"},
-                &options, &error),
-            0u)
-      << error;
+  ASSERT_EQ(parseInstallerOptions(splitInstallerCommandLine(line), &options, &error), 0u) << error;
   EXPECT_EQ(options.packagePath, kPackage);
   EXPECT_EQ(options.logPath, "C:\\temp\\drv.log");
   EXPECT_FALSE(options.appendToLog);
@@ -32,8 +30,27 @@ TEST(InstallerCommandLineTest, TakesTheCommandLinesTheLauncherComposes) {
       {"TRANSFORMS", ":inst15.mst;1031.mst"},
       {"KV7_COPY_NAME", "SITE B"},
       {"COPY_NAME_OVERRIDE", ""},
-      {"INSTALLDIR", "C:\\apps\\SITE B"}};
+      {"INSTALLDIR", "C:\\apps\\SITE B\\"}};
   EXPECT_EQ(options.properties, expected);
+}
+
+TEST(InstallerCommandLineTest, SplitsByMsiexecsRulesNotTheRuntimes) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> words;
+  };
+  const Case cases[] = {
+      {R"("C:\Program Files\msiexec.exe" /i a.msi)", {"/i", "a.msi"}},
+      {R"(msiexec  X=C:\dir\ Y="C:\dir\"  Z=a\"b)", {"X=C:\\dir\\", "Y=C:\\dir\\", "Z=a\\b"}},
+      {R"(msiexec P="Embedded ""Quotes"" White Space" E="" F="""")",
+       {"P=Embedded \"Quotes\" White Space", "E=", "F=\""}},
+      {"msiexec\tA=\"x y\"z\t\"B=1\"", {"A=x yz", "B=1"}},
+      {R"(msiexec A="open to the end)", {"A=open to the end"}},
+      {"msiexec", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(splitInstallerCommandLine(c.line), c.words) << c.line;
+  }
 }
 
 TEST(InstallerCommandLineTest, ReadsSwitchesInAnyCaseAndEitherPrefix) {

@@ -7,15 +7,17 @@
 
 #include "platform/emulated/code_page.h"
 #include "platform/platform.h"
+#include "tools/msiexec/command_line.h"
 #include "tools/msiexec/installer_run.h"
 
-int main(int argc, char** argv) {
+int main() {
   uint32_t code = platform::startProgram();
   if (code == 0) {
-    // Arguments arrive in the machine's ANSI code page; the installer works
-    // in UTF-8, as the package and the registry model do.
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(emulated::ansiToUtf8(argv[i]));
+    // msiexec reads its command line by rules of its own, not from the
+    // runtime's arguments. It arrives in the machine's ANSI code page; the
+    // installer works in UTF-8, as the package and the registry model do.
+    std::vector<std::string> args = msiexec::splitInstallerCommandLine(platform::getCommandLine());
+    for (std::string& arg : args) arg = emulated::ansiToUtf8(arg);
     char self[261] = {};
     const uint32_t length = platform::getModuleFileName(self, sizeof self);
     const std::string callingProcess =

@@ -4,6 +4,7 @@
 //
 //   emulated_probe exit CODE        ends with CODE
 //   emulated_probe args A B ...     prints each argument as [A]
+//   emulated_probe cmdline ...      prints its command line as [LINE]
 //   emulated_probe mutex NAME       takes the mutex without waiting and ends
 //                                   (without releasing it) with the wait's result
 //   emulated_probe ask N            asks N Yes/No questions, prints the answers
@@ -29,6 +30,10 @@ uint32_t run(int argc, char** argv) {
   if (mode == "exit") return static_cast<uint32_t>(std::strtoul(arg, nullptr, 10));
   if (mode == "args") {
     for (int i = 2; i < argc; ++i) std::printf("[%s]\n", argv[i]);
+    return 0;
+  }
+  if (mode == "cmdline") {
+    std::printf("[%s]\n", platform::getCommandLine());
     return 0;
   }
   if (mode == "mutex") {
