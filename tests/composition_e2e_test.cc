@@ -213,7 +213,7 @@ TEST(ComposedCommandTest, WithOnlyFurtherCopiesAPlainRunAsksWithoutACopyName) {
   EXPECT_EQ(yes.exitCode, 0u) << yes.err;
   EXPECT_NE(yes.err.find(question), std::string::npos) << yes.err;
   // Yes: a first copy under the base product code, no instance slot taken.
-  EXPECT_EQ(yes.out, kInstallerAndPackage + kLog);
+  EXPECT_EQ(yes.out, kInstallerAndPackage + kLog + " TRANSFORMS=1033.mst");
 
   auto no = m.setup({"/l", "C:\\temp\\drv.log"}, {{"KV7_MSGBOX_ANSWERS", "no"}});
   EXPECT_EQ(no.exitCode, 8115u);
