@@ -137,16 +137,7 @@ void ResponseFile::load(std::FILE* stream) {
   try {
     // The names that qualify keywords must be known before the first line
     // is resolved, wherever in the file they are given.
-    collectEncryptedKeywords(*this, stream);
-    checkInstanceSections(*this, stream);
-    collectBlockNames(*this, stream, "NEW_NODE", kMaxQualifierLength,
-                      blockNameList(BlockKind::kNewNode));
-    collectBlockNames(*this, stream, "CONTACT", kMaxQualifierLength,
-                      blockNameList(BlockKind::kContact));
-    collectBlockNames(*this, stream, "DATABASE", kMaxQualifierLength,
-                      blockNameList(BlockKind::kDatabase));
-    collectBlockNames(*this, stream, "LEVEL", kMaxQualifierLength,
-                      blockNameList(BlockKind::kLevel));
+    collectQualifyingNames(*this, stream);
     if (!readEntries(stream)) return;
     if (errorCount_ > 0) status_ = RspContentInvalid;
     runPostLoadChecks();
