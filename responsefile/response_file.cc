@@ -173,13 +173,14 @@ bool ResponseFile::readEntries(std::FILE* stream) {
     }
     addLine(line, lineNumber, live);
     ++lineNumber;
+    if (worthCompacting()) removeSupersededEntries(&live);
   }
   if (reader.failed()) {
     discardEntries();
     status_ = RspReadFailed;
     return false;
   }
-  removeSupersededEntries();
+  removeSupersededEntries(nullptr);
   return true;
 }
 
@@ -197,7 +198,10 @@ void ResponseFile::addLine(std::string_view text, int32_t lineNumber, NewestEntr
   }
   validateEntry(&entry);
   // A known keyword without a value says nothing; an unknown one is reported.
-  if (entry.state() != EntryUnknownKeyword && entry.value() == nullptr) return;
+  if (entry.state() != EntryUnknownKeyword && entry.value() == nullptr) {
+    ++unusedSinceCompaction_;  // its texts
+    return;
+  }
   if (entry.state() != EntryValid) ++errorCount_;
   // A line without a keyword has no name to be repeated by: each one stays.
   bool replacesEarlier = entry.hasName() && isRepeatable(entry.catalogueIndex()) == 0;
@@ -207,23 +211,49 @@ void ResponseFile::addLine(std::string_view text, int32_t lineNumber, NewestEntr
   int32_t replaced = live.replace(entryCount() - 1);
   if (replaced >= 0) {
     superseded_[replaced] = true;
+    ++unusedSinceCompaction_;
     if (entries_[replaced].state() != EntryValid) --errorCount_;
   }
 }
 
-void ResponseFile::removeSupersededEntries() {
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (superseded_[i]) continue;
-    if (kept != i) entries_[kept] = std::move(entries_[i]);
-    ++kept;
+// Often enough that what is kept is never much more than what is needed,
+// seldom enough that each entry moves only a few times.
+bool ResponseFile::worthCompacting() const {
+  constexpr std::size_t kFewest = 4096;
+  return unusedSinceCompaction_ >= kFewest && unusedSinceCompaction_ * 4 >= entries_.size();
+}
+
+void ResponseFile::removeSupersededEntries(NewestEntries* live) {
+  if (unusedSinceCompaction_ == 0) {
+    superseded_.assign(entries_.size(), false);
+    if (live == nullptr) superseded_.shrink_to_fit();
+    return;
   }
-  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
-  superseded_.clear();
-  superseded_.shrink_to_fit();
+  std::vector<int32_t> newIndex;
+  if (live != nullptr) newIndex.assign(entries_.size(), -1);
+  {
+    // Entries hold their texts in the order they were stored.
+    TextArena::Compaction texts(texts_);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (superseded_[i]) continue;
+      ResponseFileEntry& entry = entries_[i];
+      if (entry.name_ != nullptr) entry.name_ = texts.keep(entry.name_);
+      if (entry.value_ != nullptr) entry.value_ = texts.keep(entry.value_);
+      if (kept != i) entries_[kept] = std::move(entry);
+      if (live != nullptr) newIndex[i] = static_cast<int32_t>(kept);
+      ++kept;
+    }
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
+  }
+  if (live != nullptr) live->renumber(newIndex);
+  superseded_.assign(entries_.size(), false);
+  if (live == nullptr) superseded_.shrink_to_fit();
+  unusedSinceCompaction_ = 0;
 }
 
 void ResponseFile::discardEntries() {
   entries_.clear();
   superseded_.clear();
+  texts_ = TextArena();
 }
