@@ -1,5 +1,6 @@
 #include "responsefile/keyword_index.h"
 
+#include "base/ascii.h"
 #include "responsefile/keyword_catalogue.h"
 
 namespace {
@@ -27,6 +28,14 @@ uint32_t waysOfRow(const KeywordDefinition& row) {
   return ways;
 }
 
+// The first two letters of a name, upper case, as one number; a name of one
+// letter has the second letter 0.
+std::size_t prefixOf(std::string_view name) {
+  const auto first = static_cast<unsigned char>(ascii::toUpper(name[0]));
+  const auto second = name.size() > 1 ? static_cast<unsigned char>(ascii::toUpper(name[1])) : 0u;
+  return first * 256u + second;
+}
+
 }  // namespace
 
 uint32_t KeywordIndex::blockRoleOf(std::string_view word) {
@@ -40,7 +49,10 @@ uint32_t KeywordIndex::blockRoleOf(std::string_view word) {
 KeywordIndex::KeywordIndex() : ways_(keywordCount, 0) {
   for (int row = 0; row < keywordCount; ++row) {
     const KeywordDefinition* definition = definitionAt(row);
-    allRows_[definition->name].push_back(static_cast<int16_t>(row));
+    std::string_view name = definition->name;
+    allRows_[name].push_back(static_cast<int16_t>(row));
+    nameLengths_.set(name.size());
+    namePrefixes_.set(prefixOf(name));
     if ((definition->programMask & kProgramThisLauncher) == 0) continue;
     launcherRows_[definition->name].push_back(static_cast<int16_t>(row));
     ways_[row] = waysOfRow(*definition);
@@ -52,12 +64,17 @@ const KeywordIndex& KeywordIndex::get() {
   return index;
 }
 
+bool KeywordIndex::mayBeName(std::string_view name) const {
+  return !name.empty() && name.size() < nameLengths_.size() && nameLengths_.test(name.size()) &&
+         namePrefixes_.test(prefixOf(name));
+}
+
 const KeywordIndex::Rows* KeywordIndex::rowsNamed(std::string_view name) const {
-  return launcherRows_.find(name);
+  return mayBeName(name) ? launcherRows_.find(name) : nullptr;
 }
 
 const KeywordIndex::Rows* KeywordIndex::allRowsNamed(std::string_view name) const {
-  return allRows_.find(name);
+  return mayBeName(name) ? allRows_.find(name) : nullptr;
 }
 
 uint32_t KeywordIndex::waysOf(int row) const {

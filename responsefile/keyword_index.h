@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,13 @@ class KeywordIndex {
  private:
   KeywordIndex();
 
+  // Whether some row's name has this length and begins with these two
+  // letters: most texts that name no row are told apart without hashing them.
+  bool mayBeName(std::string_view name) const;
+
   CaseFoldedMap<Rows> launcherRows_;
   CaseFoldedMap<Rows> allRows_;
   std::vector<uint32_t> ways_;
+  std::bitset<64> nameLengths_;
+  std::bitset<256 * 256> namePrefixes_;
 };

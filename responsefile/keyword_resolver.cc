@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "responsefile/keyword_catalogue.h"
 #include "responsefile/keyword_index.h"
@@ -25,9 +26,22 @@ int firstRowWrittenAs(const KeywordIndex& index, const KeywordIndex::Rows* rows,
   return limit;
 }
 
+// PROGNAME as a ProgramNameForLoad scope took it.
+struct LoadProgramName {
+  bool active = false;
+  bool set = false;
+  std::string value;
+};
+thread_local LoadProgramName loadProgramName;
+
+const char* runningProgram() {
+  if (!loadProgramName.active) return std::getenv("PROGNAME");
+  return loadProgramName.set ? loadProgramName.value.c_str() : nullptr;
+}
+
 bool excludedForRunningProgram(const KeywordDefinition& row) {
   if (row.excludedPrograms == nullptr) return false;
-  const char* program = std::getenv("PROGNAME");
+  const char* program = runningProgram();
   if (program == nullptr) return false;
   std::string_view list =
       std::string_view(row.excludedPrograms).substr(0, kMaxExcludedProgramsText);
@@ -42,6 +56,18 @@ bool excludedForRunningProgram(const KeywordDefinition& row) {
 }
 
 }  // namespace
+
+ProgramNameForLoad::ProgramNameForLoad() {
+  if (loadProgramName.active) return;
+  const char* program = std::getenv("PROGNAME");
+  loadProgramName.set = program != nullptr;
+  loadProgramName.value = program != nullptr ? program : "";
+  loadProgramName.active = outermost_ = true;
+}
+
+ProgramNameForLoad::~ProgramNameForLoad() {
+  if (outermost_) loadProgramName.active = false;
+}
 
 void resolveKeyword(ResponseFileEntry* entry, const char* text) {
   resolveKeyword(entry, text ? std::string_view(text) : std::string_view());

@@ -80,6 +80,31 @@ void takeBlockName(const NamedValue& line, std::string_view blockKeyword, std::s
   }
 }
 
+// mayBeInstanceSection, or mayStartWith one of the block keywords; the
+// first letter rules out most pieces.
+bool mayStartWithQualifyingKeyword(std::string_view piece) {
+  std::size_t start = 0;
+  while (start < piece.size() && ascii::isSpace(piece[start])) ++start;
+  if (start == piece.size()) return false;
+  switch (ascii::toUpper(piece[start])) {
+    case 'I':
+    case 'D':
+    case 'C':
+    case 'A':
+    case 'N':
+    case 'L':
+      break;
+    default:
+      return false;
+  }
+  std::string_view rest = piece.substr(start);
+  for (std::string_view keyword : {"INSTANCE", "DEFAULT_INSTANCE", "CTLSRV_INSTANCE",
+                                   "ADMIN_INSTANCE", "NEW_NODE", "CONTACT", "DATABASE", "LEVEL"}) {
+    if (ascii::startsWithNoCase(rest, keyword)) return true;
+  }
+  return false;
+}
+
 struct BlockList {
   BlockKind kind;
   std::string_view keyword;
@@ -135,11 +160,7 @@ int32_t collectQualifyingNames(ResponseFile& file, std::FILE* stream) {
     takeEncryptedKeyword(file, piece);
     // A piece that begins with none of the keywords is split by no pass;
     // one that does is split once for all of them.
-    bool candidate = mayBeInstanceSection(piece);
-    for (const BlockList& list : kBlockLists) {
-      candidate = candidate || mayStartWith(piece, list.keyword);
-    }
-    if (!candidate || !splitNamedValue(piece, line)) continue;
+    if (!mayStartWithQualifyingKeyword(piece) || !splitNamedValue(piece, line)) continue;
     takeInstanceSection(file, line);
     for (const BlockList& list : kBlockLists) {
       takeBlockName(line, list.keyword, ResponseFile::kMaxQualifierLength,

@@ -135,6 +135,7 @@ const QualifierIndex& ResponseFile::qualifiers() const {
 
 void ResponseFile::load(std::FILE* stream) {
   try {
+    ProgramNameForLoad programName;
     // The names that qualify keywords must be known before the first line
     // is resolved, wherever in the file they are given.
     collectQualifyingNames(*this, stream);
@@ -234,17 +235,17 @@ void ResponseFile::removeSupersededEntries(NewestEntries* live) {
   {
     // Entries hold their texts in the order they were stored.
     TextArena::Compaction texts(texts_);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
+    auto kept = entries_.begin();
+    std::size_t i = 0;
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry, ++i) {
       if (superseded_[i]) continue;
-      ResponseFileEntry& entry = entries_[i];
-      if (entry.name_ != nullptr) entry.name_ = texts.keep(entry.name_);
-      if (entry.value_ != nullptr) entry.value_ = texts.keep(entry.value_);
-      if (kept != i) entries_[kept] = std::move(entry);
-      if (live != nullptr) newIndex[i] = static_cast<int32_t>(kept);
+      if (entry->name_ != nullptr) entry->name_ = texts.keep(entry->name_);
+      if (entry->value_ != nullptr) entry->value_ = texts.keep(entry->value_);
+      if (live != nullptr) newIndex[i] = static_cast<int32_t>(kept - entries_.begin());
+      if (kept != entry) *kept = std::move(*entry);
       ++kept;
     }
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
+    entries_.erase(kept, entries_.end());
   }
   if (live != nullptr) live->renumber(newIndex);
   superseded_.assign(entries_.size(), false);
