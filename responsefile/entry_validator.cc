@@ -111,13 +111,13 @@ ResponseFileEntry* validateEntry(ResponseFileEntry* entry) {
     entry->setState(EntryValid, EntryProblem::kNone);
     return entry;
   }
-  if (row->rule != nullptr && !matchRule(entry, value, row->rule)) {
+  if (row->rule != nullptr && !matchFixedRule(entry, value, row->rule)) {
     entry->setState(EntryInvalidValue, EntryProblem::kRuleMismatch);
     return entry;
   }
   // The path form may have replaced the value by the full path.
   value = entry->rawValue();
-  if (row->exclusionRule != nullptr && matchRule(entry, value, row->exclusionRule)) {
+  if (row->exclusionRule != nullptr && matchFixedRule(entry, value, row->exclusionRule)) {
     entry->setState(EntryInvalidValue, EntryProblem::kExcludedValue);
     return entry;
   }
