@@ -65,8 +65,8 @@ const KeywordIndex& KeywordIndex::get() {
 }
 
 bool KeywordIndex::mayBeName(std::string_view name) const {
-  return !name.empty() && name.size() < nameLengths_.size() && nameLengths_.test(name.size()) &&
-         namePrefixes_.test(prefixOf(name));
+  return !name.empty() && name.size() < nameLengths_.size() && nameLengths_[name.size()] &&
+         namePrefixes_[prefixOf(name)];
 }
 
 const KeywordIndex::Rows* KeywordIndex::rowsNamed(std::string_view name) const {

@@ -4,6 +4,29 @@
 
 #include "base/ascii.h"
 
+namespace {
+
+// What a character means to the line syntax, looked up in one step.
+enum class CharKind : unsigned char { kOrdinary, kWhiteSpace, kEquals, kCommentMark };
+
+struct CharKinds {
+  CharKind kind[256] = {};
+  constexpr CharKinds() {
+    for (int c = 0; c < 256; ++c) {
+      if (ascii::isSpace(static_cast<char>(c))) kind[c] = CharKind::kWhiteSpace;
+    }
+    kind[static_cast<unsigned char>('=')] = CharKind::kEquals;
+    kind[static_cast<unsigned char>('*')] = CharKind::kCommentMark;
+    kind[static_cast<unsigned char>('#')] = CharKind::kCommentMark;
+  }
+};
+
+constexpr CharKinds kCharKinds;
+
+CharKind kindOf(char c) { return kCharKinds.kind[static_cast<unsigned char>(c)]; }
+
+}  // namespace
+
 std::string_view trimWhiteSpace(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
@@ -24,21 +47,41 @@ KeywordLine splitKeywordLine(std::string_view line) {
   std::size_t keywordEnd = kNone;
   std::size_t valueStart = kNone;
   std::size_t end = line.size();
-  for (std::size_t i = start; i < line.size(); ++i) {
-    char c = line[i];
+  auto startsComment = [&line](std::size_t i) {
     // A doubled star or hash starts a trailing comment, even inside a value.
-    if ((c == '*' || c == '#') && i + 1 < line.size() && line[i + 1] == c) {
-      end = i;
-      break;
+    return i + 1 < line.size() && line[i + 1] == line[i];
+  };
+  std::size_t i = start;
+  for (; i < line.size(); ++i) {
+    char c = line[i];
+    switch (kindOf(c)) {
+      case CharKind::kOrdinary:
+        blankRun = kNone;
+        continue;
+      case CharKind::kWhiteSpace:
+        if (blankRun == kNone) blankRun = i;
+        continue;
+      case CharKind::kCommentMark:
+        if (startsComment(i)) {
+          end = i;
+          break;
+        }
+        blankRun = kNone;
+        continue;
+      case CharKind::kEquals:
+        keywordEnd = blankRun != kNone ? blankRun : i;
+        valueStart = i + 1;
+        break;
     }
-    if (keywordEnd != kNone) continue;
-    if (ascii::isSpace(c)) {
-      if (blankRun == kNone) blankRun = i;
-    } else if (c == '=') {
-      keywordEnd = blankRun != kNone ? blankRun : i;
-      valueStart = i + 1;
-    } else {
-      blankRun = kNone;
+    break;
+  }
+  // After the '=' only a trailing comment matters.
+  if (valueStart != kNone) {
+    for (i = valueStart; i < line.size(); ++i) {
+      if (kindOf(line[i]) == CharKind::kCommentMark && startsComment(i)) {
+        end = i;
+        break;
+      }
     }
   }
   if (keywordEnd == kNone) keywordEnd = blankRun != kNone ? blankRun : end;

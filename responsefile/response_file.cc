@@ -68,9 +68,16 @@ ResponseFileEntry* ResponseFile::findEntry(const char* name, int32_t fromIndex) 
 void ResponseFile::findFirstIndexes(const std::string_view* names, std::size_t count,
                                     int32_t* indexes) const {
   std::size_t missing = count;
-  for (std::size_t n = 0; n < count; ++n) indexes[n] = -1;
-  for (int32_t i = 0; i < entryCount() && missing > 0; ++i) {
-    std::string_view name = entries_[i].nameView();
+  // Most names have none of the wanted lengths, which a mask tells at once.
+  uint64_t lengths = 0;
+  for (std::size_t n = 0; n < count; ++n) {
+    indexes[n] = -1;
+    lengths |= names[n].size() < 64 ? uint64_t{1} << names[n].size() : ~uint64_t{0};
+  }
+  int32_t i = 0;
+  for (auto entry = entries_.begin(); entry != entries_.end() && missing > 0; ++entry, ++i) {
+    std::string_view name = entry->nameView();
+    if (name.size() < 64 && (lengths & (uint64_t{1} << name.size())) == 0) continue;
     for (std::size_t n = 0; n < count; ++n) {
       if (indexes[n] < 0 && ascii::equalsNoCase(name, names[n])) {
         indexes[n] = i;

@@ -20,7 +20,7 @@ ResponseFileEntry::ResponseFileEntry(const ResponseFileEntry& other)
       state_(other.state_),
       catalogueIndex_(other.catalogueIndex_),
       problem_(other.problem_) {
-  if (other.name_ != nullptr) name_ = storeText(other.name_);
+  if (other.name_ != nullptr) setName(other.name_);
   if (other.value_ != nullptr) value_ = storeText(other.value_);
   if (other.extras_ != nullptr && !other.extras_->contradictions.empty()) {
     extras().contradictions = other.extras_->contradictions;
@@ -64,7 +64,12 @@ const char* ResponseFileEntry::storeText(std::string_view text) {
   return owner_ != nullptr ? owner_->texts_.store(text) : extras().texts.store(text);
 }
 
-void ResponseFileEntry::setName(std::string_view name) { name_ = storeText(name); }
+void ResponseFileEntry::setName(std::string_view name) {
+  name_ = storeText(name);
+  // A name holds no NUL (it would end the text callers see).
+  std::size_t length = std::char_traits<char>::length(name_);
+  nameLength_ = length < kLongName ? static_cast<uint16_t>(length) : kLongName;
+}
 
 void ResponseFileEntry::clearName() { name_ = nullptr; }
 

@@ -66,7 +66,10 @@ class ResponseFileEntry {
   // The keyword as written (case kept, qualifying prefix included); "" when
   // the entry has none.
   const char* name() const { return name_ != nullptr ? name_ : ""; }
-  std::string_view nameView() const { return name(); }
+  std::string_view nameView() const {
+    if (name_ == nullptr) return {};
+    return nameLength_ != kLongName ? std::string_view(name_, nameLength_) : name_;
+  }
   bool hasName() const { return name_ != nullptr; }
   // The trimmed value as stored; null when the line has none. A text handed
   // out stays valid while the owner (or the entry without one) lives, even
@@ -107,6 +110,9 @@ class ResponseFileEntry {
   // entry without an owner.
   struct Extras;
 
+  // nameLength_ of a name too long for it, whose length is then counted.
+  static constexpr uint16_t kLongName = 0xFFFF;
+
   const char* storeText(std::string_view text);
   Extras& extras();
 
@@ -118,4 +124,5 @@ class ResponseFileEntry {
   int32_t state_ = EntryValid;
   int32_t catalogueIndex_ = -1;
   EntryProblem problem_ = EntryProblem::kNone;
+  uint16_t nameLength_ = 0;
 };

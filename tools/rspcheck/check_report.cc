@@ -52,10 +52,11 @@ std::string problemReport(const ResponseFile& file, const std::string& displayNa
   }
   for (int32_t i = 0; i < file.entryCount(); ++i) {
     std::vector<std::string> found = describeEntryProblems(file, i);
-    if (!found.empty()) ++entriesInError;
-    std::string where = name + ":" + std::to_string(file.entryAt(i)->lineNumber()) + ": error: ";
+    if (found.empty()) continue;
+    ++entriesInError;
+    const std::string line = std::to_string(file.entryAt(i)->lineNumber());
     for (const std::string& problem : found) {
-      report += where + problem + "\n";
+      report.append(name).append(":").append(line).append(": error: ").append(problem) += '\n';
       ++problems;
     }
   }
