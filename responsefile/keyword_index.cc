@@ -28,14 +28,6 @@ uint32_t waysOfRow(const KeywordDefinition& row) {
   return ways;
 }
 
-// The first two letters of a name, upper case, as one number; a name of one
-// letter has the second letter 0.
-std::size_t prefixOf(std::string_view name) {
-  const auto first = static_cast<unsigned char>(ascii::toUpper(name[0]));
-  const auto second = name.size() > 1 ? static_cast<unsigned char>(ascii::toUpper(name[1])) : 0u;
-  return first * 256u + second;
-}
-
 }  // namespace
 
 uint32_t KeywordIndex::blockRoleOf(std::string_view word) {
@@ -62,11 +54,6 @@ KeywordIndex::KeywordIndex() : ways_(keywordCount, 0) {
 const KeywordIndex& KeywordIndex::get() {
   static const KeywordIndex index;
   return index;
-}
-
-bool KeywordIndex::mayBeName(std::string_view name) const {
-  return !name.empty() && name.size() < nameLengths_.size() && nameLengths_[name.size()] &&
-         namePrefixes_[prefixOf(name)];
 }
 
 const KeywordIndex::Rows* KeywordIndex::rowsNamed(std::string_view name) const {

@@ -56,7 +56,7 @@ const char* TextArena::Compaction::keep(const char* text) {
     writeOffset_ = 0;
   }
   char* place = blocks[writeBlock_].data.get() + writeOffset_;
-  std::memmove(place, text, size);
+  if (place != text) std::memmove(place, text, size);
   writeOffset_ += size;
   return place;
 }
