@@ -123,6 +123,7 @@ void ResponseFile::addEncryptedKeyword(std::string_view name) {
 const QualifierIndex& ResponseFile::qualifiers() const {
   if (!qualifiersStale_) return qualifiers_;
   qualifiers_.clear();
+  recentResolutions_.clear();
   qualifiers_.add(defaultInstance_.view(), kQualifiesDefaultInstance);
   qualifiers_.add(adminInstance_.view(), kQualifiesAdminInstance);
   qualifiers_.add(controlServerInstance_.view(), kQualifiesControlServer);

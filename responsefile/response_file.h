@@ -10,6 +10,7 @@
 
 #include "base/fixed_text.h"
 #include "responsefile/qualifier_index.h"
+#include "responsefile/recent_resolutions.h"
 #include "responsefile/response_file_entry.h"
 #include "responsefile/text_arena.h"
 
@@ -105,6 +106,8 @@ class ResponseFile {
 
   // Entries keep their names and values here.
   friend class ResponseFileEntry;
+  // Resolution remembers what it found for this file's keyword texts.
+  friend void resolveKeyword(ResponseFileEntry* entry, std::string_view text);
 
   int32_t status_ = RspOk;
   TextArena texts_;
@@ -129,4 +132,6 @@ class ResponseFile {
 
   mutable QualifierIndex qualifiers_;
   mutable bool qualifiersStale_ = true;
+  // Only true for the qualifiers as they are: cleared with them.
+  mutable RecentResolutions recentResolutions_;
 };
