@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -20,6 +19,18 @@ uint64_t leadingHex(std::string_view text) {
     value = value * 16 + static_cast<uint64_t>(ascii::isDigit(c) ? c - '0' : c - 'A' + 10);
   }
   return value;
+}
+
+// value in upper-case hexadecimal without leading zeros, written to the end
+// of buffer (which holds any 64-bit value).
+std::string_view upperHex(uint64_t value, char (&buffer)[24]) {
+  char* end = buffer + sizeof buffer;
+  char* p = end;
+  do {
+    *--p = "0123456789ABCDEF"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  return std::string_view(p, static_cast<std::size_t>(end - p));
 }
 
 }  // namespace
@@ -47,9 +58,7 @@ uint32_t MakeInstanceProductCode(const char* baseCode, uint32_t instance, char* 
   // The instance number is added to the fourth group; a carry out of its
   // four digits is dropped, so that FFFF + 1 wraps to 0000.
   char sum[24];
-  std::snprintf(sum, sizeof sum, "%llX",
-                static_cast<unsigned long long>(leadingHex(groups[3]) + instance));
-  std::string_view fourth(sum);
+  std::string_view fourth = upperHex(leadingHex(groups[3]) + instance, sum);
   if (fourth.size() > 4) fourth.remove_prefix(1);
 
   FixedText<kProductCodeSize> code;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/emulated/host_listings.h"
 #include "platform/emulated/path_namespace.h"
 #include "platform/emulated/text_stream.h"
 #include "platform/platform.h"
@@ -15,7 +16,22 @@ namespace {
 
 std::string hostPathOf(const char* path) {
   if (path == nullptr) return "";
-  return emulated::resolveWindowsPath(path).host;
+  return emulated::locateWindowsPath(path).host;
+}
+
+// What the directory listings say the located path is, when they say it;
+// kUnknown asks the host.
+emulated::HostEntryType listedTypeOf(const emulated::LocatedPath& located) {
+  if (!located.exists || located.lastDir.empty()) return emulated::HostEntryType::kUnknown;
+  return emulated::entryTypeOf(located.lastDir, located.lastName);
+}
+
+// After a change to the host's files, what the namespace holds of them is
+// forgotten; the change's error stays for the caller.
+void forgetListings() {
+  const int error = errno;
+  emulated::forgetHostListings();
+  errno = error;
 }
 
 }  // namespace
@@ -48,6 +64,7 @@ std::FILE* openFile(const char* path, const char* mode) {
     return nullptr;
   }
   const int fd = ::open(host.c_str(), flags, 0666);
+  if (mode[0] != 'r') forgetListings();  // the file may be new
   if (fd < 0) return nullptr;
   std::string hostMode(1, mode[0]);
   if (update) hostMode += '+';
@@ -58,7 +75,20 @@ std::FILE* openFile(const char* path, const char* mode) {
 }
 
 PathKind pathKind(const char* path) {
-  const std::string host = hostPathOf(path);
+  if (path == nullptr) return PathKind::kMissing;
+  const emulated::LocatedPath resolved = emulated::locateWindowsPath(path);
+  // A name the namespace did not find, or found listed, needs no look at
+  // the host.
+  if (!resolved.exists) return PathKind::kMissing;
+  switch (listedTypeOf(resolved)) {
+    case emulated::HostEntryType::kFile:
+      return PathKind::kRegularFile;
+    case emulated::HostEntryType::kDirectory:
+      return PathKind::kDirectory;
+    case emulated::HostEntryType::kUnknown:
+      break;
+  }
+  const std::string& host = resolved.host;
   struct stat st;
   if (host.empty() || ::stat(host.c_str(), &st) != 0) return PathKind::kMissing;
   if (S_ISREG(st.st_mode)) return PathKind::kRegularFile;
@@ -71,9 +101,21 @@ bool pathAccess(const char* path, int mode) {
     errno = EINVAL;
     return false;
   }
-  const std::string host = hostPathOf(path);
+  if (path == nullptr) {
+    errno = ENOENT;
+    return false;
+  }
+  const emulated::LocatedPath resolved = emulated::locateWindowsPath(path);
+  // Only the write test of a file needs its permission bits from the host.
+  const emulated::HostEntryType listed = listedTypeOf(resolved);
+  if (listed == emulated::HostEntryType::kDirectory ||
+      (listed == emulated::HostEntryType::kFile && (mode & kAccessWrite) == 0)) {
+    return true;
+  }
+  const std::string& host = resolved.host;
   struct stat st;
-  if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+  // A name the namespace did not find needs no look at the host.
+  if (!resolved.exists || host.empty() || ::stat(host.c_str(), &st) != 0) {
     errno = ENOENT;
     return false;
   }
@@ -93,7 +135,9 @@ int makeDirectory(const char* path) {
     errno = ENOENT;
     return -1;
   }
-  return ::mkdir(host.c_str(), 0777) == 0 ? 0 : -1;
+  const int made = ::mkdir(host.c_str(), 0777);
+  forgetListings();
+  return made == 0 ? 0 : -1;
 }
 
 }  // namespace platform
