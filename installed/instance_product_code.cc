@@ -2,7 +2,6 @@
 #include <string_view>
 
 #include "base/ascii.h"
-#include "base/fixed_text.h"
 #include "installed/product_catalogue.h"
 #include "installed/result_codes.h"
 
@@ -61,12 +60,17 @@ uint32_t MakeInstanceProductCode(const char* baseCode, uint32_t instance, char* 
   std::string_view fourth = upperHex(leadingHex(groups[3]) + instance, sum);
   if (fourth.size() > 4) fourth.remove_prefix(1);
 
-  FixedText<kProductCodeSize> code;
-  code.assign(std::string_view(out, strnlen(out, kProductCodeSize - 1)));
-  bool fits = code.append(groups[0]) && code.append('-') && code.append(groups[1]) &&
-              code.append('-') && code.append(groups[2]) && code.append('-') &&
-              code.append(fourth) && code.append('-') && code.append(groups[4]);
-  if (!fits) return RC_BUFFER_TOO_SMALL;
-  std::memcpy(out, code.c_str(), code.size() + 1);
+  // Appended to what out holds; nothing is written unless all of it fits.
+  const std::string_view parts[] = {groups[0], "-",    groups[1], "-",      groups[2],
+                                    "-",       fourth, "-",       groups[4]};
+  std::size_t length = strnlen(out, kProductCodeSize - 1);
+  std::size_t total = length;
+  for (std::string_view part : parts) total += part.size();
+  if (total > kProductCodeSize - 1) return RC_BUFFER_TOO_SMALL;
+  for (std::string_view part : parts) {
+    std::memcpy(out + length, part.data(), part.size());
+    length += part.size();
+  }
+  out[length] = '\0';
   return 0;
 }

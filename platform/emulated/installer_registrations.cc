@@ -34,16 +34,17 @@ class RegisteredProducts {
       return;
     }
     for (const emulated::RegistryKey* key : uninstall.key->subkeys()) {
-      products_.emplace(emulated::foldName(key->name()), Product{key, {}});
+      products_.emplace(emulated::foldName(key->name()), Product{key, fromInstaller(*key), {}});
     }
   }
 
   const std::shared_ptr<const emulated::RegistryFile>& registry() const { return registry_; }
 
-  // The uninstall key registered under the code (ANSI), or null.
+  // The uninstall key of a product Windows Installer registered under the
+  // code (ANSI), or null.
   const emulated::RegistryKey* find(const char* productCode) {
     Product* product = productOf(productCode);
-    return product != nullptr ? product->key : nullptr;
+    return product != nullptr && product->fromInstaller ? product->key : nullptr;
   }
 
   // The text of the key's value (ANSI), read once.
@@ -64,8 +65,16 @@ class RegisteredProducts {
  private:
   struct Product {
     const emulated::RegistryKey* key;
+    bool fromInstaller;
     std::map<std::string, std::string> texts;  // by value name as asked
   };
+
+  // Whether the key says Windows Installer made it.
+  static bool fromInstaller(const emulated::RegistryKey& key) {
+    const emulated::RegistryValue* marker = key.findValue("WindowsInstaller");
+    return marker != nullptr && marker->type == kRegDword &&
+           marker->data == std::string("\1\0\0\0", 4);
+  }
 
   Product* productOf(const char* productCode) {
     auto found = products_.find(foldedCode(productCode));
@@ -76,12 +85,30 @@ class RegisteredProducts {
   // other goes the long way round.
   const std::string& foldedCode(const char* productCode) {
     folded_.assign(productCode);
-    bool ascii = true;
-    for (char& c : folded_) {
-      ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    // Eight letters at a time: a byte from 'a' to 'z' loses its bit 0x20.
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighBits = 0x80 * kOnes;
+    uint64_t highBits = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= folded_.size(); i += 8) {
+      uint64_t word;
+      std::memcpy(&word, folded_.data() + i, 8);
+      const uint64_t low = word & ~kHighBits;
+      const uint64_t fromA = low + (0x80 - 'a') * kOnes;
+      const uint64_t pastZ = low + (0x80 - 'z' - 1) * kOnes;
+      word ^= (fromA & ~pastZ & ~word & kHighBits) >> 2;
+      std::memcpy(folded_.data() + i, &word, 8);
+      highBits |= word;
+    }
+    for (; i < folded_.size(); ++i) {
+      char& c = folded_[i];
+      highBits |= static_cast<unsigned char>(c);
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     }
-    if (!ascii) folded_ = emulated::foldName(emulated::ansiToUtf8(productCode));
+    // Any other code goes the long way round.
+    if ((highBits & kHighBits) != 0) {
+      folded_ = emulated::foldName(emulated::ansiToUtf8(productCode));
+    }
     return folded_;
   }
 
@@ -101,11 +128,6 @@ bool findProduct(const char* productCode, emulated::OpenedKey* product,
   }
   const emulated::RegistryKey* key = registered->find(productCode);
   if (key == nullptr) return false;
-  const emulated::RegistryValue* marker = key->findValue("WindowsInstaller");
-  if (marker == nullptr || marker->type != kRegDword ||
-      marker->data != std::string("\1\0\0\0", 4)) {
-    return false;
-  }
   product->registry = std::move(registry);
   product->key = key;
   if (index != nullptr) *index = registered.get();
