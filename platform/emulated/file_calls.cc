@@ -64,7 +64,7 @@ std::FILE* openFile(const char* path, const char* mode) {
     return nullptr;
   }
   const int fd = ::open(host.c_str(), flags, 0666);
-  if (mode[0] != 'r') forgetListings();  // the file may be new
+  if (mode[0] != 'r' && fd >= 0) forgetListings();  // the file may be new
   if (fd < 0) return nullptr;
   std::string hostMode(1, mode[0]);
   if (update) hostMode += '+';
@@ -135,9 +135,9 @@ int makeDirectory(const char* path) {
     errno = ENOENT;
     return -1;
   }
-  const int made = ::mkdir(host.c_str(), 0777);
+  if (::mkdir(host.c_str(), 0777) != 0) return -1;
   forgetListings();
-  return made == 0 ? 0 : -1;
+  return 0;
 }
 
 }  // namespace platform

@@ -64,6 +64,13 @@ long HostListing::indexOf(const std::string& name) const {
   return found != entries.end() && *found == name ? found - entries.begin() : -1;
 }
 
+std::shared_ptr<const HostListing> heldListingOf(const std::string& dir) {
+  HeldListings& listings = held();
+  std::lock_guard<std::mutex> lock(listings.mutex);
+  auto found = listings.byDirectory.find(dir);
+  return found != listings.byDirectory.end() ? found->second : nullptr;
+}
+
 std::shared_ptr<const HostListing> listingOf(const std::string& dir) {
   HeldListings& listings = held();
   unsigned long generation = 0;

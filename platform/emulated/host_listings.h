@@ -29,6 +29,8 @@ struct HostListing {
 
 // The listing of dir, listed now unless this program already holds it.
 std::shared_ptr<const HostListing> listingOf(const std::string& dir);
+// The listing of dir when this program holds it, else null; lists nothing.
+std::shared_ptr<const HostListing> heldListingOf(const std::string& dir);
 // What the listing of dir says the entry spelled exactly as name is.
 HostEntryType entryTypeOf(const std::string& dir, const std::string& name);
 // Counts the times the listings were forgotten: what was worked out from

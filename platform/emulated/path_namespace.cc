@@ -65,21 +65,17 @@ bool hostEntryExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// Whether root and the names below it exist as spelled, from the listings
-// of the directories on the way; a directory that cannot be listed is asked
-// for the rest of the path.
+// Whether root and the names below it exist as spelled: from the listings
+// this program holds when it holds those of every directory on the way, else
+// by one look at the host (a path that exists is usually asked for once).
 bool existsAsSpelled(const std::string& root, const std::vector<std::string>& names) {
   std::string dir = root;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::shared_ptr<const HostListing> listing = listingOf(dir);
-    if (!listing->listed) {
-      const std::vector<std::string> rest(names.begin() + static_cast<std::ptrdiff_t>(i),
-                                          names.end());
-      return hostEntryExists(joinHostPath(dir, rest));
-    }
-    if (listing->indexOf(names[i]) < 0) return false;
+  for (const std::string& name : names) {
+    const std::shared_ptr<const HostListing> listing = heldListingOf(dir);
+    if (listing == nullptr || !listing->listed) return hostEntryExists(joinHostPath(root, names));
+    if (listing->indexOf(name) < 0) return false;
     if (dir.empty() || dir.back() != '/') dir += '/';
-    dir += names[i];
+    dir += name;
   }
   return true;
 }
