@@ -21,7 +21,8 @@ class NewestEntries {
   // Records index as the live entry of its name; returns the index of the
   // entry it replaces, or -1.
   int32_t replace(int32_t index) {
-    if ((used_ + 1) * 2 > slots_.size()) grow();
+    // At most three slots in four used: few probes, little room.
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow();
     std::string_view name = entries_[index].nameView();
     uint32_t hash = static_cast<uint32_t>(CaseFoldedMap<int>::hashOf(name));
     Slot& slot = find(hash, name);

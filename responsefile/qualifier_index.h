@@ -42,7 +42,8 @@ class QualifierIndex {
   // ignored (no collected name is either).
   void add(std::string_view name, uint32_t role) {
     if (name.empty() || name.size() > kMaxNameLength) return;
-    if ((used_ + 1) * 2 > slots_.size()) grow();
+    // At most three slots in four used: few probes, little room.
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow();
     const uint32_t hash = hashOf(name);
     Slot& slot = slots_[slotOf(hash, name)];
     if (slot.name == nullptr) {
