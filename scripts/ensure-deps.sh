@@ -21,6 +21,8 @@ command -v msiinfo >/dev/null || need+=(msitools)
 command -v pkg-config >/dev/null || need+=(pkg-config)
 command -v wine >/dev/null || need+=(wine wine64)
 command -v clang-format >/dev/null || need+=(clang-format)
+# setup_startup_bench counts the host stat calls of one setup run with it.
+command -v strace >/dev/null || need+=(strace)
 
 if ((${#need[@]})); then
   echo "Installing: ${need[*]}"
