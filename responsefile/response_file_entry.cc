@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/ascii.h"
+#include "responsefile/keyword_catalogue.h"
 #include "responsefile/response_file.h"
 #include "responsefile/text_arena.h"
 
@@ -17,8 +18,8 @@ ResponseFileEntry::ResponseFileEntry(ResponseFile* owner, int32_t lineNumber)
 ResponseFileEntry::ResponseFileEntry(const ResponseFileEntry& other)
     : owner_(other.owner_),
       lineNumber_(other.lineNumber_),
-      state_(other.state_),
       catalogueIndex_(other.catalogueIndex_),
+      state_(other.state_),
       problem_(other.problem_) {
   if (other.name_ != nullptr) setName(other.name_);
   if (other.value_ != nullptr) value_ = storeText(other.value_);
@@ -64,12 +65,7 @@ const char* ResponseFileEntry::storeText(std::string_view text) {
   return owner_ != nullptr ? owner_->texts_.store(text) : extras().texts.store(text);
 }
 
-void ResponseFileEntry::setName(std::string_view name) {
-  name_ = storeText(name);
-  // A name holds no NUL (it would end the text callers see).
-  std::size_t length = std::char_traits<char>::length(name_);
-  nameLength_ = length < kLongName ? static_cast<uint16_t>(length) : kLongName;
-}
+void ResponseFileEntry::setName(std::string_view name) { name_ = storeText(name); }
 
 void ResponseFileEntry::clearName() { name_ = nullptr; }
 
@@ -86,3 +82,6 @@ void ResponseFileEntry::markContradiction(CrossCheck check, std::vector<int32_t>
   // contradiction; unknown entries and failed writes do not take part.
   if (state_ == EntryInvalidValue) extras().contradictions.push_back({check, std::move(partners)});
 }
+
+static_assert(keywordCount <= INT16_MAX, "a row of the catalogue fits an entry's field");
+static_assert(sizeof(ResponseFileEntry) <= 40, "an entry stays small");

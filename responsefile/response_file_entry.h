@@ -66,10 +66,7 @@ class ResponseFileEntry {
   // The keyword as written (case kept, qualifying prefix included); "" when
   // the entry has none.
   const char* name() const { return name_ != nullptr ? name_ : ""; }
-  std::string_view nameView() const {
-    if (name_ == nullptr) return {};
-    return nameLength_ != kLongName ? std::string_view(name_, nameLength_) : name_;
-  }
+  std::string_view nameView() const { return name(); }
   bool hasName() const { return name_ != nullptr; }
   // The trimmed value as stored; null when the line has none. A text handed
   // out stays valid while the owner (or the entry without one) lives, even
@@ -95,9 +92,9 @@ class ResponseFileEntry {
   void clearName();
   void setRawValue(std::string_view value);
   void clearValue();
-  void setCatalogueIndex(int32_t index) { catalogueIndex_ = index; }
+  void setCatalogueIndex(int32_t index) { catalogueIndex_ = static_cast<int16_t>(index); }
   void setState(int32_t state, EntryProblem problem) {
-    state_ = state;
+    state_ = static_cast<int8_t>(state);
     problem_ = problem;
   }
   // markInvalid, and remembers which check did it and against which entries.
@@ -110,9 +107,6 @@ class ResponseFileEntry {
   // entry without an owner.
   struct Extras;
 
-  // nameLength_ of a name too long for it, whose length is then counted.
-  static constexpr uint16_t kLongName = 0xFFFF;
-
   const char* storeText(std::string_view text);
   Extras& extras();
 
@@ -120,9 +114,10 @@ class ResponseFileEntry {
   const char* value_ = nullptr;
   ResponseFile* owner_ = nullptr;
   std::unique_ptr<Extras> extras_;
+  // The few states and the rows of the catalogue fit in small fields: a
+  // million entries take 40 bytes each.
   int32_t lineNumber_ = 0;
-  int32_t state_ = EntryValid;
-  int32_t catalogueIndex_ = -1;
+  int16_t catalogueIndex_ = -1;
+  int8_t state_ = EntryValid;
   EntryProblem problem_ = EntryProblem::kNone;
-  uint16_t nameLength_ = 0;
 };
