@@ -3,6 +3,7 @@
 
 #include "base/ascii.h"
 #include "base/fixed_text.h"
+#include "installed/instance_code_maker.h"
 #include "installed/product_catalogue.h"
 #include "platform/platform.h"
 
@@ -49,9 +50,10 @@ bool findCodeOrInstance(const char* baseCode, std::string_view copyPath, char* o
     copyCode(baseCode, out);
     return true;
   }
+  const InstanceCodeMaker instances(baseCode);
   for (uint32_t n = kFirstInstance; n <= kLastInstance; ++n) {
     char instanceCode[kProductCodeSize] = "";
-    if (MakeInstanceProductCode(baseCode, n, instanceCode) != 0) continue;
+    if (instances.append(n, instanceCode) != 0) continue;
     if (installedAt(instanceCode, copyPath)) {
       copyCode(instanceCode, out);
       return true;

@@ -1,6 +1,5 @@
 #include "launcher/launcher_context.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -191,8 +190,7 @@ TEST(LauncherContextParse, MessageDirectoryFollowsTheSystemLanguage) {
 
 TEST(LauncherContextParse, NoDocumentsFolderNoDefaultLogPath) {
   emulated::TestMachine machine;
-  std::filesystem::remove_all(
-      machine.hostPath("C:\\Users\\" + emulated::hostUserName() + "\\Documents"));
+  machine.removePath("C:\\Users\\" + emulated::hostUserName() + "\\Documents");
   LauncherContext c;
   Args a({"/i", "EN"});
   CaptureStdout();

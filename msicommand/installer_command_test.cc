@@ -184,7 +184,7 @@ TEST_F(InstallerCommandTest, LongestCommandIsTwoBelowTheBufferSize) {
 
 TEST_F(InstallerCommandTest, MissingPackageIsReportedBeforeTheResponseFileIsRead) {
   prepare("", {"1033.mst"});
-  std::remove(machine_->hostPath(kImage + kPackage).c_str());
+  machine_->removePath(kImage + kPackage);
   context_->logFilePath.assign(kLogPath);
   context_->responseFileMode = 1;
   context_->responseFilePath.assign("D:\\rsp\\missing.rsp");

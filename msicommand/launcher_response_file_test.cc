@@ -98,7 +98,7 @@ TEST_F(LauncherResponseFileTest, CopyNameAndPathComeFromTheFileUnlessGiven) {
     context_.installPath.clear();
     context_.responseFile.reset();
     machine_.writeFile(kRspPath, c.content != nullptr ? c.content : "");
-    if (c.content == nullptr) std::remove(machine_.hostPath(kRspPath).c_str());
+    if (c.content == nullptr) machine_.removePath(kRspPath);
     c.options(context_);
 
     std::string printed;

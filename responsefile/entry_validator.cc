@@ -1,5 +1,6 @@
 #include "responsefile/entry_validator.h"
 
+#include <bitset>
 #include <cstring>
 #include <string>
 
@@ -64,6 +65,20 @@ bool isUsableDirectory(std::string_view value) {
   return drive != 'A' && drive != 'B' && isDirectory(std::string(value));
 }
 
+// Whether the row is one of the few whose keyword codedCheck looks at.
+bool hasCodedCheck(int row) {
+  static const std::bitset<keywordCount> coded = [] {
+    std::bitset<keywordCount> rows;
+    for (int index = 0; index < keywordCount; ++index) {
+      std::string_view name = definitionAt(index)->name;
+      rows[index] =
+          name == "KV7OPTIONS" || name == "DFTDBPATH" || name == "DIAGPATH" || name == "KV7LOADREC";
+    }
+    return rows;
+  }();
+  return row >= 0 && row < keywordCount && coded[row];
+}
+
 // The checks some keywords need besides their rules; kNone when it passes.
 EntryProblem codedCheck(const char* keyword, std::string_view value) {
   if (std::strcmp(keyword, "KV7OPTIONS") == 0) {
@@ -111,17 +126,19 @@ ResponseFileEntry* validateEntry(ResponseFileEntry* entry) {
     entry->setState(EntryValid, EntryProblem::kNone);
     return entry;
   }
-  if (row->rule != nullptr && !matchRule(entry, value, row->rule)) {
+  if (row->rule != nullptr && !matchFixedRule(entry, value, row->rule)) {
     entry->setState(EntryInvalidValue, EntryProblem::kRuleMismatch);
     return entry;
   }
   // The path form may have replaced the value by the full path.
   value = entry->rawValue();
-  if (row->exclusionRule != nullptr && matchRule(entry, value, row->exclusionRule)) {
+  if (row->exclusionRule != nullptr && matchFixedRule(entry, value, row->exclusionRule)) {
     entry->setState(EntryInvalidValue, EntryProblem::kExcludedValue);
     return entry;
   }
-  EntryProblem problem = codedCheck(row->name, entry->rawValue());
+  EntryProblem problem = hasCodedCheck(entry->catalogueIndex())
+                             ? codedCheck(row->name, entry->rawValue())
+                             : EntryProblem::kNone;
   entry->setState(problem == EntryProblem::kNone ? EntryValid : EntryInvalidValue, problem);
   return entry;
 }

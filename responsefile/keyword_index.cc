@@ -1,5 +1,6 @@
 #include "responsefile/keyword_index.h"
 
+#include "base/ascii.h"
 #include "responsefile/keyword_catalogue.h"
 
 namespace {
@@ -40,7 +41,10 @@ uint32_t KeywordIndex::blockRoleOf(std::string_view word) {
 KeywordIndex::KeywordIndex() : ways_(keywordCount, 0) {
   for (int row = 0; row < keywordCount; ++row) {
     const KeywordDefinition* definition = definitionAt(row);
-    allRows_[definition->name].push_back(static_cast<int16_t>(row));
+    std::string_view name = definition->name;
+    allRows_[name].push_back(static_cast<int16_t>(row));
+    nameLengths_.set(name.size());
+    namePrefixes_.set(prefixOf(name));
     if ((definition->programMask & kProgramThisLauncher) == 0) continue;
     launcherRows_[definition->name].push_back(static_cast<int16_t>(row));
     ways_[row] = waysOfRow(*definition);
@@ -53,11 +57,11 @@ const KeywordIndex& KeywordIndex::get() {
 }
 
 const KeywordIndex::Rows* KeywordIndex::rowsNamed(std::string_view name) const {
-  return launcherRows_.find(name);
+  return mayBeName(name) ? launcherRows_.find(name) : nullptr;
 }
 
 const KeywordIndex::Rows* KeywordIndex::allRowsNamed(std::string_view name) const {
-  return allRows_.find(name);
+  return mayBeName(name) ? allRows_.find(name) : nullptr;
 }
 
 uint32_t KeywordIndex::waysOf(int row) const {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "base/ascii.h"
 #include "responsefile/case_folded_map.h"
 #include "responsefile/qualifier_index.h"
 
@@ -34,7 +36,23 @@ class KeywordIndex {
  private:
   KeywordIndex();
 
+  // Whether some row's name has this length and begins with these two
+  // letters: most texts that name no row are told apart without hashing them.
+  bool mayBeName(std::string_view name) const {
+    return !name.empty() && name.size() < nameLengths_.size() && nameLengths_[name.size()] &&
+           namePrefixes_[prefixOf(name)];
+  }
+  // The first two letters of a name, upper case, as one number; a name of
+  // one letter has the second letter 0.
+  static std::size_t prefixOf(std::string_view name) {
+    const auto first = static_cast<unsigned char>(ascii::toUpper(name[0]));
+    const auto second = name.size() > 1 ? static_cast<unsigned char>(ascii::toUpper(name[1])) : 0u;
+    return first * 256u + second;
+  }
+
   CaseFoldedMap<Rows> launcherRows_;
   CaseFoldedMap<Rows> allRows_;
   std::vector<uint32_t> ways_;
+  std::bitset<64> nameLengths_;
+  std::bitset<256 * 256> namePrefixes_;
 };

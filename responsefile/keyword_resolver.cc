@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "responsefile/keyword_catalogue.h"
 #include "responsefile/keyword_index.h"
@@ -25,9 +26,22 @@ int firstRowWrittenAs(const KeywordIndex& index, const KeywordIndex::Rows* rows,
   return limit;
 }
 
+// PROGNAME as a ProgramNameForLoad scope took it.
+struct LoadProgramName {
+  bool active = false;
+  bool set = false;
+  std::string value;
+};
+thread_local LoadProgramName loadProgramName;
+
+const char* runningProgram() {
+  if (!loadProgramName.active) return std::getenv("PROGNAME");
+  return loadProgramName.set ? loadProgramName.value.c_str() : nullptr;
+}
+
 bool excludedForRunningProgram(const KeywordDefinition& row) {
   if (row.excludedPrograms == nullptr) return false;
-  const char* program = std::getenv("PROGNAME");
+  const char* program = runningProgram();
   if (program == nullptr) return false;
   std::string_view list =
       std::string_view(row.excludedPrograms).substr(0, kMaxExcludedProgramsText);
@@ -41,7 +55,42 @@ bool excludedForRunningProgram(const KeywordDefinition& row) {
   return false;
 }
 
+// Every row that the text could mean is a candidate; the row first in the
+// table wins, however it was written. keywordCount when there is none.
+int firstRowFor(std::string_view text, const ResponseFile* owner) {
+  const KeywordIndex& index = KeywordIndex::get();
+  int found = firstRowWrittenAs(index, index.rowsNamed(text), kWrittenPlain, keywordCount);
+  if (owner == nullptr) return found;
+  const QualifierIndex& names = owner->qualifiers();
+  if (names.empty()) return found;
+  // A qualified text is a collected name, one separator character of any
+  // kind, and the keyword; the keyword must not be empty.
+  std::size_t longest = std::min(QualifierIndex::kMaxNameLength, text.size() - 1);
+  for (std::size_t length = 1; length + 1 < text.size() && length <= longest; ++length) {
+    if (!names.hasNameOfLength(length)) continue;
+    // The catalogue is small and the collected names may be many: ask for
+    // the keyword first.
+    const KeywordIndex::Rows* rows = index.rowsNamed(text.substr(length + 1));
+    if (rows == nullptr || rows->front() >= found) continue;
+    uint32_t roles = names.rolesOf(text.substr(0, length));
+    if (roles != 0) found = firstRowWrittenAs(index, rows, roles, found);
+  }
+  return found;
+}
+
 }  // namespace
+
+ProgramNameForLoad::ProgramNameForLoad() {
+  if (loadProgramName.active) return;
+  const char* program = std::getenv("PROGNAME");
+  loadProgramName.set = program != nullptr;
+  loadProgramName.value = program != nullptr ? program : "";
+  loadProgramName.active = outermost_ = true;
+}
+
+ProgramNameForLoad::~ProgramNameForLoad() {
+  if (outermost_) loadProgramName.active = false;
+}
 
 void resolveKeyword(ResponseFileEntry* entry, const char* text) {
   resolveKeyword(entry, text ? std::string_view(text) : std::string_view());
@@ -58,26 +107,15 @@ void resolveKeyword(ResponseFileEntry* entry, std::string_view text) {
     return;
   }
 
-  // Every row that the text could mean is a candidate; the row first in the
-  // table wins, however it was written.
-  const KeywordIndex& index = KeywordIndex::get();
-  int found = firstRowWrittenAs(index, index.rowsNamed(text), kWrittenPlain, keywordCount);
-  if (const ResponseFile* owner = entry->owner()) {
-    const QualifierIndex& names = owner->qualifiers();
-    if (!names.empty()) {
-      // A qualified text is a collected name, one separator character of any
-      // kind, and the keyword; the keyword must not be empty.
-      std::size_t longest = std::min(QualifierIndex::kMaxNameLength, text.size() - 1);
-      for (std::size_t length = 1; length + 1 < text.size() && length <= longest; ++length) {
-        if (!names.hasNameOfLength(length)) continue;
-        // The catalogue is small and the collected names may be many: ask
-        // for the keyword first.
-        const KeywordIndex::Rows* rows = index.rowsNamed(text.substr(length + 1));
-        if (rows == nullptr || rows->front() >= found) continue;
-        uint32_t roles = names.rolesOf(text.substr(0, length));
-        if (roles != 0) found = firstRowWrittenAs(index, rows, roles, found);
-      }
-    }
+  const ResponseFile* owner = entry->owner();
+  int found = RecentResolutions::kNotRemembered;
+  if (owner != nullptr) {
+    owner->qualifiers();  // brings the names, and what was remembered for them, up to date
+    found = owner->recentResolutions_.rowOf(text);
+  }
+  if (found == RecentResolutions::kNotRemembered) {
+    found = firstRowFor(text, owner);
+    if (owner != nullptr) owner->recentResolutions_.remember(text, found);
   }
   if (found == keywordCount) {
     entry->setState(EntryUnknownKeyword, EntryProblem::kUnknownKeyword);

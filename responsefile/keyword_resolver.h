@@ -12,3 +12,17 @@ class ResponseFileEntry;
 // EntryUnknownKeyword. A null or empty text only clears the name and row.
 void resolveKeyword(ResponseFileEntry* entry, const char* text);
 void resolveKeyword(ResponseFileEntry* entry, std::string_view text);
+
+// While one lives, resolveKeyword on this thread takes PROGNAME as it was when
+// the scope began, instead of reading the environment for every keyword: the
+// lines of one file are resolved for one running program.
+class ProgramNameForLoad {
+ public:
+  ProgramNameForLoad();
+  ~ProgramNameForLoad();
+  ProgramNameForLoad(const ProgramNameForLoad&) = delete;
+  ProgramNameForLoad& operator=(const ProgramNameForLoad&) = delete;
+
+ private:
+  bool outermost_ = false;
+};

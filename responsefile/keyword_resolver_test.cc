@@ -91,6 +91,20 @@ TEST(KeywordResolver, BlockNamesQualifyWithAnySeparatorCharacter) {
   EXPECT_EQ(rowOf(header, "Ops.INSTANCE"), 43);
 }
 
+TEST(KeywordResolver, FollowsNamesTheFileLearnsAfterItsLinesWereResolved) {
+  auto file = loadText("DATABASE = SAMPLE\nSAMPLE.ALIAS = A1\n");
+  auto rowOfText = [&file](const char* text) {
+    ResponseFileEntry entry(file.get(), 1);
+    resolveKeyword(&entry, text);
+    return entry.catalogueIndex();
+  };
+  EXPECT_EQ(rowOfText("OTHER.ALIAS"), -1);
+  file->blockNameList(BlockKind::kDatabase).push_back("OTHER");
+  EXPECT_EQ(rowOfText("other.alias"), 42);
+  file->blockNameList(BlockKind::kDatabase).clear();
+  EXPECT_EQ(rowOfText("SAMPLE.ALIAS"), -1);
+}
+
 TEST(KeywordResolver, TheFirstRowInTableOrderWinsHoweverItIsWritten) {
   // "I.KV7PATH" is KV7PATH behind the instance I, and PATH behind the
   // database block "I.KV"; PATH comes first in the table.

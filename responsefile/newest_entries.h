@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string_view>
 #include <vector>
 
@@ -15,14 +16,15 @@
 // line constant-time; a replaced entry's slot simply takes the newer index.
 class NewestEntries {
  public:
-  explicit NewestEntries(const std::vector<ResponseFileEntry>& entries) : entries_(entries) {}
+  explicit NewestEntries(const std::deque<ResponseFileEntry>& entries) : entries_(entries) {}
 
   // Records index as the live entry of its name; returns the index of the
   // entry it replaces, or -1.
   int32_t replace(int32_t index) {
-    if ((used_ + 1) * 2 > slots_.size()) grow();
+    // At most three slots in four used: few probes, little room.
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow();
     std::string_view name = entries_[index].nameView();
-    uint64_t hash = CaseFoldedMap<int>::hashOf(name);
+    uint32_t hash = static_cast<uint32_t>(CaseFoldedMap<int>::hashOf(name));
     Slot& slot = find(hash, name);
     if (slot.index < 0) {
       slot = {hash, index};
@@ -34,13 +36,20 @@ class NewestEntries {
     return previous;
   }
 
+  // The entries have moved: the one at index i is now at newIndex[i].
+  void renumber(const std::vector<int32_t>& newIndex) {
+    for (Slot& slot : slots_) {
+      if (slot.index >= 0) slot.index = newIndex[slot.index];
+    }
+  }
+
  private:
   struct Slot {
-    uint64_t hash = 0;
+    uint32_t hash = 0;
     int32_t index = -1;
   };
 
-  Slot& find(uint64_t hash, std::string_view name) {
+  Slot& find(uint32_t hash, std::string_view name) {
     std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& slot = slots_[i];
@@ -63,7 +72,7 @@ class NewestEntries {
     }
   }
 
-  const std::vector<ResponseFileEntry>& entries_;
+  const std::deque<ResponseFileEntry>& entries_;
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
 };

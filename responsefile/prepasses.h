@@ -24,3 +24,8 @@ int32_t checkInstanceSections(ResponseFile& file, std::FILE* stream);
 // maxNameLength characters.
 int32_t collectBlockNames(ResponseFile& file, std::FILE* stream, const char* blockKeyword,
                           std::size_t maxNameLength, std::vector<std::string>& names);
+
+// What the three passes above collect (ENCRYPTED keywords, instance names,
+// and the NEW_NODE, CONTACT, DATABASE and LEVEL block names, each cut to 80
+// characters), in one pass: the same names in the same order.
+int32_t collectQualifyingNames(ResponseFile& file, std::FILE* stream);

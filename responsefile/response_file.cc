@@ -68,9 +68,16 @@ ResponseFileEntry* ResponseFile::findEntry(const char* name, int32_t fromIndex) 
 void ResponseFile::findFirstIndexes(const std::string_view* names, std::size_t count,
                                     int32_t* indexes) const {
   std::size_t missing = count;
-  for (std::size_t n = 0; n < count; ++n) indexes[n] = -1;
-  for (int32_t i = 0; i < entryCount() && missing > 0; ++i) {
-    std::string_view name = entries_[i].nameView();
+  // Most names have none of the wanted lengths, which a mask tells at once.
+  uint64_t lengths = 0;
+  for (std::size_t n = 0; n < count; ++n) {
+    indexes[n] = -1;
+    lengths |= names[n].size() < 64 ? uint64_t{1} << names[n].size() : ~uint64_t{0};
+  }
+  int32_t i = 0;
+  for (auto entry = entries_.begin(); entry != entries_.end() && missing > 0; ++entry, ++i) {
+    std::string_view name = entry->nameView();
+    if (name.size() < 64 && (lengths & (uint64_t{1} << name.size())) == 0) continue;
     for (std::size_t n = 0; n < count; ++n) {
       if (indexes[n] < 0 && ascii::equalsNoCase(name, names[n])) {
         indexes[n] = i;
@@ -116,6 +123,7 @@ void ResponseFile::addEncryptedKeyword(std::string_view name) {
 const QualifierIndex& ResponseFile::qualifiers() const {
   if (!qualifiersStale_) return qualifiers_;
   qualifiers_.clear();
+  recentResolutions_.clear();
   qualifiers_.add(defaultInstance_.view(), kQualifiesDefaultInstance);
   qualifiers_.add(adminInstance_.view(), kQualifiesAdminInstance);
   qualifiers_.add(controlServerInstance_.view(), kQualifiesControlServer);
@@ -135,18 +143,10 @@ const QualifierIndex& ResponseFile::qualifiers() const {
 
 void ResponseFile::load(std::FILE* stream) {
   try {
+    ProgramNameForLoad programName;
     // The names that qualify keywords must be known before the first line
     // is resolved, wherever in the file they are given.
-    collectEncryptedKeywords(*this, stream);
-    checkInstanceSections(*this, stream);
-    collectBlockNames(*this, stream, "NEW_NODE", kMaxQualifierLength,
-                      blockNameList(BlockKind::kNewNode));
-    collectBlockNames(*this, stream, "CONTACT", kMaxQualifierLength,
-                      blockNameList(BlockKind::kContact));
-    collectBlockNames(*this, stream, "DATABASE", kMaxQualifierLength,
-                      blockNameList(BlockKind::kDatabase));
-    collectBlockNames(*this, stream, "LEVEL", kMaxQualifierLength,
-                      blockNameList(BlockKind::kLevel));
+    collectQualifyingNames(*this, stream);
     if (!readEntries(stream)) return;
     if (errorCount_ > 0) status_ = RspContentInvalid;
     runPostLoadChecks();
@@ -182,13 +182,14 @@ bool ResponseFile::readEntries(std::FILE* stream) {
     }
     addLine(line, lineNumber, live);
     ++lineNumber;
+    if (worthCompacting()) removeSupersededEntries(&live);
   }
   if (reader.failed()) {
     discardEntries();
     status_ = RspReadFailed;
     return false;
   }
-  removeSupersededEntries();
+  removeSupersededEntries(nullptr);
   return true;
 }
 
@@ -206,7 +207,10 @@ void ResponseFile::addLine(std::string_view text, int32_t lineNumber, NewestEntr
   }
   validateEntry(&entry);
   // A known keyword without a value says nothing; an unknown one is reported.
-  if (entry.state() != EntryUnknownKeyword && entry.value() == nullptr) return;
+  if (entry.state() != EntryUnknownKeyword && entry.value() == nullptr) {
+    ++unusedSinceCompaction_;  // its texts
+    return;
+  }
   if (entry.state() != EntryValid) ++errorCount_;
   // A line without a keyword has no name to be repeated by: each one stays.
   bool replacesEarlier = entry.hasName() && isRepeatable(entry.catalogueIndex()) == 0;
@@ -216,23 +220,49 @@ void ResponseFile::addLine(std::string_view text, int32_t lineNumber, NewestEntr
   int32_t replaced = live.replace(entryCount() - 1);
   if (replaced >= 0) {
     superseded_[replaced] = true;
+    ++unusedSinceCompaction_;
     if (entries_[replaced].state() != EntryValid) --errorCount_;
   }
 }
 
-void ResponseFile::removeSupersededEntries() {
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (superseded_[i]) continue;
-    if (kept != i) entries_[kept] = std::move(entries_[i]);
-    ++kept;
+// Often enough that what is kept is never much more than what is needed,
+// seldom enough that each entry moves only a few times.
+bool ResponseFile::worthCompacting() const {
+  constexpr std::size_t kFewest = 4096;
+  return unusedSinceCompaction_ >= kFewest && unusedSinceCompaction_ * 4 >= entries_.size();
+}
+
+void ResponseFile::removeSupersededEntries(NewestEntries* live) {
+  if (unusedSinceCompaction_ == 0) {
+    superseded_.assign(entries_.size(), false);
+    if (live == nullptr) superseded_.shrink_to_fit();
+    return;
   }
-  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
-  superseded_.clear();
-  superseded_.shrink_to_fit();
+  std::vector<int32_t> newIndex;
+  if (live != nullptr) newIndex.assign(entries_.size(), -1);
+  {
+    // Entries hold their texts in the order they were stored.
+    TextArena::Compaction texts(texts_);
+    auto kept = entries_.begin();
+    std::size_t i = 0;
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry, ++i) {
+      if (superseded_[i]) continue;
+      if (entry->name_ != nullptr) entry->name_ = texts.keep(entry->name_);
+      if (entry->value_ != nullptr) entry->value_ = texts.keep(entry->value_);
+      if (live != nullptr) newIndex[i] = static_cast<int32_t>(kept - entries_.begin());
+      if (kept != entry) *kept = std::move(*entry);
+      ++kept;
+    }
+    entries_.erase(kept, entries_.end());
+  }
+  if (live != nullptr) live->renumber(newIndex);
+  superseded_.assign(entries_.size(), false);
+  if (live == nullptr) superseded_.shrink_to_fit();
+  unusedSinceCompaction_ = 0;
 }
 
 void ResponseFile::discardEntries() {
   entries_.clear();
   superseded_.clear();
+  texts_ = TextArena();
 }

@@ -3,13 +3,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/fixed_text.h"
 #include "responsefile/qualifier_index.h"
+#include "responsefile/recent_resolutions.h"
 #include "responsefile/response_file_entry.h"
+#include "responsefile/text_arena.h"
 
 // Outcome of loading (or writing) a response file.
 enum ResponseFileStatus : int32_t {
@@ -94,14 +97,23 @@ class ResponseFile {
   void load(std::FILE* stream);
   bool readEntries(std::FILE* stream);
   void addLine(std::string_view line, int32_t lineNumber, NewestEntries& live);
-  void removeSupersededEntries();
+  bool worthCompacting() const;
+  void removeSupersededEntries(NewestEntries* live);
   void runPostLoadChecks();
   void checkDirectoryNameLength(int32_t object, int32_t path);
   void checkProductInstallType(int32_t product, int32_t type);
   void discardEntries();
 
+  // Entries keep their names and values here.
+  friend class ResponseFileEntry;
+  // Resolution remembers what it found for this file's keyword texts.
+  friend void resolveKeyword(ResponseFileEntry* entry, std::string_view text);
+
   int32_t status_ = RspOk;
-  std::vector<ResponseFileEntry> entries_;
+  TextArena texts_;
+  // Grows block by block: a million entries are never copied to a larger
+  // array, and never need room for twice their number.
+  std::deque<ResponseFileEntry> entries_;
   FixedText<kMaxFileNameLength + 1> fileName_;
   std::vector<std::string> instanceNames_;
   QualifierText defaultInstance_;
@@ -111,10 +123,15 @@ class ResponseFile {
   std::vector<std::string> encryptedKeywords_;
 
   // Load bookkeeping: entries in error, and entries replaced by a newer line
-  // of the same keyword (removed once the line loop is done).
+  // of the same keyword (removed, with their texts and the texts of lines
+  // that made no entry, whenever they are a good part of what is kept, and
+  // once the line loop is done).
   int32_t errorCount_ = 0;
   std::vector<bool> superseded_;
+  std::size_t unusedSinceCompaction_ = 0;
 
   mutable QualifierIndex qualifiers_;
   mutable bool qualifiersStale_ = true;
+  // Only true for the qualifiers as they are: cleared with them.
+  mutable RecentResolutions recentResolutions_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,19 +51,27 @@ struct Contradiction {
   std::vector<int32_t> partners;
 };
 
-// One keyword line of a response file.
+// One keyword line of a response file. Its name and value are kept in the
+// owning file's text arena (an entry without an owner keeps its own), so an
+// entry is a few words and a file of a million lines a few large blocks.
 class ResponseFileEntry {
  public:
-  ResponseFileEntry(ResponseFile* owner, int32_t lineNumber)
-      : lineNumber_(lineNumber), owner_(owner) {}
+  ResponseFileEntry(ResponseFile* owner, int32_t lineNumber);
+  ResponseFileEntry(const ResponseFileEntry& other);
+  ResponseFileEntry& operator=(const ResponseFileEntry& other);
+  ResponseFileEntry(ResponseFileEntry&&) noexcept;
+  ResponseFileEntry& operator=(ResponseFileEntry&&) noexcept;
+  ~ResponseFileEntry();
 
   // The keyword as written (case kept, qualifying prefix included); "" when
   // the entry has none.
-  const char* name() const { return name_.c_str(); }
-  std::string_view nameView() const { return name_; }
-  bool hasName() const { return hasName_; }
-  // The trimmed value as stored; null when the line has none.
-  const char* rawValue() const { return hasValue_ ? value_.c_str() : nullptr; }
+  const char* name() const { return name_ != nullptr ? name_ : ""; }
+  std::string_view nameView() const { return name(); }
+  bool hasName() const { return name_ != nullptr; }
+  // The trimmed value as stored; null when the line has none. A text handed
+  // out stays valid while the owner (or the entry without one) lives, even
+  // when the value is replaced.
+  const char* rawValue() const { return value_; }
   // What callers use: the raw value for an entry in error, "" for the word
   // BLANK (any case) of a valid entry, null when there is none.
   const char* value() const;
@@ -75,30 +84,40 @@ class ResponseFileEntry {
 
   ResponseFile* owner() const { return owner_; }
   EntryProblem problem() const { return problem_; }
-  const std::vector<Contradiction>& contradictions() const { return contradictions_; }
+  const std::vector<Contradiction>& contradictions() const;
 
   // Used by resolution, validation, the checks and the write operation.
+  // Throw std::bad_alloc when there is no memory for the copy.
   void setName(std::string_view name);
   void clearName();
   void setRawValue(std::string_view value);
   void clearValue();
-  void setCatalogueIndex(int32_t index) { catalogueIndex_ = index; }
+  void setCatalogueIndex(int32_t index) { catalogueIndex_ = static_cast<int16_t>(index); }
   void setState(int32_t state, EntryProblem problem) {
-    state_ = state;
+    state_ = static_cast<int8_t>(state);
     problem_ = problem;
   }
   // markInvalid, and remembers which check did it and against which entries.
   void markContradiction(CrossCheck check, std::vector<int32_t> partners);
 
  private:
-  std::string name_;
-  std::string value_;
-  bool hasName_ = false;
-  bool hasValue_ = false;
-  EntryProblem problem_ = EntryProblem::kNone;
-  int32_t state_ = EntryValid;
-  int32_t lineNumber_ = 0;
-  int32_t catalogueIndex_ = -1;
+  // The owner moves the texts when it compacts its arena.
+  friend class ResponseFile;
+  // What few entries need: the contradictions found, and the texts of an
+  // entry without an owner.
+  struct Extras;
+
+  const char* storeText(std::string_view text);
+  Extras& extras();
+
+  const char* name_ = nullptr;
+  const char* value_ = nullptr;
   ResponseFile* owner_ = nullptr;
-  std::vector<Contradiction> contradictions_;
+  std::unique_ptr<Extras> extras_;
+  // The few states and the rows of the catalogue fit in small fields: a
+  // million entries take 40 bytes each.
+  int32_t lineNumber_ = 0;
+  int16_t catalogueIndex_ = -1;
+  int8_t state_ = EntryValid;
+  EntryProblem problem_ = EntryProblem::kNone;
 };

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "base/ascii.h"
 #include "responsefile/test_support.h"
 
 namespace {
@@ -94,6 +97,47 @@ TEST(ResponseFileReader, NewestLineOfASingleKeywordWinsAtItsOwnPlace) {
                                                  {"install_type", 3, EntryValid},
                                                  {"REBOOT", 4, EntryValid}}));
   EXPECT_EQ(valueOf(file->entryAt(1)), "TYPICAL");
+}
+
+TEST(ResponseFileReader, ManyReplacedLinesLeaveTheNewestOfEachNameInFileOrder) {
+  // Enough replaced lines that the reader sets them aside several times
+  // while it reads.
+  std::string text;
+  std::vector<std::pair<std::string, std::string>> lines;  // name, value
+  for (int i = 0; i < 30000; ++i) {
+    switch (i % 3) {
+      case 0:
+        lines.push_back({"COMP", "c" + std::to_string(i)});
+        break;
+      case 1:
+        lines.push_back({"UNKNOWN_" + std::to_string(i % 70), "u" + std::to_string(i)});
+        break;
+      default:
+        lines.push_back({i % 5 == 0 ? "install_type" : "INSTALL_TYPE", "CUSTOM"});
+    }
+    text += lines.back().first + " = " + lines.back().second + "\n";
+  }
+  // Walking back from the end, the first line of each name is its newest.
+  std::vector<Seen> expected;
+  std::vector<std::string> values;
+  std::set<std::string> seen;
+  for (std::size_t i = lines.size(); i-- > 0;) {
+    const std::string& name = lines[i].first;
+    std::string folded = name;
+    for (char& c : folded) c = ascii::toUpper(c);
+    if (name != "COMP" && !seen.insert(folded).second) continue;
+    int32_t state = name.rfind("UNKNOWN_", 0) == 0 ? EntryUnknownKeyword : EntryValid;
+    expected.push_back({name, static_cast<int32_t>(i + 1), state});
+    values.push_back(lines[i].second);
+  }
+  std::reverse(expected.begin(), expected.end());
+  std::reverse(values.begin(), values.end());
+  auto file = loadText(text);
+  EXPECT_EQ(entriesOf(*file), expected);
+  ASSERT_EQ(file->entryCount(), static_cast<int32_t>(values.size()));
+  for (int32_t i = 0; i < file->entryCount(); ++i) {
+    ASSERT_EQ(valueOf(file->entryAt(i)), values[i]) << "entry " << i;
+  }
 }
 
 TEST(ResponseFileReader, AnInvalidNewestLineReplacesAValidOne) {

@@ -12,3 +12,7 @@ class ResponseFileEntry;
 // resolve against the current directory and nothing is replaced).
 // Characters are classified as ASCII; no shared state, any thread may call.
 bool matchRule(ResponseFileEntry* entry, const char* value, const char* ruleText);
+
+// matchRule for a rule text that stays in place and never changes, such as
+// the catalogue's: each such text is read once per thread and kept.
+bool matchFixedRule(ResponseFileEntry* entry, const char* value, const char* ruleText);

@@ -46,6 +46,8 @@ needs=(
   'test|command -v msiinfo|msitools'
   'test|command -v wine|wine wine64'
   'test|command -v clang-format|clang-format'
+  # setup_startup_bench counts the host stat calls of one setup run with it.
+  'test|command -v strace|strace'
 )
 
 all=()

@@ -107,9 +107,18 @@ char32_t foldCodePoint(char32_t cp) {
   }
 }
 
+// ASCII is the same text in code page 1252 and in UTF-8, and most names are
+// ASCII: they are copied whole.
+bool isAscii(std::string_view text) {
+  unsigned char any = 0;
+  for (char c : text) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
 }  // namespace
 
 std::string ansiToUtf8(std::string_view ansi) {
+  if (isAscii(ansi)) return std::string(ansi);
   std::string out;
   out.reserve(ansi.size());
   for (char c : ansi) appendUtf8(out, ansiToCodePoint(static_cast<unsigned char>(c)));
@@ -117,6 +126,7 @@ std::string ansiToUtf8(std::string_view ansi) {
 }
 
 std::string utf8ToAnsi(std::string_view utf8) {
+  if (isAscii(utf8)) return std::string(utf8);
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
@@ -170,6 +180,13 @@ bool isValidUtf8(std::string_view text) {
 }
 
 std::string foldName(std::string_view utf8) {
+  if (isAscii(utf8)) {
+    std::string out(utf8);
+    for (char& c : out) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    return out;
+  }
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/emulated/host_listings.h"
 #include "platform/emulated/last_error.h"
 #include "platform/emulated/path_namespace.h"
 #include "platform/emulated/text_stream.h"
@@ -14,16 +15,31 @@
 namespace platform {
 namespace {
 
-emulated::ResolvedPath resolve(const char* path) {
-  return path == nullptr ? emulated::ResolvedPath{} : emulated::resolveWindowsPath(path);
+emulated::LocatedPath locate(const char* path) {
+  return path == nullptr ? emulated::LocatedPath{} : emulated::locateWindowsPath(path);
 }
 
 // Why a path has no host entry, as the Windows runtime reports it: a name
 // Windows refuses is EINVAL (ERROR_INVALID_NAME), anything else not found.
-void failFor(const emulated::ResolvedPath& resolved) {
-  const uint32_t error = resolved.error != 0 ? resolved.error : kErrorFileNotFound;
+void failFor(const emulated::LocatedPath& located) {
+  const uint32_t error = located.error != 0 ? located.error : kErrorFileNotFound;
   emulated::setLastError(error);
   errno = error == emulated::kErrorInvalidName ? EINVAL : ENOENT;
+}
+
+// What the directory listings say the located path is, when they say it;
+// kUnknown asks the host.
+emulated::HostEntryType listedTypeOf(const emulated::LocatedPath& located) {
+  if (!located.exists || located.lastDir.empty()) return emulated::HostEntryType::kUnknown;
+  return emulated::entryTypeOf(located.lastDir, located.lastName);
+}
+
+// After a change to the host's files, what the namespace holds of them is
+// forgotten; the change's error stays for the caller.
+void forgetListings() {
+  const int error = errno;
+  emulated::forgetHostListings();
+  errno = error;
 }
 
 }  // namespace
@@ -44,14 +60,14 @@ std::FILE* openFile(const char* path, const char* mode) {
   std::string hostMode(1, mode[0]);
   if (update) hostMode += '+';
 
-  const emulated::ResolvedPath resolved = resolve(path);
+  const emulated::LocatedPath located = locate(path);
   int fd = -1;
-  if (resolved.device == emulated::DeviceName::kNull) {
+  if (located.device == emulated::DeviceName::kNull) {
     fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);  // reads end at once, writes go nowhere
   } else {
-    const std::string& host = resolved.host;
+    const std::string& host = located.host;
     if (host.empty()) {
-      failFor(resolved);
+      failFor(located);
       return nullptr;
     }
     struct stat st;
@@ -63,6 +79,7 @@ std::FILE* openFile(const char* path, const char* mode) {
     if (mode[0] == 'w') flags |= O_CREAT | O_TRUNC;
     if (mode[0] == 'a') flags |= O_CREAT | O_APPEND;
     fd = ::open(host.c_str(), flags, 0666);
+    if (mode[0] != 'r' && fd >= 0) forgetListings();  // the file may be new
   }
   if (fd < 0) return nullptr;
   if (!binary) return emulated::openTextStream(fd, hostMode.c_str());
@@ -72,9 +89,21 @@ std::FILE* openFile(const char* path, const char* mode) {
 }
 
 PathKind pathKind(const char* path) {
-  const emulated::ResolvedPath resolved = resolve(path);
-  if (resolved.device == emulated::DeviceName::kNull) return PathKind::kOther;
-  const std::string& host = resolved.host;
+  if (path == nullptr) return PathKind::kMissing;
+  const emulated::LocatedPath located = locate(path);
+  if (located.device == emulated::DeviceName::kNull) return PathKind::kOther;
+  // A name the namespace did not find, or found listed, needs no look at
+  // the host.
+  if (!located.exists) return PathKind::kMissing;
+  switch (listedTypeOf(located)) {
+    case emulated::HostEntryType::kFile:
+      return PathKind::kRegularFile;
+    case emulated::HostEntryType::kDirectory:
+      return PathKind::kDirectory;
+    case emulated::HostEntryType::kUnknown:
+      break;
+  }
+  const std::string& host = located.host;
   struct stat st;
   if (host.empty() || ::stat(host.c_str(), &st) != 0) return PathKind::kMissing;
   if (S_ISREG(st.st_mode)) return PathKind::kRegularFile;
@@ -87,15 +116,26 @@ bool pathAccess(const char* path, int mode) {
     errno = EINVAL;
     return false;
   }
-  const emulated::ResolvedPath resolved = resolve(path);
-  if (resolved.device == emulated::DeviceName::kNull) return true;  // neither missing nor read-only
-  const std::string& host = resolved.host;
+  if (path == nullptr) {
+    errno = ENOENT;
+    return false;
+  }
+  const emulated::LocatedPath located = locate(path);
+  if (located.device == emulated::DeviceName::kNull) return true;  // neither missing nor read-only
+  // Only the write test of a file needs its permission bits from the host.
+  const emulated::HostEntryType listed = listedTypeOf(located);
+  if (listed == emulated::HostEntryType::kDirectory ||
+      (listed == emulated::HostEntryType::kFile && (mode & kAccessWrite) == 0)) {
+    return true;
+  }
+  const std::string& host = located.host;
   if (host.empty()) {
-    failFor(resolved);
+    failFor(located);
     return false;
   }
   struct stat st;
-  if (::stat(host.c_str(), &st) != 0) {
+  // A name the namespace did not find needs no look at the host.
+  if (!located.exists || ::stat(host.c_str(), &st) != 0) {
     errno = ENOENT;
     return false;
   }
@@ -110,18 +150,19 @@ bool pathAccess(const char* path, int mode) {
 }
 
 int makeDirectory(const char* path) {
-  const emulated::ResolvedPath resolved = resolve(path);
-  const std::string& host = resolved.host;
-  if (resolved.device != emulated::DeviceName::kNone) {
+  const emulated::LocatedPath located = locate(path);
+  if (located.device != emulated::DeviceName::kNone) {
     emulated::setLastError(emulated::kErrorNotADirectory);
     errno = EINVAL;
     return -1;
   }
-  if (host.empty()) {
-    failFor(resolved);
+  if (located.host.empty()) {
+    failFor(located);
     return -1;
   }
-  return ::mkdir(host.c_str(), 0777) == 0 ? 0 : -1;
+  if (::mkdir(located.host.c_str(), 0777) != 0) return -1;
+  forgetListings();
+  return 0;
 }
 
 }  // namespace platform

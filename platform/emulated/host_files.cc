@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/emulated/host_listings.h"
+
 namespace emulated {
 
 bool readHostFile(const std::string& path, std::string* content, std::string* error) {
@@ -37,6 +39,12 @@ bool readHostFile(const std::string& path, std::string* content, std::string* er
 
 namespace {
 
+// What the path namespace holds of the host's directories is forgotten once
+// a change is made, whether it succeeds or not.
+struct ForgetListingsAfter {
+  ~ForgetListingsAfter() { forgetHostListings(); }
+};
+
 bool writeAll(int fd, const std::string& content) {
   std::size_t done = 0;
   while (done < content.size()) {
@@ -52,6 +60,7 @@ bool writeAll(int fd, const std::string& content) {
 
 bool writeHostFileAtomically(const std::string& path, const std::string& content,
                              std::string* error) {
+  ForgetListingsAfter changesFiles;
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) {
@@ -79,6 +88,7 @@ bool makeHostDirectories(const std::string& path) {
   if (path.empty()) return false;
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  ForgetListingsAfter changesFiles;
   const std::size_t slash = path.find_last_of('/');
   if (slash != std::string::npos && slash > 0) makeHostDirectories(path.substr(0, slash));
   if (::mkdir(path.c_str(), 0777) == 0) return true;
@@ -106,6 +116,7 @@ std::vector<char*> cStringArray(std::vector<std::string>& texts) {
 }
 
 bool removeHostTree(const std::string& path) {
+  ForgetListingsAfter changesFiles;
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
   if (S_ISDIR(st.st_mode)) {

@@ -4,7 +4,8 @@
 #include <vector>
 
 // Whole-file reads and writes and directory listings on host paths, for the
-// emulated machine's own files (registry, exit codes, test fixtures).
+// emulated machine's own files (registry, exit codes, test fixtures). The
+// writes let the path namespace forget the listings it holds.
 namespace emulated {
 
 // False with an empty *error when the file does not exist; false with the

@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/emulated/host_files.h"
+#include "platform/emulated/host_listings.h"
 #include "platform/emulated/machine_state.h"
 
 namespace emulated {
@@ -65,6 +66,7 @@ std::string homeDirectory() {
 }
 
 void setLocationLocked(MachineState& s, const std::string& dir) {
+  forgetHostListings();  // what was resolved on another machine
   s.location.dir = absoluteHostPath(dir);
   while (s.location.dir.size() > 1 && s.location.dir.back() == '/') s.location.dir.pop_back();
   s.location.setupError.clear();
@@ -153,6 +155,7 @@ MachineLocation machineLocation() {
 }
 
 void forgetMachine() {
+  forgetHostListings();
   MachineState& s = state();
   std::lock_guard<std::mutex> lock(s.mutex);
   s.resolved = false;

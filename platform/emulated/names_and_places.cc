@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/emulated/code_page.h"
-#include "platform/emulated/host_files.h"
+#include "platform/emulated/host_listings.h"
 #include "platform/emulated/last_error.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/path_namespace.h"
@@ -21,7 +21,8 @@ namespace {
 constexpr char kSystemDirectory[] = "C:\\Windows\\system32";
 
 std::string shortNameOf(const emulated::PathComponent& component) {
-  const std::vector<std::string> entries = emulated::listHostDirectory(component.hostDir);
+  const auto listing = emulated::listingOf(component.hostDir);
+  const std::vector<std::string>& entries = listing->entries;
   const std::vector<std::string> shortNames = emulated::shortNamesFor(entries);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (entries[i] == component.host) return shortNames[i];

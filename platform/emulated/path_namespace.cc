@@ -9,7 +9,7 @@
 
 #include "base/ascii.h"
 #include "platform/emulated/code_page.h"
-#include "platform/emulated/host_files.h"
+#include "platform/emulated/host_listings.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/machine_state.h"
 #include "platform/emulated/short_names.h"
@@ -52,9 +52,41 @@ std::string joinHostPath(const std::string& root, const std::vector<std::string>
   return path;
 }
 
+// The same for one name, without a list to hold it.
+std::string joinHostPath(const std::string& root, const std::string& name) {
+  std::string path;
+  path.reserve(root.size() + 1 + name.size());
+  path = root;
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
 bool hostEntryExists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Whether root and the names below it exist as spelled: from the listings
+// this program holds when it holds those of every directory on the way, else
+// by one look at the host (a path that exists is usually asked for once).
+bool existsAsSpelled(const std::string& root, const std::vector<std::string>& names) {
+  std::string dir = root;
+  for (const std::string& name : names) {
+    const std::shared_ptr<const HostListing> listing = heldListingOf(dir);
+    if (listing == nullptr || !listing->listed) return hostEntryExists(joinHostPath(root, names));
+    if (listing->indexOf(name) < 0) return false;
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    dir += name;
+  }
+  return true;
+}
+
+// Whether a drive's root directory exists.
+bool rootExists(const std::string& root) {
+  if (listingOf(root)->listed) return true;
+  struct stat st;
+  return ::stat(root.c_str(), &st) == 0;
 }
 
 std::string driveRoot(char drive) {
@@ -63,52 +95,22 @@ std::string driveRoot(char drive) {
   return machineDirectory() + "/drive_" + letter;
 }
 
-// A directory's entries with their folded names, kept while the directory
-// is unchanged: a run asks for many files that do not exist (level files of
-// products a copy does not hold), and listing the directory for each would
-// cost more than everything else the run does.
-struct DirectoryListing {
-  timespec modified{};
-  ino_t inode = 0;
-  std::vector<std::string> entries;
-  std::vector<std::string> folded;
-};
-
-bool listingOf(const std::string& dir, DirectoryListing* out) {
-  struct stat st;
-  if (::stat(dir.c_str(), &st) != 0) return false;
-  static std::mutex mutex;
-  static std::unordered_map<std::string, DirectoryListing> cache;
-  std::lock_guard<std::mutex> lock(mutex);
-  DirectoryListing& listing = cache[dir];
-  if (listing.inode != st.st_ino || listing.modified.tv_sec != st.st_mtim.tv_sec ||
-      listing.modified.tv_nsec != st.st_mtim.tv_nsec || listing.entries.empty()) {
-    listing.entries = listHostDirectory(dir);
-    listing.folded.clear();
-    for (const std::string& entry : listing.entries) listing.folded.push_back(foldName(entry));
-    listing.inode = st.st_ino;
-    listing.modified = st.st_mtim;
-  }
-  *out = listing;
-  return true;
-}
-
 // The entry of dir that a name given in a Windows path means; empty when
 // there is none.
 std::string findEntry(const std::string& dir, const std::string& name) {
-  if (hostEntryExists(joinHostPath(dir, {name}))) return name;
-  DirectoryListing listing;
-  if (!listingOf(dir, &listing)) return "";
+  const std::shared_ptr<const HostListing> listing = listingOf(dir);
+  if (!listing->listed) return hostEntryExists(joinHostPath(dir, {name})) ? name : "";
+  if (listing->indexOf(name) >= 0) return name;
   const std::string folded = foldName(name);
-  for (std::size_t i = 0; i < listing.entries.size(); ++i) {
-    if (listing.folded[i] == folded) return listing.entries[i];
+  for (std::size_t i = 0; i < listing->entries.size(); ++i) {
+    if (listing->folded[i] == folded) return listing->entries[i];
   }
   // A generated short name always holds a "~"; other names need no listing
   // of the directory's short names.
   if (name.find('~') == std::string::npos) return "";
-  const std::vector<std::string> shortNames = shortNamesFor(listing.entries);
-  for (std::size_t i = 0; i < listing.entries.size(); ++i) {
-    if (foldName(ansiToUtf8(shortNames[i])) == folded) return listing.entries[i];
+  const std::vector<std::string> shortNames = shortNamesFor(listing->entries);
+  for (std::size_t i = 0; i < listing->entries.size(); ++i) {
+    if (foldName(ansiToUtf8(shortNames[i])) == folded) return listing->entries[i];
   }
   return "";
 }
@@ -229,7 +231,7 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
     std::vector<std::string> all = stack;
     all.insert(all.end(), names.begin(), names.end());
     const std::string exact = joinHostPath(root, all);
-    if (hostEntryExists(exact)) {
+    if (existsAsSpelled(root, all)) {
       std::string dir = joinHostPath(root, stack);
       for (std::size_t i = 0; i < pieces.size(); ++i) {
         PathComponent component;
@@ -246,8 +248,7 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
     }
   }
 
-  struct stat st;
-  bool rootExists = ::stat(root.c_str(), &st) == 0;
+  const bool rootFound = rootExists(root);
   for (std::string_view piece : pieces) {
     PathComponent component;
     component.given = std::string(piece);
@@ -263,7 +264,7 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
       continue;
     }
     const std::string name = ansiToUtf8(piece);
-    bool parentExists = rootExists;
+    bool parentExists = rootFound;
     for (bool exists : stackExists) parentExists = parentExists && exists;
     const std::string found = parentExists ? findEntry(joinHostPath(root, stack), name) : "";
     component.hostDir = joinHostPath(root, stack);
@@ -273,10 +274,98 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
     stackExists.push_back(component.exists);
     result.components.push_back(std::move(component));
   }
-  result.exists = rootExists;
+  result.exists = rootFound;
   for (bool exists : stackExists) result.exists = result.exists && exists;
   result.host = joinHostPath(root, stack);
   return result;
+}
+
+namespace {
+
+// A directory resolved for locateWindowsPath.
+struct ResolvedDirectory {
+  bool exists = false;
+  std::string host;
+};
+
+// The directories resolved lately, by their Windows path as given, for as
+// long as the listings they were resolved from are held.
+struct ResolvedDirectories {
+  std::mutex mutex;
+  unsigned long generation = 0;
+  std::unordered_map<std::string, ResolvedDirectory> byPath;
+};
+
+ResolvedDirectory resolvedDirectory(std::string_view windowsPath) {
+  // Never destroyed: threads and exit handlers may still resolve paths.
+  static ResolvedDirectories* resolved = new ResolvedDirectories;
+  // Enough for every directory a run looks into.
+  constexpr std::size_t kMostRemembered = 4096;
+  const unsigned long generation = hostListingsGeneration();
+  const std::string key(windowsPath);
+  {
+    std::lock_guard<std::mutex> lock(resolved->mutex);
+    if (resolved->generation != generation || resolved->byPath.size() >= kMostRemembered) {
+      resolved->byPath.clear();
+      resolved->generation = generation;
+    }
+    auto found = resolved->byPath.find(key);
+    if (found != resolved->byPath.end()) return found->second;
+  }
+  const ResolvedPath whole = resolveWindowsPath(windowsPath);
+  ResolvedDirectory directory{whole.exists, whole.host};
+  std::lock_guard<std::mutex> lock(resolved->mutex);
+  if (resolved->generation == generation) resolved->byPath.emplace(key, directory);
+  return directory;
+}
+
+}  // namespace
+
+LocatedPath locateWindowsPath(std::string_view path) {
+  LocatedPath located;
+  // X:\dir...\name, with a name that is neither "." nor ".." nor loses
+  // dots or blanks at its end, and a directory part whose last name does not
+  // either: the same walk as resolveWindowsPath's, split after the directory.
+  const bool absolute =
+      path.size() > 3 && ascii::isAlpha(path[0]) && path[1] == ':' && isSeparator(path[2]);
+  const std::size_t lastSeparator = path.find_last_of("\\/");
+  const std::string_view name =
+      lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
+  std::size_t dirEnd = lastSeparator;
+  while (absolute && dirEnd > 2 && isSeparator(path[dirEnd - 1])) --dirEnd;
+  const std::string_view dir = path.substr(0, absolute ? dirEnd : 0);
+  auto endsPlain = [](std::string_view text) {
+    return !text.empty() && text.back() != '.' && text.back() != ' ';
+  };
+  auto wholePath = [&] {
+    const ResolvedPath whole = resolveWindowsPath(path);
+    located.valid = whole.valid;
+    located.exists = whole.exists;
+    located.host = whole.host;
+    located.error = whole.error;
+    located.device = whole.device;
+    if (!whole.components.empty() && !whole.components.back().dots) {
+      located.lastDir = whole.components.back().hostDir;
+      located.lastName = whole.components.back().host;
+    }
+    return located;
+  };
+  // A last name Windows refuses, and a directory part without a host path
+  // (one it refuses among them), take the whole walk, which says why.
+  if (!absolute || dirEnd <= 2 || !endsPlain(name) || !endsPlain(dir.substr(3)) ||
+      holdsRefusedCharacter(name) || deviceNameOf(name) != DeviceName::kNone) {
+    return wholePath();
+  }
+  const ResolvedDirectory parent = resolvedDirectory(dir);
+  if (parent.host.empty()) return wholePath();
+  const std::string hostName = ansiToUtf8(name);
+  const std::string found = parent.exists ? findEntry(parent.host, hostName) : "";
+  located.valid = true;
+  located.exists = !found.empty();
+  located.lastDir = parent.host;
+  located.lastName = located.exists ? found : hostName;
+  located.host = joinHostPath(parent.host, located.lastName);
+  return located;
 }
 
 std::string toHostPath(std::string_view windowsPath) {

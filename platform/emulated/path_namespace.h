@@ -39,6 +39,22 @@ struct ResolvedPath {
 // wherever it accepts paths).
 ResolvedPath resolveWindowsPath(std::string_view windowsPath);
 
+// What resolveWindowsPath answers for a path's host path and existence, and
+// the host directory and name of its last component, without the rest of the
+// components. The directories that paths of the form X:\dir\name lie in are
+// resolved once and remembered while the directory listings held stay (so a
+// run that asks for many files of one directory walks it once).
+struct LocatedPath {
+  bool valid = false;
+  bool exists = false;
+  std::string host;
+  std::string lastDir;   // host directory of the last name; empty when there is none
+  std::string lastName;  // host name of the last component
+  uint32_t error = 0;    // as ResolvedPath's
+  DeviceName device = DeviceName::kNone;  // as ResolvedPath's
+};
+LocatedPath locateWindowsPath(std::string_view windowsPath);
+
 // Where a host path lies in the namespace: its drive letter (upper case) and
 // the names below the drive's root.
 struct HostLocation {

@@ -1,5 +1,6 @@
 #include "platform/emulated/path_namespace.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,18 +76,34 @@ TEST(EmulatedPaths, ResolveNamesWithoutRegardToCaseExactSpellingFirst) {
   EXPECT_EQ(emulated::toHostPath("C:\\data\\only.log. "), data + "Only.log");
 }
 
-TEST(EmulatedPaths, SeeEntriesMadeAfterAnEarlierLookUp) {
+TEST(EmulatedPaths, SeeWhatThisProgramChangesAtOnceAndWhatAProgramItRanChangedOnceItEnded) {
   TestMachine machine;
   machine.makeDirectory("C:\\Copy\\cfg");
   const std::string cfg = machine.dir() + "/drive_c/Copy/cfg/";
   EXPECT_EQ(platform::pathKind("C:\\copy\\CFG\\kv7x.lvl"), platform::PathKind::kMissing);
-  // Another process (an installer) adds the file; the same question now
-  // finds it in its own spelling, and a removed file is gone again.
+  // A file this program writes is found at once, in its own spelling, and
+  // one it removes is gone.
   ASSERT_TRUE(emulated::writeHostFileAtomically(cfg + "KV7X.lvl", "1", nullptr));
   EXPECT_EQ(platform::pathKind("C:\\copy\\CFG\\kv7x.lvl"), platform::PathKind::kRegularFile);
   EXPECT_EQ(emulated::toHostPath("C:\\copy\\CFG\\kv7x.lvl"), cfg + "KV7X.lvl");
-  ASSERT_EQ(::unlink((cfg + "KV7X.lvl").c_str()), 0);
+  ASSERT_TRUE(emulated::removeHostTree(cfg + "KV7X.lvl"));
   EXPECT_EQ(platform::pathKind("C:\\copy\\CFG\\kv7x.lvl"), platform::PathKind::kMissing);
+
+  // A program this one started (an installer) adds a file while this one
+  // looks; once it has ended, the file is found.
+  const std::string go = machine.dir() + "/go";
+  const std::string command = "\"" + emulated::toWindowsPath(TestMachine::testBinDir()) +
+                              "\\emulated_probe.exe\" await-create " + go + " " + cfg + "KV7Y.lvl";
+  platform::ProcessInfo child;
+  ASSERT_TRUE(platform::createProcess(command.c_str(), nullptr, nullptr, nullptr, &child));
+  EXPECT_EQ(platform::pathKind("C:\\copy\\cfg\\kv7y.lvl"), platform::PathKind::kMissing);
+  const int flag = ::open(go.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(flag, 0);
+  ::close(flag);
+  ASSERT_EQ(platform::waitForSingleObject(child.process, platform::kInfinite), 0u);
+  platform::closeHandle(child.process);
+  platform::closeHandle(child.thread);
+  EXPECT_EQ(platform::pathKind("C:\\copy\\cfg\\kv7y.lvl"), platform::PathKind::kRegularFile);
 }
 
 TEST(EmulatedPaths, RelativePathsResolveAgainstTheCurrentDirectory) {

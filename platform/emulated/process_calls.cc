@@ -16,6 +16,7 @@
 #include "platform/emulated/exit_code_file.h"
 #include "platform/emulated/handle_table.h"
 #include "platform/emulated/host_files.h"
+#include "platform/emulated/host_listings.h"
 #include "platform/emulated/last_error.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/named_mutex.h"
@@ -189,6 +190,8 @@ bool createProcess(const char* commandLine, const char* workingDir, Handle stdOu
     ::unlink(exitCodeFile.c_str());
     return fail(spawned == ENOMEM ? kErrorNotEnoughMemory : kErrorFileNotFound);
   }
+  // The program may change the machine's files while it runs.
+  emulated::forgetHostListings();
   const auto child = std::make_shared<emulated::ChildProcess>(pid, exitCodeFile);
   info->process = emulated::addHandle(child);
   info->thread = emulated::addHandle(child);  // the main thread ends with the process
@@ -201,14 +204,20 @@ bool getExitCodeProcess(Handle process, uint32_t* exitCode) {
   if (exitCode == nullptr) return fail(kErrorInvalidParameter);
   const auto child = emulated::findHandleOf<emulated::ChildProcess>(process);
   if (child == nullptr) return fail(kErrorInvalidHandle);
-  if (!child->poll(exitCode)) *exitCode = kStillActive;
+  if (!child->poll(exitCode)) {
+    *exitCode = kStillActive;
+  } else {
+    emulated::forgetHostListings();  // what it changed is seen from now on
+  }
   return true;
 }
 
 uint32_t waitForSingleObject(Handle handle, uint32_t milliseconds) {
   const std::shared_ptr<emulated::KernelObject> object = emulated::findHandle(handle);
   if (const auto child = std::dynamic_pointer_cast<emulated::ChildProcess>(object)) {
-    return child->wait(milliseconds);
+    const uint32_t waited = child->wait(milliseconds);
+    if (waited == 0) emulated::forgetHostListings();  // what it changed is seen from now on
+    return waited;
   }
   if (const auto mutex = std::dynamic_pointer_cast<emulated::NamedMutex>(object)) {
     return mutex->acquire(milliseconds);

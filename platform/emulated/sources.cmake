@@ -11,6 +11,7 @@ add_library(kv7_platform STATIC
   ${emulated_dir}/file_calls.cc
   ${emulated_dir}/handle_table.cc
   ${emulated_dir}/host_files.cc
+  ${emulated_dir}/host_listings.cc
   ${emulated_dir}/installer_registrations.cc
   ${emulated_dir}/instance_library.cc
   ${emulated_dir}/last_error.cc

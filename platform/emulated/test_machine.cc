@@ -16,6 +16,7 @@
 
 #include "platform/emulated/exit_code_file.h"
 #include "platform/emulated/host_files.h"
+#include "platform/emulated/host_listings.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/machine_state.h"
 
@@ -37,6 +38,7 @@ bool hasHeader(std::string_view text) {
 
 void writeWhole(const std::string& path, std::string_view content) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  forgetHostListings();  // the test process resolves paths on the machine too
   ASSERT_GE(fd, 0) << path << ": " << std::strerror(errno);
   std::size_t done = 0;
   while (done < content.size()) {
@@ -120,6 +122,11 @@ void TestMachine::writeFile(std::string_view windowsPath, std::string_view conte
 void TestMachine::makeDirectory(std::string_view windowsPath) {
   const std::string host = hostPath(windowsPath);
   EXPECT_TRUE(makeHostDirectories(host)) << "cannot create " << windowsPath;
+}
+
+void TestMachine::removePath(std::string_view windowsPath) {
+  const std::string host = hostPath(windowsPath);
+  EXPECT_TRUE(removeHostTree(host)) << "cannot remove " << windowsPath;
 }
 
 std::string TestMachine::hostPath(std::string_view windowsPath) const {
@@ -244,6 +251,7 @@ TestMachine::ProgramRun TestMachine::run(
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.exitCode = collectExitCode(exitFile, status);
+  forgetHostListings();  // what the program changed is seen from now on
   return result;
 }
 

@@ -34,6 +34,8 @@ class TestMachine {
   void writeFile(std::string_view windowsPath, std::string_view content);
   // Creates a directory and its missing parents by Windows path.
   void makeDirectory(std::string_view windowsPath);
+  // Removes a file or a directory tree by Windows path.
+  void removePath(std::string_view windowsPath);
   std::string hostPath(std::string_view windowsPath) const;
   // The file's bytes as stored; empty when it cannot be read.
   std::string readFile(std::string_view windowsPath) const;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -37,6 +38,17 @@ ssize_t fillMore(TextFile& file) {
   }
 }
 
+// Where in [from, from + n) the text-mode reader must stop copying: at a
+// carriage return (which may start a "\r\n" pair) or at a Ctrl-Z.
+const char* nextSpecial(const char* from, std::size_t n) {
+  const char* cr = static_cast<const char*>(std::memchr(from, '\r', n));
+  const std::size_t plain = cr != nullptr ? static_cast<std::size_t>(cr - from) : n;
+  const char* end = static_cast<const char*>(std::memchr(from, kEndOfText, plain));
+  return end != nullptr ? end : from + plain;
+}
+
+// Hands out runs of ordinary bytes whole and looks at the bytes one by one
+// only at a carriage return or a Ctrl-Z.
 ssize_t readText(void* cookie, char* buffer, std::size_t size) {
   TextFile& file = *static_cast<TextFile*>(cookie);
   std::size_t out = 0;
@@ -47,26 +59,33 @@ ssize_t readText(void* cookie, char* buffer, std::size_t size) {
       if (n < 0) return -1;
       if (n == 0) break;
     }
-    const char c = file.raw[file.pos];
-    if (c == kEndOfText) {
+    const char* from = file.raw.data() + file.pos;
+    const std::size_t n = std::min(size - out, file.len - file.pos);
+    const char* stop = nextSpecial(from, n);
+    const auto plain = static_cast<std::size_t>(stop - from);
+    std::memcpy(buffer + out, from, plain);
+    out += plain;
+    file.pos += plain;
+    if (plain == n) continue;
+    if (*stop == kEndOfText) {
       file.endOfText = true;
       break;
     }
-    if (c == '\r') {
-      if (file.pos + 1 == file.len) {
-        const ssize_t n = fillMore(file);
-        if (n < 0) {
-          if (out > 0) break;
-          return -1;
-        }
-      }
-      if (file.pos + 1 < file.len && file.raw[file.pos + 1] == '\n') {
-        buffer[out++] = '\n';
-        file.pos += 2;
-        continue;
+    // A carriage return: "\r\n" reads as "\n", looking past the bytes held
+    // when the pair may continue in the next ones.
+    if (file.pos + 1 == file.len) {
+      const ssize_t more = fillMore(file);
+      if (more < 0) {
+        if (out > 0) break;
+        return -1;
       }
     }
-    buffer[out++] = c;
+    if (file.pos + 1 < file.len && file.raw[file.pos + 1] == '\n') {
+      buffer[out++] = '\n';
+      file.pos += 2;
+      continue;
+    }
+    buffer[out++] = '\r';
     ++file.pos;
   }
   return static_cast<ssize_t>(out);

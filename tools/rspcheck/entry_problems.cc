@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "base/ascii.h"
 #include "responsefile/entry_validator.h"
@@ -19,6 +20,20 @@ std::string quoted(const char* text) {
   return text == nullptr ? std::string("(no value)") : "'" + printableText(text) + "'";
 }
 
+// The names of the password keywords, in table order: a report asks for each
+// unknown keyword, and the table has only a handful.
+const std::vector<std::string_view>& secretKeywords() {
+  static const std::vector<std::string_view> secrets = [] {
+    std::vector<std::string_view> names;
+    for (int i = 0; i < keywordCount; ++i) {
+      const KeywordDefinition* row = definitionAt(i);
+      if ((row->flags & kKeywordSecret) != 0) names.emplace_back(row->name);
+    }
+    return names;
+  }();
+  return secrets;
+}
+
 // Whether the entry holds a password: its row says so, or, for a keyword
 // that did not resolve, its text ends in the name of a password keyword
 // (PASSWORD written without its instance, say).
@@ -27,10 +42,8 @@ bool holdsSecret(const ResponseFileEntry& entry) {
     return (row->flags & kKeywordSecret) != 0;
   }
   std::string_view name = entry.nameView();
-  for (int i = 0; i < keywordCount; ++i) {
-    const KeywordDefinition* row = definitionAt(i);
-    std::string_view secret = row->name;
-    if ((row->flags & kKeywordSecret) != 0 && name.size() >= secret.size() &&
+  for (std::string_view secret : secretKeywords()) {
+    if (name.size() >= secret.size() &&
         ascii::equalsNoCase(name.substr(name.size() - secret.size()), secret)) {
       return true;
     }
@@ -162,7 +175,8 @@ std::string contradiction(const ResponseFile& file, const ResponseFileEntry& ent
 }
 
 std::string ownProblem(const ResponseFile& file, const ResponseFileEntry& entry) {
-  std::string kv = keywordAndValue(entry);
+  // Only the problems of a known keyword show it with its value.
+  auto kv = [&entry] { return keywordAndValue(entry); };
   switch (entry.problem()) {
     case EntryProblem::kNone:
     case EntryProblem::kContradiction:
@@ -174,25 +188,25 @@ std::string ownProblem(const ResponseFile& file, const ResponseFileEntry& entry)
     case EntryProblem::kExcludedForProgram:
       return excludedForProgram(entry);
     case EntryProblem::kRuleMismatch:
-      return kv + ": the value does not match the rule \"" + ruleOf(entry) + "\"";
+      return kv() + ": the value does not match the rule \"" + ruleOf(entry) + "\"";
     case EntryProblem::kExcludedValue:
-      return kv + ": the value is not allowed, it matches the exclusion rule \"" +
+      return kv() + ": the value is not allowed, it matches the exclusion rule \"" +
              exclusionOf(entry) + "\"";
     case EntryProblem::kBadOptionWord:
-      return kv + ": '" + printableText(firstBadOptionWord(entry.rawValue())) +
+      return kv() + ": '" + printableText(firstBadOptionWord(entry.rawValue())) +
              "' is not an option (a sign + or -, then one of a c o p s t x v w, optionally "
              "followed by -; ec or es, optionally followed by -; or f l r z, which need an "
              "argument after -)";
     case EntryProblem::kDriveMissing:
-      return kv + ": there is no drive " + std::string(1, entry.rawValue()[0]) + ":\\";
+      return kv() + ": there is no drive " + std::string(1, entry.rawValue()[0]) + ":\\";
     case EntryProblem::kDirectoryMissing:
-      return kv +
+      return kv() +
              ": the value must name an existing directory by a full path on a drive other than "
              "A: or B:";
     case EntryProblem::kMarkedInvalid:
-      return kv + ": marked invalid";
+      return kv() + ": marked invalid";
     case EntryProblem::kWriteFailed:
-      return kv + ": the line could not be written";
+      return kv() + ": the line could not be written";
   }
   return "";
 }

@@ -3,6 +3,14 @@
 #include <cstdio>
 
 std::string printableText(std::string_view text) {
+  auto plain = [](char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte != 0x7f;
+  };
+  // Most texts have nothing to escape.
+  bool allPlain = true;
+  for (char c : text) allPlain = allPlain && plain(c);
+  if (allPlain) return std::string(text);
   std::string out;
   out.reserve(text.size());
   for (char c : text) {

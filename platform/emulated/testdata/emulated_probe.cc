@@ -11,6 +11,8 @@
 //   emulated_probe where            prints the current directory and own name
 //   emulated_probe await FILE       waits until the host file FILE exists, then
 //                                   ends with 0
+//   emulated_probe await-create FILE NEW   waits as await does, then creates
+//                                   the host file NEW
 #include <unistd.h>
 
 #include <chrono>
@@ -56,8 +58,12 @@ uint32_t run(int argc, char** argv) {
     std::printf("%s\n", buffer);
     return 0;
   }
-  if (mode == "await") {
+  if (mode == "await" || mode == "await-create") {
     while (::access(arg, F_OK) != 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (mode == "await") return 0;
+    std::FILE* made = argc > 3 ? std::fopen(argv[3], "w") : nullptr;
+    if (made == nullptr) return 1;
+    std::fclose(made);
     return 0;
   }
   std::fprintf(stderr, "unknown mode \"%s\"\n", mode.c_str());
