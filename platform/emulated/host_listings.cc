@@ -1,6 +1,7 @@
 #include "platform/emulated/host_listings.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <mutex>
@@ -33,6 +34,9 @@ HostEntryType typeOf(unsigned char type) {
 
 std::shared_ptr<const HostListing> list(const std::string& path) {
   auto listing = std::make_shared<HostListing>();
+  // File times come from the coarse clock: a change made after this moment
+  // gives the directory a time no earlier than it.
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &listing->listedAt);
   DIR* dir = ::opendir(path.c_str());
   if (dir == nullptr) return listing;
   std::vector<std::string> names;
@@ -90,6 +94,25 @@ HostEntryType entryTypeOf(const std::string& dir, const std::string& name) {
   const std::shared_ptr<const HostListing> listing = listingOf(dir);
   const long index = listing->indexOf(name);
   return index >= 0 ? listing->types[index] : HostEntryType::kUnknown;
+}
+
+bool listingChangedSince(const std::string& dir, const HostListing& listing) {
+  if (!listing.listed) return false;
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  const long long tick = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+  if (listing.checkedAt.load(std::memory_order_relaxed) == tick) return false;
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0) return false;
+  const bool changed = st.st_mtim.tv_sec > listing.listedAt.tv_sec ||
+                       (st.st_mtim.tv_sec == listing.listedAt.tv_sec &&
+                        st.st_mtim.tv_nsec >= listing.listedAt.tv_nsec);
+  if (changed) {
+    forgetHostListings();
+  } else {
+    listing.checkedAt.store(tick, std::memory_order_relaxed);
+  }
+  return changed;
 }
 
 unsigned long hostListingsGeneration() {

@@ -1,25 +1,33 @@
 #pragma once
 
+#include <time.h>
+
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 // The host directories a program has looked into, each listed once and kept
-// for the rest of the run: resolving a path looks at every directory on the
-// way, and a run asks for many files that do not exist (the level files of
+// while it stays true: resolving a path looks at every directory on the way,
+// and a run asks for many files that do not exist (the level files of
 // products a copy does not hold). What this program itself creates, renames
 // or deletes is seen at once, because every such change made through the
-// platform or the host-file helpers forgets what was kept; changes that other
-// programs make meanwhile are not seen, except those of the programs it
-// starts, which are seen once they end. Code that changes the machine's files
-// by other means calls forgetHostListings().
+// platform or the host-file helpers forgets what was kept. A name that a
+// listing lacks is checked against the directory's modification time before
+// it is called missing, so that what other programs add meanwhile is seen as
+// on Windows. Code that changes the machine's files by other means calls
+// forgetHostListings().
 namespace emulated {
 
 // What a listing says an entry is.
 enum class HostEntryType { kUnknown, kFile, kDirectory };
 
 struct HostListing {
-  bool listed = false;               // false: not a directory this program can read
+  bool listed = false;          // false: not a directory this program can read
+  struct timespec listedAt {};  // the file system's clock just before the listing
+  // The file system's clock (in nanoseconds) when the directory was last
+  // found unchanged: within the same tick of that clock it is not asked again.
+  mutable std::atomic<long long> checkedAt{0};
   std::vector<std::string> entries;  // the names, sorted by their bytes
   std::vector<std::string> folded;   // foldName of each entry
   std::vector<HostEntryType> types;  // kUnknown for links and anything the host did not say
@@ -36,6 +44,12 @@ HostEntryType entryTypeOf(const std::string& dir, const std::string& name);
 // Counts the times the listings were forgotten: what was worked out from
 // them stays true while it stays the same.
 unsigned long hostListingsGeneration();
+// Before a name that the listing of dir lacks is called missing: true, after
+// forgetting every listing held, when the directory has changed since it was
+// listed (another program may have added the name), so that the caller looks
+// again; false when the listing still holds. A change made in the same tick
+// of the file system's clock as the last look may wait for the next tick.
+bool listingChangedSince(const std::string& dir, const HostListing& listing);
 // Drops every listing held: called after any change to the host's files, and
 // when a started program has ended.
 void forgetHostListings();

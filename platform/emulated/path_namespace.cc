@@ -75,7 +75,9 @@ bool existsAsSpelled(const std::string& root, const std::vector<std::string>& na
   for (const std::string& name : names) {
     const std::shared_ptr<const HostListing> listing = heldListingOf(dir);
     if (listing == nullptr || !listing->listed) return hostEntryExists(joinHostPath(root, names));
-    if (listing->indexOf(name) < 0) return false;
+    if (listing->indexOf(name) < 0) {
+      return listingChangedSince(dir, *listing) && hostEntryExists(joinHostPath(root, names));
+    }
     if (dir.empty() || dir.back() != '/') dir += '/';
     dir += name;
   }
@@ -95,24 +97,36 @@ std::string driveRoot(char drive) {
   return machineDirectory() + "/drive_" + letter;
 }
 
-// The entry of dir that a name given in a Windows path means; empty when
-// there is none.
-std::string findEntry(const std::string& dir, const std::string& name) {
-  const std::shared_ptr<const HostListing> listing = listingOf(dir);
-  if (!listing->listed) return hostEntryExists(joinHostPath(dir, {name})) ? name : "";
-  if (listing->indexOf(name) >= 0) return name;
+// The entry of a listing that a name given in a Windows path means; empty
+// when there is none.
+std::string entryIn(const HostListing& listing, const std::string& name) {
+  if (listing.indexOf(name) >= 0) return name;
   const std::string folded = foldName(name);
-  for (std::size_t i = 0; i < listing->entries.size(); ++i) {
-    if (listing->folded[i] == folded) return listing->entries[i];
+  for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+    if (listing.folded[i] == folded) return listing.entries[i];
   }
   // A generated short name always holds a "~"; other names need no listing
   // of the directory's short names.
   if (name.find('~') == std::string::npos) return "";
-  const std::vector<std::string> shortNames = shortNamesFor(listing->entries);
-  for (std::size_t i = 0; i < listing->entries.size(); ++i) {
-    if (foldName(ansiToUtf8(shortNames[i])) == folded) return listing->entries[i];
+  const std::vector<std::string> shortNames = shortNamesFor(listing.entries);
+  for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+    if (foldName(ansiToUtf8(shortNames[i])) == folded) return listing.entries[i];
   }
   return "";
+}
+
+// The entry of dir that a name given in a Windows path means; empty when
+// there is none.
+std::string findEntry(const std::string& dir, const std::string& name) {
+  std::shared_ptr<const HostListing> listing = listingOf(dir);
+  if (!listing->listed) return hostEntryExists(joinHostPath(dir, {name})) ? name : "";
+  std::string found = entryIn(*listing, name);
+  // Another program may have made the name since the listing was taken.
+  if (found.empty() && listingChangedSince(dir, *listing)) {
+    listing = listingOf(dir);
+    if (listing->listed) found = entryIn(*listing, name);
+  }
+  return found;
 }
 
 // Windows drops the dots and blanks that end the last name of a path.
@@ -357,7 +371,8 @@ LocatedPath locateWindowsPath(std::string_view path) {
     return wholePath();
   }
   const ResolvedDirectory parent = resolvedDirectory(dir);
-  if (parent.host.empty()) return wholePath();
+  // A directory missing when it was looked for may have been made since.
+  if (parent.host.empty() || !parent.exists) return wholePath();
   const std::string hostName = ansiToUtf8(name);
   const std::string found = parent.exists ? findEntry(parent.host, hostName) : "";
   located.valid = true;
