@@ -109,6 +109,7 @@ TEST(EmulatedRegistry, AMalformedFileIsNeverAnEmptyRegistry) {
   EXPECT_EQ(platform::msiQueryProductState("{00000000-0000-0000-0000-000000000000}"),
             platform::kInstallStateUnknown);
 
+  EXPECT_EQ(platform::startProgram(), 8115u);
   const TestMachine::ProgramRun run =
       machine.run(TestMachine::testBinDir() + "/emulated_probe", {"exit", "0"});
   EXPECT_EQ(run.exitCode, 8115u);
