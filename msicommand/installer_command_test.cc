@@ -18,7 +18,6 @@ const std::string kPackage = "QOR Telvar Driver for ODBC, CLI, and .NET.msi";
 const std::string kStart =
     "C:\\Windows\\system32\\msiexec.exe /i \"D:\\media\\image\\\\" + kPackage + "\"";
 const std::string kLogPath = "C:\\temp\\drv.log";
-const std::string kLog = " /l*v \"C:\\temp\\drv.log\" KV7_LOG_FILE_PATH=\"C:\\temp\\drv.log\"";
 const std::string kRspPath = "D:\\rsp\\drv.rsp";
 const std::string kMessageDir = "D:\\msg\\en_US";
 
