@@ -151,19 +151,26 @@ TEST(MessageKeys, ListEachKeyOnce) {
   }
 }
 
-TEST(MessageSources, CoverTheLanguageTableAndNothingElse) {
+TEST(MessageFiles, SourcesAndStagedFilesCoverTheLanguageTableAndNothingElse) {
+  const fs::path staged = imageDir() / "launchmsg";
+  ASSERT_TRUE(fs::is_directory(staged)) << staged;
   for (const Locale& locale : kLocales) {
-    std::vector<fs::path> dirs = dirsNamedNoCase(sourceDir(), locale.dir);
-    EXPECT_EQ(dirs.size(), 1u) << "source directories for " << locale.dir;
+    EXPECT_EQ(dirsNamedNoCase(sourceDir(), locale.dir).size(), 1u) << "sources of " << locale.dir;
+    std::vector<fs::path> dirs = dirsNamedNoCase(staged, locale.dir);
+    // Two directories that differ only in case would be one on Windows.
+    ASSERT_EQ(dirs.size(), 1u) << "staged directories for " << locale.dir;
+    EXPECT_TRUE(fs::is_regular_file(dirs[0] / "Launch.pro")) << dirs[0];
   }
-  ASSERT_NE(englishSource(), nullptr) << "the English fallback must be named " << kEnglishDir;
   for (const SourceFile& file : sourceFiles()) {
     EXPECT_NE(localeNamedNoCase(file.locale), nullptr)
         << "not a locale of the table: " << file.locale;
   }
-  // The one locale directory with a capital letter keeps it.
-  EXPECT_FALSE(dirsNamedNoCase(sourceDir(), "Zh_tw").empty());
+  // The fallback directory of the launcher, exactly as it spells it, and the
+  // one table directory with a capital letter.
+  ASSERT_NE(englishSource(), nullptr) << "the English fallback must be named " << kEnglishDir;
+  EXPECT_TRUE(fs::is_regular_file(staged / "en_US" / "Launch.pro"));
   EXPECT_TRUE(fs::is_directory(sourceDir() / "Zh_tw"));
+  EXPECT_TRUE(fs::is_regular_file(staged / "Zh_tw" / "Launch.pro"));
 }
 
 TEST(MessageSources, CarryEveryKeyOnceAndNoOther) {
@@ -255,22 +262,9 @@ TEST(MessageSources, ComposeTheInitialisationReport) {
   }
 }
 
-TEST(StagedMessages, CoverEveryLocaleDirectoryOfTheLanguageTable) {
-  const fs::path staged = imageDir() / "launchmsg";
-  ASSERT_TRUE(fs::is_directory(staged)) << staged;
-  for (const Locale& locale : kLocales) {
-    std::vector<fs::path> dirs = dirsNamedNoCase(staged, locale.dir);
-    // Two directories that differ only in case would be one on Windows.
-    ASSERT_EQ(dirs.size(), 1u) << "staged directories for " << locale.dir;
-    EXPECT_TRUE(fs::is_regular_file(dirs[0] / "Launch.pro")) << dirs[0];
-  }
-  // The fallback directory of the launcher, exactly as it spells it, and the
-  // one table directory with a capital letter.
-  EXPECT_TRUE(fs::is_regular_file(staged / "en_US" / "Launch.pro"));
-  EXPECT_TRUE(fs::is_regular_file(staged / "Zh_tw" / "Launch.pro"));
-}
-
-TEST(StagedMessages, AreTheSourcesInTheirCodePageWithWindowsLineEnds) {
+// What the launcher reads: the sources in their code page with Windows line
+// ends, every line and text within the launcher's buffers.
+TEST(StagedMessages, AreTheSourcesInTheirCodePageAndFitTheLaunchersBuffers) {
   for (const SourceFile& file : sourceFiles()) {
     SCOPED_TRACE(file.locale);
     const Locale* locale = localeNamedNoCase(file.locale);
@@ -281,14 +275,19 @@ TEST(StagedMessages, AreTheSourcesInTheirCodePageWithWindowsLineEnds) {
     ASSERT_GE(staged->size(), 2u);
     EXPECT_EQ(staged->substr(staged->size() - 2), "\r\n") << "last line without a line end";
     std::string lf;
+    std::size_t lineStart = 0;
+    std::size_t lineNumber = 1;
     for (std::size_t i = 0; i < staged->size(); ++i) {
       char c = (*staged)[i];
       if (c == '\r') {
         ASSERT_TRUE(i + 1 < staged->size() && (*staged)[i + 1] == '\n') << "CR alone at " << i;
+        EXPECT_LE(i - lineStart, kLongestLine) << "line " << lineNumber;
         continue;
       }
       if (c == '\n') {
         ASSERT_TRUE(i > 0 && (*staged)[i - 1] == '\r') << "LF alone at " << i;
+        lineStart = i + 1;
+        ++lineNumber;
       }
       lf += c;
     }
@@ -297,33 +296,7 @@ TEST(StagedMessages, AreTheSourcesInTheirCodePageWithWindowsLineEnds) {
     std::string source = file.content;
     if (!source.empty() && source.back() != '\n') source += '\n';
     EXPECT_EQ(*decoded, source);
-  }
-}
 
-TEST(StagedMessages, GermanUmlautsAreSingleBytesOfTheWesternCodePage) {
-  std::optional<std::string> source = readFile(sourceDir() / "de_de" / "Launch.pro");
-  std::optional<std::string> staged = readFile(imageDir() / "launchmsg" / "de_de" / "Launch.pro");
-  ASSERT_TRUE(source && staged);
-  ASSERT_NE(source->find("\xC3\xBC"), std::string::npos) << "German texts without a u umlaut";
-  EXPECT_NE(staged->find('\xFC'), std::string::npos);
-  EXPECT_EQ(staged->find("\xC3\xBC"), std::string::npos) << "still UTF-8";
-}
-
-TEST(StagedMessages, FitTheLauncherLineAndLookupBuffers) {
-  for (const SourceFile& file : sourceFiles()) {
-    SCOPED_TRACE(file.locale);
-    std::optional<std::string> staged =
-        readFile(imageDir() / "launchmsg" / file.locale / "Launch.pro");
-    ASSERT_TRUE(staged.has_value()) << "not staged";
-    std::size_t lineStart = 0;
-    std::size_t lineNumber = 0;
-    while (lineStart < staged->size()) {
-      std::size_t end = staged->find("\r\n", lineStart);
-      if (end == std::string::npos) end = staged->size();
-      ++lineNumber;
-      EXPECT_LE(end - lineStart, kLongestLine) << "line " << lineNumber;
-      lineStart = end + 2;
-    }
     MessageFile parsed = parseMessageFile(*staged, "\r\n");
     EXPECT_EQ(parsed.entries.size(), file.parsed.entries.size());
     for (const MessageEntry& entry : parsed.entries) {

@@ -56,10 +56,9 @@ TEST(ParseMessageFile, TakesKeyedLinesAndReportsTheOthers) {
   EXPECT_EQ(file.entries[3].key, "F");
   EXPECT_EQ(file.entries[3].text, "");
   EXPECT_EQ(file.unreadableLines, (std::vector<std::size_t>{3, 4, 5, 6, 8}));
-}
 
-TEST(ParseMessageFile, KeepsDuplicatesAndSplitsOnlyAtTheGivenLineEnd) {
-  MessageFile file = parseMessageFile("A=1\nA=2\r\nB=3", "\n");
+  // Duplicates are kept, and only the given line end splits.
+  file = parseMessageFile("A=1\nA=2\r\nB=3", "\n");
   ASSERT_EQ(file.entries.size(), 3u);
   EXPECT_EQ(file.entries[1].text, "2\r");
   EXPECT_EQ(file.entries[2].text, "3");

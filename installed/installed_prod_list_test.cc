@@ -107,7 +107,6 @@ TEST_F(InstalledProductsTest, CopyWithAnEmptyPathHoldsNothing) {
 
 TEST_F(InstalledProductsTest, DriverInstalledAsInstanceThreeIsFoundUnderThatCode) {
   const std::string instance3 = instanceCode(kDriverCode, 3);
-  ASSERT_EQ(instance3, "{5C1E7A20-3B9D-4F62-A8D4-0E4B7C93F2A6}");
   writeCopy(installerProduct(instance3, kCopyPath));
   addLevelFile("kvdriver");
 

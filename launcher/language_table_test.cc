@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/emulated/test_machine.h"
-
 namespace {
 
 TEST(LanguageTable, OptionCodesInEitherCase) {
@@ -98,18 +96,6 @@ TEST(LanguageTable, EveryRowIsFoundBothWays) {
     ASSERT_TRUE(languageFieldForLangId(langId, kLanguageFieldOptionCode, code, sizeof code));
     EXPECT_STREQ(code, row.optionCode);
   }
-}
-
-TEST(LanguageTable, SystemDefaultLanguageComesFromTheMachine) {
-  emulated::TestMachine machine;
-  char locale[kLanguageFieldCapacity] = {};
-  ASSERT_TRUE(systemLanguageField(kLanguageFieldLocaleDir, locale, sizeof locale));
-  EXPECT_STREQ(locale, "en_us");  // a machine that names no language
-  machine.writeRegistry(
-      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Nls\\Language]\n"
-      "\"Default\"=\"0416\"\n");
-  ASSERT_TRUE(systemLanguageField(kLanguageFieldLcid, locale, sizeof locale));
-  EXPECT_STREQ(locale, "1046");
 }
 
 }  // namespace

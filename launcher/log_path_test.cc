@@ -1,13 +1,10 @@
 #include "launcher/log_path.h"
 
-#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "launcher/path_utils.h"
-#include "platform/emulated/test_machine.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -37,27 +34,6 @@ TEST(LogPath, TimeStampHasTwoDigitDayAndNoColons) {
     EXPECT_EQ(stamp, c.expected);
     EXPECT_EQ(stamp.size(), 24u);
   }
-}
-
-TEST(LogPath, DefaultLogPathUsesTheShortDocumentsFolder) {
-  emulated::TestMachine machine;
-  char documents[kPathCapacity] = {};
-  ASSERT_EQ(myDocumentsFolder(documents, sizeof documents), 0);
-  char shortForm[kPathCapacity] = {};
-  ASSERT_NE(platform::getShortPathName(documents, shortForm, kPathCapacity), 0u);
-  std::string folder = shortForm;
-  ASSERT_NE(folder, documents);  // "Documents" is no 8.3 name
-
-  PathText path;
-  ASSERT_EQ(defaultLogPath(path, kLogBaseName), 1);
-  std::string text(path.view());
-  ASSERT_EQ(text.compare(0, folder.size() + 1, folder + "\\"), 0) << text;
-  std::regex rest(R"(KV7LOG\\KV7-kvdriver_log-(Sun|Mon|Tue|Wed|Thu|Fri|Sat) )"
-                  R"((Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) )"
-                  R"(\d\d \d\d_\d\d_\d\d \d{4}\.log)");
-  EXPECT_TRUE(std::regex_match(text.substr(folder.size() + 1), rest)) << text;
-  // The log directory is left for validation to create.
-  EXPECT_EQ(platform::pathKind((folder + "\\KV7LOG").c_str()), platform::PathKind::kMissing);
 }
 
 TEST(LogPath, DocumentsFolderNeedsARealBuffer) {

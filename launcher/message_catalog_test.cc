@@ -102,14 +102,6 @@ class ShowMessage : public testing::Test {
   LauncherContext context_;
 };
 
-TEST_F(ShowMessage, ConsoleModePrintsAndKeepsTheLastTextInTheLog) {
-  CaptureStdout();
-  EXPECT_EQ(showMessage(context_, "first text", true), 0);
-  EXPECT_EQ(showMessage(context_, "second text", true), 0);
-  EXPECT_EQ(GetCapturedStdout(), "\nEinrichtung:\nfirst text\n\nEinrichtung:\nsecond text\n");
-  EXPECT_EQ(machine_.readFile("C:\\logs\\run.log"), "second text\r\n");
-}
-
 TEST_F(ShowMessage, ConsoleModeWithoutCaptionOrLogFile) {
   context_.messageDir.assign("C:\\nowhere");
   context_.logFilePath.assign("C:\\missing dir\\run.log");

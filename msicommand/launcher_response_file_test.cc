@@ -63,11 +63,6 @@ TEST_F(LauncherResponseFileTest, CopyNameAndPathComeFromTheFileUnlessGiven) {
     std::string copyName, installPath, messages;
     bool flagsSet;
   } cases[] = {
-      {"neither keyword: four messages, both flags set", "INSTALL_TYPE=TYPICAL\n",
-       [](LauncherContext&) {}, 0, "", "",
-       shown("NOTFOUND " + p + " COPY_NAME") + shown("FAILREAD " + p + " COPY_NAME") +
-           shown("NOTFOUND " + p + " FILE") + shown("FAILREAD " + p + " FILE"),
-       true},
       {"BLANK is an empty copy name", "COPY_NAME=BLANK\nfile=C:\\apps\\SITEA\n",
        [](LauncherContext&) {}, 0, "", "C:\\apps\\SITEA", "", true},
       {"/n and /p win; an unknown keyword is no reason to stop", "BOGUS=1\nCOPY_NAME=OTHER\n",

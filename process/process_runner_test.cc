@@ -36,6 +36,7 @@ std::string capture(ProcessRunner& runner, Output which) {
   std::size_t length = runner.joinOutput(which);
   std::vector<char> buffer(length + 1, 'x');
   EXPECT_EQ(runner.copyOutput(which, buffer.data(), buffer.size()), 0u);
+  EXPECT_EQ(buffer[length], '\0');
   return std::string(buffer.data(), length);
 }
 
@@ -63,41 +64,28 @@ class ProcessRunnerChild : public ::testing::Test {
   emulated::TestMachine machine;
 };
 
-TEST_F(ProcessRunnerChild, ExitCodesComeBackWholeAndSilentChildrenGiveEmptyCaptures) {
-  const uint32_t codes[] = {0, 1, 1603, 3010, 8101, 8115, 0x80070005u, 0xFFFFFFFEu};
-  for (uint32_t code : codes) {
-    SCOPED_TRACE(code);
-    ProcessRunner runner(nullptr, nullptr, false, false, false);
-    EXPECT_EQ(runToEnd(runner, "--exit " + std::to_string(code)), code);
-    EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
-    EXPECT_EQ(runner.joinOutput(Output::kStderr), 0u);
-    char buffer[4] = {'x', 'x', 'x', 'x'};
-    EXPECT_EQ(runner.copyOutput(Output::kStdout, buffer, sizeof buffer), 0u);
-    EXPECT_STREQ(buffer, "");
-  }
-}
-
-struct OutputCase {
-  const char* name;
-  std::size_t outBytes;
-  std::size_t errBytes;
-};
-
-TEST_F(ProcessRunnerChild, OutputOnBothStreamsArrivesWhole) {
-  const OutputCase cases[] = {
-      {"one read", 100, 7},
-      {"exactly the first capture size", 1024, 1024},
-      {"one either side of it", 1023, 1025},
-      {"megabytes on both streams at once", 3 * 1024 * 1024 + 17, 3 * 1024 * 1024 + 5},
+TEST_F(ProcessRunnerChild, ExitCodesAndOutputOnBothStreamsArriveWhole) {
+  const struct {
+    const char* name;
+    std::size_t outBytes;
+    std::size_t errBytes;
+    uint32_t exitCode;
+  } cases[] = {
+      {"silent", 0, 0, 0},
+      {"silent with an error code", 0, 0, 0x80070005u},
+      {"one read", 100, 7, 3010},
+      {"exactly the first capture size", 1024, 1024, 0xFFFFFFFEu},
+      {"one either side of it", 1023, 1025, 1603},
+      {"megabytes on both streams at once", 3 * 1024 * 1024 + 17, 3 * 1024 * 1024 + 5, 5},
   };
-  for (const OutputCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ProcessRunner runner(nullptr, nullptr, false, false, false);
     EXPECT_EQ(runToEnd(runner,
                        "--out " + std::to_string(c.outBytes) + " --err " +
-                           std::to_string(c.errBytes) + " --exit 5",
+                           std::to_string(c.errBytes) + " --exit " + std::to_string(c.exitCode),
                        120000),
-              5u);
+              c.exitCode);
     // Compared whole, not by EXPECT_EQ on strings: a mismatch of megabytes
     // would flood the log.
     std::string out = capture(runner, Output::kStdout);
@@ -201,14 +189,6 @@ TEST_F(ProcessRunnerChild, ProgramThatCannotStartGives5082) {
   }
 }
 
-TEST_F(ProcessRunnerChild, RunnerNeverStartedGives5030) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
-  runner.setCommand(helperCommand("--exit 3").c_str());
-  uint32_t exitCode = 77;
-  EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerNeverStarted);
-  EXPECT_EQ(exitCode, 77u);
-}
-
 // Pipes cannot be made when the process may open no further file: the
 // soft limit is lowered to the lowest free descriptor for the one start.
 class FileLimit {
@@ -263,7 +243,7 @@ TEST_F(ProcessRunnerChild, CommandTooLongIsRefusedWholeAndRunsNothing) {
   EXPECT_EQ(runToEnd(runner, "--exit 4"), 4u);
 }
 
-TEST_F(ProcessRunnerChild, CommandGivenAtConstructionRunsInTheWorkingDirectory) {
+TEST_F(ProcessRunnerChild, CommandGivenAtConstructionIsPreparedAtOnce) {
   machine.makeDirectory("C:\\Work Dir");
   std::string command = helperCommand("--print-cwd 1 --exit 9");
   ProcessRunner runner(command.c_str(), "C:\\Work Dir", false, false, false);
@@ -274,9 +254,9 @@ TEST_F(ProcessRunnerChild, CommandGivenAtConstructionRunsInTheWorkingDirectory) 
   ASSERT_EQ(runner.waitForExit(&exitCode, platform::kInfinite), 0u);
   EXPECT_EQ(exitCode, 9u);
   EXPECT_EQ(capture(runner, Output::kStdout), "C:\\Work Dir");
-}
 
-TEST_F(ProcessRunnerChild, StatementModePreparesTheProcessorCommand) {
+  // In statement mode the command is a statement for the command line
+  // processor.
   ProcessRunner plain("select * from t", nullptr, true, false, false);
   EXPECT_EQ(plain.preparedStatement(), "select * from t");
   EXPECT_EQ(plain.preparedCommandLine(), R"("kv7.exe" -ec -v "select * from t")");
@@ -293,8 +273,9 @@ TEST_F(ProcessRunnerChild, NewCommandDiscardsTheEarlierRunAndItsCaptures) {
   runner.setCommand(helperCommand("--exit 2").c_str());
   EXPECT_EQ(runner.joinOutput(Output::kStdout), 0u);
   EXPECT_EQ(runner.joinOutput(Output::kStderr), 0u);
-  uint32_t exitCode = 0;
+  uint32_t exitCode = 77;
   EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerNeverStarted);
+  EXPECT_EQ(exitCode, 77u);
 
   // A run nobody waited for is ended by the next command: its readers stop,
   // the child is left to finish by itself.

@@ -14,34 +14,26 @@ uint32_t addOne(void* parameter) {
   return 0;
 }
 
-TEST(ProcessRunnerThreads, RoutineRunsWithItsParameterAndJoinEmptiesTheRecord) {
-  std::atomic<int> calls{0};
-  ThreadRecord record;
-  ASSERT_EQ(startThread(addOne, &calls, &record), 0u);
-  EXPECT_EQ(joinThread(&record), 0u);
-  EXPECT_EQ(calls.load(), 1);
-  EXPECT_FALSE(record.thread.joinable());
-  EXPECT_EQ(joinThread(&record), 0u);  // nothing left to wait for
-
-  // An emptied record takes the next thread.
-  ASSERT_EQ(startThread(addOne, &calls, &record), 0u);
-  EXPECT_EQ(joinThread(&record), 0u);
-  EXPECT_EQ(calls.load(), 2);
-}
-
-TEST(ProcessRunnerThreads, BadArgumentsStartNothing) {
+TEST(ProcessRunnerThreads, ARecordHoldsOneThreadUntilItIsJoined) {
   std::atomic<int> calls{0};
   ThreadRecord record;
   EXPECT_EQ(startThread(nullptr, &calls, &record), kRunnerBadThreadArguments);
   EXPECT_EQ(startThread(addOne, &calls, nullptr), kRunnerBadThreadArguments);
   EXPECT_FALSE(record.thread.joinable());
 
-  // A record whose thread was not joined is not overwritten.
   ASSERT_EQ(startThread(addOne, &calls, &record), 0u);
+  // A record whose thread was not joined is not overwritten.
   EXPECT_EQ(startThread(addOne, &calls, &record), kRunnerBadThreadArguments);
   EXPECT_EQ(joinThread(&record), 0u);
   EXPECT_EQ(calls.load(), 1);
+  EXPECT_FALSE(record.thread.joinable());
+  EXPECT_EQ(joinThread(&record), 0u);  // nothing left to wait for
   EXPECT_EQ(joinThread(nullptr), 0u);
+
+  // An emptied record takes the next thread.
+  ASSERT_EQ(startThread(addOne, &calls, &record), 0u);
+  EXPECT_EQ(joinThread(&record), 0u);
+  EXPECT_EQ(calls.load(), 2);
 }
 
 class CountingWorker : public WorkerThread {

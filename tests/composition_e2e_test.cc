@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/machine_with_image.h"
 
@@ -13,99 +14,124 @@ const std::string kInstallerAndPackage =
     "CLI, and .NET.msi\"";
 const std::string kLog = " /l*v \"C:\\temp\\drv.log\" KV7_LOG_FILE_PATH=\"C:\\temp\\drv.log\"";
 
-TEST(ComposedCommandTest, FirstCopyInteractiveWithLanguageOption) {
-  MachineWithImage m;
-  m.commitRegistry();
-  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/i", "DE", "-showcommand"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, kInstallerAndPackage + kLog + " KV7_INSTALL_LANG=\"DE\" TRANSFORMS=1031.mst");
-}
+// A copy of the driver at C:\apps\<name>.
+struct DriverCopy {
+  std::string name;
+  uint32_t modification;
+  std::string code;
+};
 
-TEST(ComposedCommandTest, FurtherCopyTakesSlotFifteen) {
-  MachineWithImage m;
-  m.setSystemLanguage("0407");
-  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
-  m.commitRegistry();
-  auto run =
-      m.setup({"/l", "C:\\temp\\drv.log", "/n", "SITEB", "/p", "C:\\apps\\SITEB", "-showcommand"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, kInstallerAndPackage + kLog +
-                         " MSINEWINSTANCE=1  TRANSFORMS=:inst15.mst;1031.mst "
-                         "KV7_COPY_NAME=\"SITEB\" INSTALLDIR=\"C:\\apps\\SITEB\"");
-}
-
-TEST(ComposedCommandTest, SilentReinstallOfTheDefaultCopyFromAResponseFile) {
-  MachineWithImage m;
-  m.writeFile("D:\\rsp\\drv.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
-  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
-  m.commitRegistry();
-  auto run = m.setup({"/u", "D:\\rsp\\drv.rsp", "/l", "C:\\temp\\drv.log", "-showcommand"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, kInstallerAndPackage + kLog +
-                         " RSP_FILE_PATH=\"D:\\rsp\\drv.rsp\" /qn  TRANSFORMS=1033.mst "
-                         "REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
-                         "COPY_NAME_OVERRIDE=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\"");
-}
-
-// Each install type, decided from the copies on the machine and the copy
-// named on the command line.
-TEST(ComposedCommandTest, InstallTypeFollowsTheNamedCopy) {
-  struct Case {
-    const char* what;
-    uint32_t modification;
-    std::string code;
-    std::string expectedTail;
-  } cases[] = {
-      {"maintain the default copy", 600, MachineWithImage::kDriverCode,
-       " TRANSFORMS=1033.mst KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
-      {"reinstall the default copy", 599, MachineWithImage::kDriverCode,
-       " TRANSFORMS=1033.mst REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
-       "INSTALLDIR=\"C:\\apps\\SITEA\""},
-      {"maintain an instance copy", 700, MachineWithImage::slotCode(3),
-       " MSIINSTANCEGUID=" + MachineWithImage::slotCode(3) +
-           " TRANSFORMS=1033.mst KV7_COPY_NAME=\"SITEA\" INSTALLDIR=\"C:\\apps\\SITEA\""},
-      {"reinstall an instance copy", 500, MachineWithImage::slotCode(3),
-       " MSIINSTANCEGUID=" + MachineWithImage::slotCode(3) +
-           " TRANSFORMS=1033.mst REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" "
-           "INSTALLDIR=\"C:\\apps\\SITEA\""},
-  };
-  for (const Case& c : cases) {
-    MachineWithImage m;
-    m.addDriverCopy("SITEA", "C:\\apps\\SITEA", c.modification, c.code);
-    m.commitRegistry();
-    auto run = m.setup({"/l", "C:\\temp\\drv.log", "/n", "sitea", "-showcommand"});
-    EXPECT_EQ(run.exitCode, 0u) << c.what << run.err;
-    // The copy's own spelling of the name is not needed: /n is taken as typed.
-    std::string tail = c.expectedTail;
-    std::string::size_type at = tail.find("\"SITEA\"");
-    tail.replace(at, 7, "\"sitea\"");
-    EXPECT_EQ(run.out, kInstallerAndPackage + kLog + tail) << c.what;
+// The default copy COPY00 (without one when first is 1) and one further copy
+// in each instance slot from first to 15.
+std::vector<DriverCopy> furtherCopies(uint32_t first) {
+  std::vector<DriverCopy> copies;
+  if (first > 1) copies.push_back({"COPY00", 600, MachineWithImage::kDriverCode});
+  for (uint32_t slot = first; slot <= 15; ++slot) {
+    copies.push_back({"COPY" + std::to_string(slot + 10), 600, MachineWithImage::slotCode(slot)});
   }
+  return copies;
 }
 
-// A copy named by its install path: the run addresses that copy and takes its
-// name; the path stays as typed.
-TEST(ComposedCommandTest, InstallPathOfAnInstanceCopyNamesTheCopy) {
-  MachineWithImage m;
-  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 500, MachineWithImage::kDriverCode);
-  m.addDriverCopy("SITEB", "C:\\apps\\SITEB", 700, MachineWithImage::slotCode(4));
-  m.commitRegistry();
-  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/p", "c:\\APPS\\siteb", "-showcommand"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out,
-            kInstallerAndPackage + kLog + " MSIINSTANCEGUID=" + MachineWithImage::slotCode(4) +
-                " TRANSFORMS=1033.mst KV7_COPY_NAME=\"SITEB\" INSTALLDIR=\"c:\\APPS\\siteb\"");
-}
-
-TEST(ComposedCommandTest, NewCopyTakesTheNextSlotDownWhenFifteenIsTaken) {
-  MachineWithImage m;
-  m.addDriverCopy("SITEA", "C:\\apps\\SITEA", 600, MachineWithImage::kDriverCode);
-  m.addDriverCopy("SITEB", "C:\\apps\\SITEB", 600, MachineWithImage::slotCode(15));
-  m.commitRegistry();
-  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out,
-            kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst14.mst;1033.mst");
+// The install type decided from the copies on the machine and the options,
+// and the command composed for it.
+TEST(ComposedCommandTest, CommandFollowsTheCopiesAndTheOptions) {
+  const std::string code3 = MachineWithImage::slotCode(3);
+  const std::string code4 = MachineWithImage::slotCode(4);
+  const std::string base = MachineWithImage::kDriverCode;
+  const struct {
+    const char* what;
+    std::vector<DriverCopy> copies;
+    std::vector<std::string> args;
+    uint32_t exitCode;
+    std::string tail;                      // after the installer, the package and the log
+    const char* systemLanguage = nullptr;  // null: none named
+  } cases[] = {
+      {"a first copy in the language of /i",
+       {},
+       {"/i", "DE"},
+       0,
+       " KV7_INSTALL_LANG=\"DE\" TRANSFORMS=1031.mst"},
+      {"a further copy takes slot fifteen",
+       {{"SITEA", 500, base}},
+       {"/n", "SITEB", "/p", "C:\\apps\\SITEB"},
+       0,
+       " MSINEWINSTANCE=1  TRANSFORMS=:inst15.mst;1031.mst KV7_COPY_NAME=\"SITEB\" "
+       "INSTALLDIR=\"C:\\apps\\SITEB\"",
+       "0407"},
+      {"a silent reinstall of the default copy from a response file",
+       {{"SITEA", 500, base}},
+       {"/u", "D:\\rsp\\drv.rsp"},
+       0,
+       " RSP_FILE_PATH=\"D:\\rsp\\drv.rsp\" /qn  TRANSFORMS=1033.mst REINSTALLMODE=vomus "
+       "REINSTALL=ALL  KV7_COPY_NAME=\"SITEA\" COPY_NAME_OVERRIDE=\"SITEA\" "
+       "INSTALLDIR=\"C:\\apps\\SITEA\""},
+      // A copy named by /n: /n is taken as typed, the copy gives its path.
+      {"maintain the default copy",
+       {{"SITEA", 600, base}},
+       {"/n", "sitea"},
+       0,
+       " TRANSFORMS=1033.mst KV7_COPY_NAME=\"sitea\" INSTALLDIR=\"C:\\apps\\SITEA\""},
+      {"reinstall the default copy",
+       {{"SITEA", 599, base}},
+       {"/n", "sitea"},
+       0,
+       " TRANSFORMS=1033.mst REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"sitea\" "
+       "INSTALLDIR=\"C:\\apps\\SITEA\""},
+      {"maintain an instance copy",
+       {{"SITEA", 700, code3}},
+       {"/n", "sitea"},
+       0,
+       " MSIINSTANCEGUID=" + code3 +
+           " TRANSFORMS=1033.mst KV7_COPY_NAME=\"sitea\" INSTALLDIR=\"C:\\apps\\SITEA\""},
+      {"reinstall an instance copy",
+       {{"SITEA", 500, code3}},
+       {"/n", "sitea"},
+       0,
+       " MSIINSTANCEGUID=" + code3 +
+           " TRANSFORMS=1033.mst REINSTALLMODE=vomus REINSTALL=ALL  KV7_COPY_NAME=\"sitea\" "
+           "INSTALLDIR=\"C:\\apps\\SITEA\""},
+      // A copy named by its install path: the run takes its name; the path
+      // stays as typed.
+      {"an instance copy by its path",
+       {{"SITEA", 500, base}, {"SITEB", 700, code4}},
+       {"/p", "c:\\APPS\\siteb"},
+       0,
+       " MSIINSTANCEGUID=" + code4 +
+           " TRANSFORMS=1033.mst KV7_COPY_NAME=\"SITEB\" INSTALLDIR=\"c:\\APPS\\siteb\""},
+      {"a new copy takes the next slot down when fifteen is taken",
+       {{"SITEA", 600, base}, {"SITEB", 600, MachineWithImage::slotCode(15)}},
+       {"/o"},
+       0,
+       " MSINEWINSTANCE=1  TRANSFORMS=:inst14.mst;1033.mst"},
+      {"fifteen further copies still pass",
+       furtherCopies(2),
+       {"/o"},
+       0,
+       " MSINEWINSTANCE=1  TRANSFORMS=:inst1.mst;1033.mst"},
+      // Below the maximum, but no slot is left: the composition stops before
+      // the new-instance property, without a message.
+      {"fifteen copies in slots 1 to 15 and none under the base code",
+       furtherCopies(1),
+       {"/o"},
+       8118,
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MachineWithImage m;
+    if (c.systemLanguage != nullptr) m.setSystemLanguage(c.systemLanguage);
+    for (const DriverCopy& copy : c.copies) {
+      m.addDriverCopy(copy.name, "C:\\apps\\" + copy.name, copy.modification, copy.code);
+    }
+    m.commitRegistry();
+    m.writeFile("D:\\rsp\\drv.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
+    std::vector<std::string> args = c.args;
+    for (const char* arg : {"/l", "C:\\temp\\drv.log", "-showcommand"}) args.push_back(arg);
+    auto run = m.setup(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_EQ(run.out, kInstallerAndPackage + kLog + c.tail);
+    EXPECT_EQ(run.err.find("+---"), std::string::npos) << run.err;
+  }
 }
 
 TEST(ComposedCommandTest, SixteenCopiesAreTheMaximum) {
@@ -121,32 +147,6 @@ TEST(ComposedCommandTest, SixteenCopiesAreTheMaximum) {
   // Maintaining the default copy by name makes no scan and is not refused.
   auto maintain = m.setup({"/l", "C:\\temp\\drv.log", "/n", "COPY00", "-showcommand"});
   EXPECT_EQ(maintain.exitCode, 0u) << maintain.err;
-}
-
-// Fifteen copies in slots 1 to 15 and none under the base code: below the
-// maximum, but no slot is left for a new copy.
-TEST(ComposedCommandTest, NewCopyWithoutAFreeSlotIsRefusedSilently) {
-  MachineWithImage m;
-  for (uint32_t slot = 1; slot <= 15; ++slot) {
-    const std::string name = "COPY" + std::to_string(slot + 10);
-    m.addDriverCopy(name, "C:\\apps\\" + name, 600, MachineWithImage::slotCode(slot));
-  }
-  m.commitRegistry();
-  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
-  EXPECT_EQ(run.exitCode, 8118u);
-  // The composition stops before the new-instance property, without a message.
-  EXPECT_EQ(run.out, kInstallerAndPackage + kLog);
-  EXPECT_EQ(run.err.find("+---"), std::string::npos) << run.err;
-}
-
-TEST(ComposedCommandTest, FifteenFurtherCopiesStillPass) {
-  MachineWithImage m;
-  m.addDefaultAndFurtherCopies(2);
-  m.commitRegistry();
-  auto run = m.setup({"/l", "C:\\temp\\drv.log", "/o", "-showcommand"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out,
-            kInstallerAndPackage + kLog + " MSINEWINSTANCE=1  TRANSFORMS=:inst1.mst;1033.mst");
 }
 
 TEST(ComposedCommandTest, InvalidProductSelectionStopsTheRun) {

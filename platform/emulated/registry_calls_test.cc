@@ -103,16 +103,21 @@ TEST(EmulatedRegistry, TheThirtyTwoBitViewReadsTheWow6432Node) {
 
 TEST(EmulatedRegistry, AMalformedFileIsNeverAnEmptyRegistry) {
   TestMachine machine;
-  machine.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR]\n\"v\"=dword:nope\n");
+  machine.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR]\n\"v\"=hex:zz\n");
   platform::RegKey key = nullptr;
   EXPECT_EQ(platform::regOpenKey("SOFTWARE", platform::kKeyRead, &key), 1009u);
   EXPECT_EQ(platform::msiQueryProductState("{00000000-0000-0000-0000-000000000000}"),
             platform::kInstallStateUnknown);
 
+  EXPECT_EQ(platform::startProgram(), 8115u);
   const TestMachine::ProgramRun run =
       machine.run(TestMachine::testBinDir() + "/emulated_probe", {"exit", "0"});
   EXPECT_EQ(run.exitCode, 8115u);
-  EXPECT_NE(run.err.find(machine.dir() + "/system.reg:3: "), std::string::npos) << run.err;
+  EXPECT_NE(
+      run.err.find(machine.dir() +
+                   "/system.reg:3: hex data must be bytes of two hexadecimal digits split by ,"),
+      std::string::npos)
+      << run.err;
   EXPECT_EQ(run.out, "");
 }
 
