@@ -7,7 +7,7 @@ add_library(kv7_platform STATIC
   ${emulated_dir}/code_page.cc
   ${emulated_dir}/command_line.cc
   ${emulated_dir}/console.cc
-  ${emulated_dir}/exit_code_file.cc
+  ${emulated_dir}/exit_code_channel.cc
   ${emulated_dir}/file_calls.cc
   ${emulated_dir}/handle_table.cc
   ${emulated_dir}/host_files.cc
