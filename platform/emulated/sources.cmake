@@ -51,6 +51,7 @@ if(KV7_BUILD_TESTS)
   kv7_add_test(emulated_machine_tests
     SOURCES
       ${emulated_dir}/command_line_test.cc
+      ${emulated_dir}/host_files_test.cc
       ${emulated_dir}/machine_test.cc
       ${emulated_dir}/message_box_test.cc
       ${emulated_dir}/named_mutex_test.cc
