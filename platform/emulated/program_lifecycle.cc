@@ -49,9 +49,9 @@ int finishProgram(uint32_t exitCode) {
 
 namespace emulated {
 
-void stopOnUnusableMachine(const std::string& reason) {
+void stopProgram(const std::string& message) {
   std::fflush(stdout);
-  std::fprintf(stderr, "The emulated Windows machine cannot be used: %s\n", reason.c_str());
+  std::fprintf(stderr, "%s\n", message.c_str());
   std::fflush(stderr);
   // Other threads may be anywhere: the program ends at once, without the
   // exit handlers that could wait for them.
