@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "platform/platform.h"
@@ -75,6 +76,15 @@ Arguments parseArguments(int argc, char** argv) {
   return args;
 }
 
+// Reported as the reader reports a file too large for memory, with its load
+// status; whatever the report had written so far stays.
+int reportOutOfMemory(const char* file) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: error: there is not enough memory to check the file; load status %d\n",
+               file, RspOutOfMemory);
+  return RspOutOfMemory;
+}
+
 int run(int argc, char** argv) {
   Arguments args = parseArguments(argc, argv);
   if (!args.error.empty()) {
@@ -91,13 +101,18 @@ int run(int argc, char** argv) {
     std::fputs(keywordListing().c_str(), stdout);
     return 0;
   }
-  ResponseFile file(args.file);
-  std::string output = args.tsv ? entryTable(file) : problemReport(file, args.file);
-  std::fwrite(output.data(), 1, output.size(), stdout);
-  if (args.tsv && file.status() != RspOk && file.status() != RspContentInvalid) {
-    std::fprintf(stderr, "rspcheck: %s: load status %d\n", args.file, file.status());
+  try {
+    ResponseFile file(args.file);
+    std::string output = args.tsv ? entryTable(file) : problemReport(file, args.file);
+    std::fwrite(output.data(), 1, output.size(), stdout);
+    if (args.tsv && file.status() != RspOk && file.status() != RspContentInvalid) {
+      std::fprintf(stderr, "rspcheck: %s: load status %d\n", args.file, file.status());
+    }
+    return exitCodeFor(file);
+  } catch (const std::bad_alloc&) {
+    // A file that loaded may still hold more than a report of it can.
+    return reportOutOfMemory(args.file);
   }
-  return exitCodeFor(file);
 }
 
 }  // namespace

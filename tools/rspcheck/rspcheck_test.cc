@@ -79,6 +79,21 @@ TEST_F(RspcheckProgram, MissingFileGivesStatusTwo) {
   EXPECT_NE(table.err.find("load status 2"), std::string::npos);
 }
 
+TEST_F(RspcheckProgram, RunningOutOfMemoryIsReportedWithItsLoadStatus) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer needs more address space than the limit leaves";
+#endif
+  // Enough memory to load a 30 MB value, not enough to report on it.
+  machine.writeFile("C:\\rsp\\huge.rsp", "LIC_AGREEMENT = " + std::string(30000000, 'x') + "\n");
+  auto run = machine.run("/bin/sh",
+                         {"-c", "ulimit -v 120000 && exec \"$0\" \"$1\"",
+                          emulated::TestMachine::imageDir() + "/rspcheck", "C:\\rsp\\huge.rsp"});
+  EXPECT_EQ(run.exitCode, 5u);
+  EXPECT_EQ(run.err,
+            "C:\\rsp\\huge.rsp: error: there is not enough memory to check the file; load status "
+            "5\n");
+}
+
 TEST_F(RspcheckProgram, ListsTheKeywords) {
   auto run = rspcheck({"--list-keywords"});
   EXPECT_EQ(run.exitCode, 0u);
