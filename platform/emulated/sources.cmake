@@ -41,7 +41,7 @@ target_link_libraries(kv7_platform PUBLIC Threads::Threads)
 
 if(KV7_BUILD_TESTS)
   find_package(GTest REQUIRED)
-  add_library(kv7_emulated_testing STATIC ${emulated_dir}/test_machine.cc)
+  add_library(kv7_emulated_testing STATIC ${emulated_dir}/test_disk.cc ${emulated_dir}/test_machine.cc)
   target_link_libraries(kv7_emulated_testing PUBLIC kv7_platform GTest::gtest)
 endif()
 
