@@ -126,16 +126,26 @@ class InstallerMachine {
 // Every key and value of before is in after, unchanged.
 void expectKept(const emulated::RegistryKey& before, const emulated::RegistryKey& after,
                 const std::string& path) {
-  for (const emulated::RegistryValue& value : before.values()) {
-    const emulated::RegistryValue* kept = after.findValue(value.name);
-    ASSERT_NE(kept, nullptr) << path << " lost \"" << value.name << "\"";
-    EXPECT_EQ(kept->type, value.type) << path << " " << value.name;
-    EXPECT_EQ(kept->data, value.data) << path << " " << value.name;
-  }
-  for (const emulated::RegistryKey* child : before.subkeys()) {
-    const emulated::RegistryKey* keptChild = after.findSubkey(child->name());
-    ASSERT_NE(keptChild, nullptr) << path << " lost its subkey " << child->name();
-    expectKept(*child, *keptChild, path + "\\" + child->name());
+  struct Pair {
+    const emulated::RegistryKey* before;
+    const emulated::RegistryKey* after;
+    std::string path;
+  };
+  std::vector<Pair> pending = {{&before, &after, path}};
+  while (!pending.empty()) {
+    const Pair next = pending.back();
+    pending.pop_back();
+    for (const emulated::RegistryValue& value : next.before->values()) {
+      const emulated::RegistryValue* kept = next.after->findValue(value.name);
+      ASSERT_NE(kept, nullptr) << next.path << " lost \"" << value.name << "\"";
+      EXPECT_EQ(kept->type, value.type) << next.path << " " << value.name;
+      EXPECT_EQ(kept->data, value.data) << next.path << " " << value.name;
+    }
+    for (const emulated::RegistryKey* child : next.before->subkeys()) {
+      const emulated::RegistryKey* keptChild = next.after->findSubkey(child->name());
+      ASSERT_NE(keptChild, nullptr) << next.path << " lost its subkey " << child->name();
+      pending.push_back({child, keptChild, next.path + "\\" + child->name()});
+    }
   }
 }
 
