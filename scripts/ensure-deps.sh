@@ -15,6 +15,7 @@ command -v iconv >/dev/null || need+=(libc-bin)
 command -v wixl >/dev/null || need+=(wixl)
 command -v msiinfo >/dev/null || need+=(msitools)
 [[ -f /usr/include/libmsi-1.0/libmsi.h ]] || need+=(libmsi-dev)
+[[ -f /usr/include/libgsf-1/gsf/gsf-infile.h ]] || need+=(libgsf-1-dev)
 # libmsi's pkg-config file needs glib's and zlib's.
 [[ -f /usr/include/glib-2.0/gio/gio.h ]] || need+=(libglib2.0-dev)
 [[ -f /usr/include/zlib.h ]] || need+=(zlib1g-dev)

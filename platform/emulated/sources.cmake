@@ -64,3 +64,6 @@ if(KV7_BUILD_TESTS)
     LIBS kv7_emulated_testing)
   add_dependencies(emulated_machine_tests emulated_probe)
 endif()
+
+kv7_add_fuzzer(registry_file_fuzzer SOURCES ${emulated_dir}/fuzz/registry_file_fuzzer.cc
+               LIBS kv7_platform)

@@ -6,6 +6,8 @@
 #include <functional>
 #include <set>
 
+#include "tools/msiexec/package_structure.h"
+
 namespace msiexec {
 namespace {
 
@@ -139,6 +141,11 @@ InstallerPackage::~InstallerPackage() = default;
 
 std::unique_ptr<InstallerPackage> InstallerPackage::open(const std::string& hostPath,
                                                          std::string* error) {
+  std::string damage;
+  if (!isSoundPackageFile(hostPath, &damage)) {
+    if (error) *error = damage;
+    return nullptr;
+  }
   GError* failure = nullptr;
   auto database = std::make_unique<Database>();
   database->db.reset(
