@@ -6,11 +6,14 @@
 #
 #   scripts/fuzz.sh [SECONDS] [HARNESS ...]     (default: every harness)
 #
+# A harness goes on after a finding, so that a long run counts them all.
 # What a run learns goes to build/fuzz/corpus/HARNESS (the seeds stay as
-# committed); an input that makes a harness fail goes to
-# build/fuzz/findings/HARNESS/. A table of executions and findings per
+# committed); each input that made it fail goes to build/fuzz/findings/
+# HARNESS/ and is run once more to see where it failed: in this project's
+# code (a fault), or inside a system library the project uses (libmsi on a
+# damaged package, counted apart). A table of executions and findings per
 # harness ends the output and is kept in build/fuzz/summary.txt. The exit
-# code is 1 when any harness found a fault.
+# code is 1 when any harness found a fault in this project's code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-20}"
@@ -25,38 +28,60 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" --target fuzzers -j2 >/dev/null
 
+# Where a finding failed: "system" when, going down its report's stack, a
+# frame of the libraries that read packages (libmsi, libgsf, glib) comes
+# before any frame of this project's sources; else "project".
+whereItFails() {
+  local report frame
+  report=$("$1" "$2" 2>&1 || true)
+  while IFS= read -r frame; do
+    if [[ $frame =~ $PWD/[^\ ]*\.(cc|h):[0-9]+ ]]; then
+      echo project
+      return
+    fi
+    if [[ $frame =~ /lib(msi|gsf-1|glib-2\.0|gobject-2\.0)\.so ]]; then
+      echo system
+      return
+    fi
+  done < <(grep -E '^ *#[0-9]+ ' <<<"$report")
+  echo project
+}
+
 wanted=("$@")
 summary="$build/summary.txt"
-printf '%-26s %14s %8s  %s\n' harness executions seconds result >"$summary"
+printf '%-26s %12s %8s %9s %9s\n' harness executions seconds faults "in libs" >"$summary"
 failed=0
-while IFS=$'\t' read -r name seeds flags; do
+while IFS=$'\t' read -r name seeds; do
   if ((${#wanted[@]})) && [[ ! " ${wanted[*]} " == *" $name "* ]]; then continue; fi
   corpus="$build/corpus/$name"
   findings="$build/findings/$name"
   log="$build/logs/$name.log"
   mkdir -p "$corpus" "$findings" "$(dirname "$log")"
-  echo "== $name: ${seconds} s"
   started="$build/logs/$name.started"
   touch "$started"
-  status=0
+  echo "== $name: ${seconds} s"
   # The learned corpus first: new inputs are written there, never among
-  # the seeds.
-  # shellcheck disable=SC2086 # the harness's own flags, split at blanks
-  "$build/bin/$name" "$corpus" "$seeds" -max_total_time="$seconds" -timeout=10 \
-    -rss_limit_mb=2048 -artifact_prefix="$findings/" -print_final_stats=1 $flags >"$log" 2>&1 ||
-    status=$?
-  executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  took=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -1)
-  if ((status == 0)); then
-    result="no finding"
-  else
-    failed=1
-    found=$(find "$findings" -type f -newer "$started" | head -1)
-    result="FAULT (exit $status) ${found:-see $log}"
-    tail -40 "$log"
-  fi
-  printf '%-26s %14s %8s  %s\n' "$name" "${executions:-?}" "${took:-$seconds}" "$result" \
-    >>"$summary"
+  # the seeds. Each job runs in a child process, so a finding ends one job,
+  # not the run.
+  "$build/bin/$name" "$corpus" "$seeds" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 \
+    -ignore_ooms=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$findings/" >"$log" 2>&1 || true
+  executions=$(sed -n 's/^#\([0-9]*\): cov:.*/\1/p' "$log" | tail -1)
+  took=$(sed -n 's/^INFO: exiting: .* time: \([0-9]*\)s.*/\1/p' "$log" | tail -1)
+  faults=0
+  inLibraries=0
+  while IFS= read -r finding; do
+    if [[ $(whereItFails "$build/bin/$name" "$finding") == system ]]; then
+      inLibraries=$((inLibraries + 1))
+    else
+      faults=$((faults + 1))
+      echo "FAULT: $finding"
+      "$build/bin/$name" "$finding" 2>&1 | grep -m1 -A12 -E 'ERROR|runtime error' || true
+    fi
+  done < <(find "$findings" -type f -newer "$started")
+  ((faults == 0)) || failed=1
+  printf '%-26s %12s %8s %9s %9s\n' "$name" "${executions:-?}" "${took:-$seconds}" "$faults" \
+    "$inLibraries" >>"$summary"
 done <"$build/fuzzers.txt"
 cat "$summary"
 exit "$failed"
