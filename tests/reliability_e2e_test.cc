@@ -46,11 +46,13 @@ std::set<std::string> listing(const std::string& dir) {
   return paths;
 }
 
-// A host directory outside any test disk, for the logs.
+// A host directory outside any test disk, for the logs. Its name holds no
+// "-" or "/": setup finds its options anywhere in its arguments, so a path
+// with "-i" in it would give a language.
 class ScratchDir {
  public:
   ScratchDir() {
-    char pattern[] = "/tmp/kv7-scratch-XXXXXX";
+    char pattern[] = "/tmp/kv7scratchXXXXXX";
     if (::mkdtemp(pattern) != nullptr) dir_ = pattern;
   }
   ~ScratchDir() { fs::remove_all(dir_); }
