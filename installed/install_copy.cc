@@ -1,6 +1,5 @@
 #include "installed/install_copy.h"
 
-#include <cstring>
 #include <new>
 #include <string_view>
 
@@ -31,10 +30,11 @@ KeyName subKeyOf(std::string_view key, std::string_view subKey) {
 
 InstallCopy::InstallCopy(const char* name, bool use32BitView)
     : viewFlags_(use32BitView ? platform::kKeyWow64_32Key : 0) {
-  if (name != nullptr) {
-    // The name field holds 64 characters; a longer name is cut, so the copy
-    // read is the one named by its first 64 characters, if there is one.
-    name_.assign(std::string_view(name, strnlen(name, CopyNameText::kMaxLength)));
+  if (name != nullptr && !name_.assign(std::string_view(name))) {
+    // The name field holds 64 characters; a longer name names no copy this
+    // system can hold, and cutting it could name another one.
+    status_ = kCopyUnreadable;
+    return;
   }
   if (!name_.empty()) read();
 }

@@ -26,7 +26,7 @@ constexpr const char* kInstalledCopiesKey = "SOFTWARE\\QOR\\KV7\\InstalledCopies
 
 // Copy status: why a copy could not be read.
 constexpr uint32_t kCopyValid = 0;
-constexpr uint32_t kCopyUnreadable = 1;         // key or "KV7 Path Name" missing
+constexpr uint32_t kCopyUnreadable = 1;         // name too long, or key or "KV7 Path Name" missing
 constexpr uint32_t kCopyComponentsMissing = 2;  // 32-bit view only
 
 // One installed copy of the product family, read from the registry. The copy
@@ -34,7 +34,8 @@ constexpr uint32_t kCopyComponentsMissing = 2;  // 32-bit view only
 class InstallCopy {
  public:
   // Reads the copy of that name. A null or empty name gives an empty copy
-  // with status 0; a name longer than 64 characters is cut to 64.
+  // with status 0; a name longer than 64 characters gives an empty copy
+  // with status kCopyUnreadable.
   InstallCopy(const char* name, bool use32BitView);
   InstallCopy(const InstallCopy&) = delete;
   InstallCopy& operator=(const InstallCopy&) = delete;

@@ -106,17 +106,22 @@ TEST_F(CopyListTest, UnreadableLegacyCopyEmptiesTheList) {
 }
 
 TEST_F(CopyListTest, UnreadableSubkeyIsSkippedWithTwoDebugStrings) {
+  // A name longer than a copy name may be is no copy, even when its first
+  // 64 characters name one.
+  const std::string longest(64, 'N');
   machine.writeRegistry(copy("GOOD1", "C:\\good1") +
                         key("SOFTWARE\\QOR\\KV7\\InstalledCopies\\Broken") +
-                        value("Wrong Name", "C:\\broken") + copy("GOOD2", "C:\\good2"));
+                        value("Wrong Name", "C:\\broken") + copy("GOOD2", "C:\\good2") +
+                        copy(longest, "C:\\longest") + copy(longest + "X", "C:\\too long"));
   InstallCopyList list(false);
   EXPECT_FALSE(list.failed());
-  EXPECT_EQ(names(list), (std::vector<std::string>{"GOOD1", "GOOD2"}));
-  EXPECT_EQ(skipped(list), (std::vector<std::string>{"Broken"}));
+  EXPECT_EQ(names(list), (std::vector<std::string>{"GOOD1", "GOOD2", longest}));
+  EXPECT_EQ(skipped(list), (std::vector<std::string>{"Broken", longest + "X"}));
   std::string log = debugLog();
   std::size_t header = log.find("Invalid Installation Name");
   ASSERT_NE(header, std::string::npos) << log;
   EXPECT_NE(log.find("Broken", header + 1), std::string::npos) << log;
+  EXPECT_NE(log.find(longest + "X"), std::string::npos) << log;
   EXPECT_EQ(log.find("GOOD"), std::string::npos) << log;
 }
 

@@ -48,12 +48,16 @@ TEST_F(InstallCopyTest, TextsAreRefusedWhenTheBufferCannotHoldTheTerminator) {
   }
 }
 
-TEST_F(InstallCopyTest, NamesAreCutToSixtyFourCharactersAndEmptyNamesReadNothing) {
-  const std::string longName(70, 'N');
-  machine.writeRegistry(copy(longName.substr(0, 64), "C:\\cut"));
-  InstallCopy cut(longName.c_str(), false);
-  EXPECT_EQ(std::string(cut.name()), longName.substr(0, 64));
-  EXPECT_STREQ(cut.path(), "C:\\cut");
+TEST_F(InstallCopyTest, NamesLongerThanSixtyFourCharactersAndEmptyNamesReadNothing) {
+  const std::string longest(64, 'N');
+  machine.writeRegistry(copy(longest, "C:\\longest"));
+  InstallCopy fits(longest.c_str(), false);
+  EXPECT_EQ(fits.status(), kCopyValid);
+  EXPECT_STREQ(fits.path(), "C:\\longest");
+  InstallCopy tooLong((longest + "N").c_str(), false);
+  EXPECT_EQ(tooLong.status(), kCopyUnreadable);
+  EXPECT_STREQ(tooLong.name(), "");
+  EXPECT_STREQ(tooLong.path(), "") << "not the copy its first 64 characters name";
 
   InstallCopy empty(nullptr, false);
   EXPECT_EQ(empty.status(), kCopyValid);

@@ -20,7 +20,7 @@ constexpr int kPieceCapacity = 1024;
 enum class Lookup { kNoFile, kNoKey, kFound };
 
 Lookup lookupInFile(const std::string& path, std::string_view key, std::string* text) {
-  std::FILE* file = platform::openFile(path.c_str(), "r");
+  std::FILE* file = platform::openFile(path.c_str(), "r", platform::FileKind::kMessageFile);
   if (file == nullptr) return Lookup::kNoFile;
   Lookup result = Lookup::kNoKey;
   char piece[kPieceCapacity];

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/ascii.h"
 #include "platform/platform.h"
@@ -62,12 +63,22 @@ bool hasNoIllegalPathChars(const char* path) {
 
 int createDirectoryTree(const char* path) {
   if (path == nullptr) return -1;
-  std::string work(path);
-  std::size_t last = work.rfind('\\');
-  if (last != std::string::npos && last != 0 && work[last - 1] != ':') {
-    createDirectoryTree(work.substr(0, last).c_str());
+  // The path and each parent cut off at its last backslash, down to one
+  // that has no parent to cut off (a drive or a name); made from the top
+  // down, as many levels as the path holds.
+  std::vector<std::string> levels = {path};
+  for (;;) {
+    const std::string& work = levels.back();
+    const std::size_t last = work.rfind('\\');
+    if (last == std::string::npos || last == 0 || work[last - 1] == ':') break;
+    std::string parent = work.substr(0, last);
+    levels.push_back(std::move(parent));
   }
-  return platform::makeDirectory(work.c_str());
+  int result = -1;
+  for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+    result = platform::makeDirectory(level->c_str());
+  }
+  return result;
 }
 
 int shortPathOrCopy(const char* input, char* output, std::size_t capacity) {

@@ -112,10 +112,16 @@ uint32_t ansiToUtf8(const char* ansi, char* buffer, uint32_t size);
 
 // ---- Files by Windows path --------------------------------------------------
 
+// What a program reads whole through openFile. The emulated machine bounds
+// the size of each kind by what no real file of the kind reaches, and stops
+// a program (exit code 8115) that would read one that is larger or is no
+// regular file; on Windows the kind changes nothing.
+enum class FileKind { kAny, kMessageFile, kResponseFile };
+
 // fopen by Windows path. Without "b" in the mode the stream is in text mode as
 // the Windows C runtime has it: "\r\n" reads as "\n" and "\n" writes as
 // "\r\n". Other readers and writers are not denied. Null on failure.
-std::FILE* openFile(const char* path, const char* mode);
+std::FILE* openFile(const char* path, const char* mode, FileKind kind = FileKind::kAny);
 
 enum class PathKind { kMissing, kRegularFile, kDirectory, kOther };
 // What the path names (stat by Windows path).

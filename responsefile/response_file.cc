@@ -25,7 +25,7 @@ ResponseFile::ResponseFile(const char* fileName) {
     return;
   }
   fileName_.assign(std::string_view(fileName).substr(0, kMaxFileNameLength));
-  std::FILE* stream = platform::openFile(fileName, "r");
+  std::FILE* stream = platform::openFile(fileName, "r", platform::FileKind::kResponseFile);
   if (stream == nullptr) {
     status_ = RspOpenFailed;
     return;

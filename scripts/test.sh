@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: native (with the Windows programs under
 # Wine), sanitizers (ASan+UBSan, and TSan for the process runner), a short
-# fuzzing run of the response-file reader, and the Windows cross build.
+# run of every fuzz harness, and the Windows cross build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh
@@ -45,9 +45,7 @@ cmake --preset tsan >/dev/null
 cmake --build build/tsan -j"$jobs" --target process_tests child_helper
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -R '^ProcessRunner'
 
-if [[ -x scripts/fuzz-responsefile.sh ]]; then
-  echo "== fuzzing the response-file reader and rule matcher (short run)"
-  scripts/fuzz-responsefile.sh 30
-fi
+echo "== fuzzing every parser and reader (a short run of each harness)"
+scripts/fuzz.sh 5
 
 echo "all test suites passed"

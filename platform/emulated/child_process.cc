@@ -8,17 +8,9 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/emulated/exit_code_file.h"
 #include "platform/platform.h"
 
 namespace emulated {
-
-ChildProcess::~ChildProcess() {
-  uint32_t code;
-  // A child still running when its last handle closes runs on unwatched;
-  // its exit-code file goes now.
-  if (!poll(&code)) ::unlink(exitCodeFile_.c_str());
-}
 
 bool ChildProcess::poll(uint32_t* exitCode) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -29,8 +21,9 @@ bool ChildProcess::poll(uint32_t* exitCode) {
       reaped = ::waitpid(pid_, &status, WNOHANG);
     } while (reaped < 0 && errno == EINTR);
     if (reaped == 0) return false;
-    // reaped < 0: someone else took the child's status; only its file is left.
-    exitCode_ = collectExitCode(exitCodeFile_, reaped == pid_ ? status : 0);
+    // reaped < 0: someone else took the child's status; only its channel is
+    // left.
+    exitCode_ = channel_->collect(status, reaped == pid_, program_);
     ended_ = true;
   }
   *exitCode = exitCode_;

@@ -3,20 +3,21 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
+#include "platform/emulated/exit_code_channel.h"
 #include "platform/emulated/handle_table.h"
 
 // A child process started by createProcess, reaped once, with its full exit
-// code taken from its exit-code file.
+// code taken from its exit-code channel.
 namespace emulated {
 
 class ChildProcess : public KernelObject {
  public:
-  ChildProcess(pid_t pid, std::string exitCodeFile)
-      : pid_(pid), exitCodeFile_(std::move(exitCodeFile)) {}
-  ~ChildProcess() override;
+  ChildProcess(pid_t pid, std::unique_ptr<ExitCodeChannel> channel, std::string program)
+      : pid_(pid), channel_(std::move(channel)), program_(std::move(program)) {}
 
   // True once the child has ended; *exitCode then holds its code.
   bool poll(uint32_t* exitCode);
@@ -26,7 +27,8 @@ class ChildProcess : public KernelObject {
 
  private:
   pid_t pid_;
-  std::string exitCodeFile_;
+  std::unique_ptr<ExitCodeChannel> channel_;
+  std::string program_;
   std::mutex mutex_;
   bool ended_ = false;
   uint32_t exitCode_ = 0;

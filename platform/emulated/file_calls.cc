@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
+#include "platform/emulated/host_files.h"
 #include "platform/emulated/host_listings.h"
 #include "platform/emulated/last_error.h"
+#include "platform/emulated/machine_state.h"
 #include "platform/emulated/path_namespace.h"
 #include "platform/emulated/text_stream.h"
 #include "platform/platform.h"
@@ -42,9 +45,41 @@ void forgetListings() {
   errno = error;
 }
 
+std::string describeKind(FileKind kind) {
+  return kind == FileKind::kMessageFile ? "message file" : "response file";
+}
+
+std::uint64_t maxBytesOf(FileKind kind) {
+  return kind == FileKind::kMessageFile ? emulated::kMaxMessageFileBytes
+                                        : emulated::kMaxResponseFileBytes;
+}
+
+// Only regular files are read. A file that a program reads whole and that
+// is no regular file or larger than its kind allows would keep it reading
+// without end: the program stops instead, naming the file. Any other file
+// that is not a regular file cannot be opened for reading.
+bool readableAsKind(int fd, const char* path, const std::string& host, FileKind kind) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  const bool regular = S_ISREG(st.st_mode);
+  if (kind == FileKind::kAny) return regular;
+  std::string problem;
+  if (!regular) {
+    problem = S_ISFIFO(st.st_mode)  ? "a FIFO, not a regular file"
+              : S_ISCHR(st.st_mode) ? "a character device, not a regular file"
+                                    : "not a regular file";
+  } else if (static_cast<std::uint64_t>(st.st_size) > maxBytesOf(kind)) {
+    problem = "larger than the " + std::to_string(maxBytesOf(kind) / emulated::kMiB) + " MiB a " +
+              describeKind(kind) + " may have";
+  }
+  if (problem.empty()) return true;
+  emulated::stopProgram("The emulated Windows machine cannot read the " + describeKind(kind) + " " +
+                        path + " (" + host + "): " + problem);
+}
+
 }  // namespace
 
-std::FILE* openFile(const char* path, const char* mode) {
+std::FILE* openFile(const char* path, const char* mode, FileKind kind) {
   if (mode == nullptr || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) {
     errno = EINVAL;
     return nullptr;
@@ -57,6 +92,7 @@ std::FILE* openFile(const char* path, const char* mode) {
     update = update || *m == '+';
     binary = binary || *m == 'b';
   }
+  const bool reads = mode[0] == 'r' || update;
   std::string hostMode(1, mode[0]);
   if (update) hostMode += '+';
 
@@ -75,11 +111,20 @@ std::FILE* openFile(const char* path, const char* mode) {
       errno = EACCES;  // Windows opens no directory as a file
       return nullptr;
     }
-    int flags = O_CLOEXEC | (update ? O_RDWR : (mode[0] == 'r' ? O_RDONLY : O_WRONLY));
+    // Without waiting: opening a FIFO must not wait for its other end.
+    int flags =
+        O_CLOEXEC | O_NONBLOCK | (update ? O_RDWR : (mode[0] == 'r' ? O_RDONLY : O_WRONLY));
     if (mode[0] == 'w') flags |= O_CREAT | O_TRUNC;
     if (mode[0] == 'a') flags |= O_CREAT | O_APPEND;
     fd = ::open(host.c_str(), flags, 0666);
     if (mode[0] != 'r' && fd >= 0) forgetListings();  // the file may be new
+    if (fd < 0) return nullptr;
+    if (reads && !readableAsKind(fd, path, host, kind)) {
+      ::close(fd);
+      errno = EACCES;
+      return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   }
   if (fd < 0) return nullptr;
   if (!binary) return emulated::openTextStream(fd, hostMode.c_str());

@@ -53,5 +53,13 @@ bool listingChangedSince(const std::string& dir, const HostListing& listing);
 // Drops every listing held: called after any change to the host's files, and
 // when a started program has ended.
 void forgetHostListings();
+// Forgets every listing held when it goes out of scope: for code that changes
+// the host's files, whether the change succeeds or not.
+struct ForgetListingsAfter {
+  ForgetListingsAfter() = default;
+  ForgetListingsAfter(const ForgetListingsAfter&) = delete;
+  ForgetListingsAfter& operator=(const ForgetListingsAfter&) = delete;
+  ~ForgetListingsAfter() { forgetHostListings(); }
+};
 
 }  // namespace emulated

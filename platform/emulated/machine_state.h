@@ -22,4 +22,10 @@ void forgetMachine();
 // an empty registry file.
 bool prepareMachineDirectory(const std::string& dir, std::string* error);
 
+// Ends the program at once with the launcher's failure code 8115, as a
+// malformed registry does, after writing the message on standard error: for
+// what a real Windows machine never holds (a file that never ends, one
+// larger than any of its kind).
+[[noreturn]] void stopProgram(const std::string& message);
+
 }  // namespace emulated

@@ -13,7 +13,7 @@
 #include "base/ascii.h"
 #include "platform/emulated/child_process.h"
 #include "platform/emulated/command_line.h"
-#include "platform/emulated/exit_code_file.h"
+#include "platform/emulated/exit_code_channel.h"
 #include "platform/emulated/handle_table.h"
 #include "platform/emulated/host_files.h"
 #include "platform/emulated/host_listings.h"
@@ -91,21 +91,23 @@ bool descriptorOf(Handle handle, int* fd) {
   return true;
 }
 
-std::vector<std::string> childEnvironment(const std::string& exitCodeFile,
+std::vector<std::string> childEnvironment(const emulated::ExitCodeChannel& channel,
                                           const std::string& commandLine) {
   const std::string commandLineEntry = std::string(emulated::kCommandLineVariable) + "=";
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
-    if (entry.rfind("KV7_EXIT_CODE_FILE=", 0) == 0 || entry.rfind("KV7_MACHINE=", 0) == 0 ||
-        entry.rfind(commandLineEntry, 0) == 0) {
+    // The exit-code file is this process's own (a shell asked for it); the
+    // child hands its code over through its channel.
+    if (entry.rfind("KV7_EXIT_CODE_FILE=", 0) == 0 || entry.rfind("KV7_EXIT_CODE_FD=", 0) == 0 ||
+        entry.rfind("KV7_MACHINE=", 0) == 0 || entry.rfind(commandLineEntry, 0) == 0) {
       continue;
     }
     env.push_back(entry);
   }
   // The child runs on this process's machine, however this process chose it.
   env.push_back("KV7_MACHINE=" + emulated::machineDirectory());
-  env.push_back("KV7_EXIT_CODE_FILE=" + exitCodeFile);
+  env.push_back(channel.environmentEntry());
   env.push_back(commandLineEntry + commandLine);
   return env;
 }
@@ -113,11 +115,20 @@ std::vector<std::string> childEnvironment(const std::string& exitCodeFile,
 // Spawns the child. Between fork and exec only posix_spawn's own steps run:
 // the caller's reader threads may hold any lock meanwhile.
 int spawn(pid_t* pid, const std::string& program, std::vector<std::string>& args,
-          std::vector<std::string>& env, const std::string& dir, int outFd, int errFd) {
-  // Copies above the standard descriptors, so that the dup2 steps cannot
-  // overwrite one another.
-  const int out = outFd >= 0 ? ::fcntl(outFd, F_DUPFD_CLOEXEC, 3) : -1;
-  const int err = errFd >= 0 ? ::fcntl(errFd, F_DUPFD_CLOEXEC, 3) : -1;
+          std::vector<std::string>& env, const std::string& dir, int outFd, int errFd,
+          int exitCodeFd) {
+  // Copies above the descriptors the child gets, so that the dup2 steps
+  // cannot overwrite one another.
+  constexpr int kFirstFree = emulated::kExitCodeDescriptor + 1;
+  const int out = outFd >= 0 ? ::fcntl(outFd, F_DUPFD_CLOEXEC, kFirstFree) : -1;
+  const int err = errFd >= 0 ? ::fcntl(errFd, F_DUPFD_CLOEXEC, kFirstFree) : -1;
+  const int code = ::fcntl(exitCodeFd, F_DUPFD_CLOEXEC, kFirstFree);
+  if ((outFd >= 0 && out < 0) || (errFd >= 0 && err < 0) || code < 0) {
+    for (int copy : {out, err, code}) {
+      if (copy >= 0) ::close(copy);
+    }
+    return ENOMEM;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -131,6 +142,7 @@ int spawn(pid_t* pid, const std::string& program, std::vector<std::string>& args
   } else {
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   }
+  posix_spawn_file_actions_adddup2(&actions, code, emulated::kExitCodeDescriptor);
   if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
@@ -149,6 +161,7 @@ int spawn(pid_t* pid, const std::string& program, std::vector<std::string>& args
   posix_spawn_file_actions_destroy(&actions);
   if (out >= 0) ::close(out);
   if (err >= 0) ::close(err);
+  if (code >= 0) ::close(code);
   return result;
 }
 
@@ -179,20 +192,18 @@ bool createProcess(const char* commandLine, const char* workingDir, Handle stdOu
   // ignores SIGPIPE from its start; a host program that starts children here
   // without that start (a test) does so now.
   std::signal(SIGPIPE, SIG_IGN);
-  const std::string exitCodeFile = emulated::newExitCodeFile();
-  if (exitCodeFile.empty()) return fail(kErrorAccessDenied);
+  auto channel = std::make_unique<emulated::ExitCodeChannel>();
+  if (!channel->ok()) return fail(kErrorNotEnoughMemory);
   std::vector<std::string> args = {program};
   args.insert(args.end(), parsed.arguments.begin(), parsed.arguments.end());
-  std::vector<std::string> env = childEnvironment(exitCodeFile, commandLine);
+  std::vector<std::string> env = childEnvironment(*channel, commandLine);
   pid_t pid = 0;
-  const int spawned = spawn(&pid, program, args, env, dir, outFd, errFd);
-  if (spawned != 0) {
-    ::unlink(exitCodeFile.c_str());
-    return fail(spawned == ENOMEM ? kErrorNotEnoughMemory : kErrorFileNotFound);
-  }
+  const int spawned = spawn(&pid, program, args, env, dir, outFd, errFd, channel->writeEnd());
+  channel->closeWriteEnd();
+  if (spawned != 0) return fail(spawned == ENOMEM ? kErrorNotEnoughMemory : kErrorFileNotFound);
   // The program may change the machine's files while it runs.
   emulated::forgetHostListings();
-  const auto child = std::make_shared<emulated::ChildProcess>(pid, exitCodeFile);
+  const auto child = std::make_shared<emulated::ChildProcess>(pid, std::move(channel), program);
   info->process = emulated::addHandle(child);
   info->thread = emulated::addHandle(child);  // the main thread ends with the process
   info->processId = static_cast<uint32_t>(pid);

@@ -3,6 +3,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/emulated/host_files.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/test_machine.h"
 #include "platform/platform.h"
@@ -66,6 +67,29 @@ TEST(EmulatedProcess, HandsBackFullExitCodes) {
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.exitCode, code);
   }
+}
+
+TEST(EmulatedProcess, AChildWithoutAnExitCodeGetsItsHostStatusAndTheParentSaysSo) {
+  TestMachine machine;
+  testing::internal::CaptureStderr();
+  const ChildRun run = runChild("Z:\\bin\\sh -c \"exit 3\"");
+  const std::string note = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.exitCode, 3u);
+  EXPECT_NE(note.find("got no exit code from /bin/sh; it ended with host exit status 3"),
+            std::string::npos)
+      << note;
+}
+
+TEST(EmulatedProcess, AProgramWritesItsWholeCodeToTheFileAShellAsksFor) {
+  TestMachine machine;
+  const std::string file = machine.dir() + "/shell.code";
+  const TestMachine::ProgramRun run =
+      machine.run(probe(), {"exit", "3010"}, {{"KV7_EXIT_CODE_FILE", file}});
+  EXPECT_EQ(run.exitCode, 3010u);
+  std::string written;
+  ASSERT_TRUE(emulated::readHostFile(file, &written, nullptr));
+  EXPECT_EQ(written, "3010");
 }
 
 TEST(EmulatedProcess, SplitsArgumentsAsWindowsProgramsDo) {

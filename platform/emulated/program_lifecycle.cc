@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/emulated/exit_code_channel.h"
 #include "platform/emulated/machine.h"
 #include "platform/emulated/machine_state.h"
 #include "platform/platform.h"
@@ -20,6 +21,7 @@ constexpr uint32_t kLauncherFailed = 8115;
 }  // namespace
 
 uint32_t startProgram() {
+  emulated::prepareExitCodeHandOver();
   // A write to a pipe whose reader is gone fails, as on Windows, instead of
   // ending the program.
   std::signal(SIGPIPE, SIG_IGN);
@@ -39,17 +41,21 @@ uint32_t startProgram() {
 }
 
 int finishProgram(uint32_t exitCode) {
-  const char* file = std::getenv("KV7_EXIT_CODE_FILE");
-  if (file != nullptr && *file != '\0') {
-    const int fd = ::open(file, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      const std::string text = std::to_string(exitCode);
-      const ssize_t written = ::write(fd, text.data(), text.size());
-      (void)written;
-      ::close(fd);
-    }
-  }
+  emulated::handOverExitCode(exitCode);
   return static_cast<int>(exitCode & 0xFF);
 }
 
 }  // namespace platform
+
+namespace emulated {
+
+void stopProgram(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", message.c_str());
+  std::fflush(stderr);
+  // Other threads may be anywhere: the program ends at once, without the
+  // exit handlers that could wait for them.
+  ::_exit(platform::finishProgram(platform::kLauncherFailed));
+}
+
+}  // namespace emulated

@@ -10,7 +10,7 @@ RegistryFile::RegistryFile() : top_("") {}
 bool RegistryFile::load(const std::string& hostPath, std::string* error) {
   std::string bytes;
   std::string readError;
-  if (!readHostFile(hostPath, &bytes, &readError)) {
+  if (!readHostFile(hostPath, &bytes, &readError, kMaxRegistryFileBytes)) {
     if (readError.empty()) return true;  // no file: an empty registry
     if (error) *error = hostPath + ": " + readError;
     return false;
@@ -45,7 +45,7 @@ const RegistryKey* RegistryFile::findKey(std::string_view path) const {
 
 RegistryKey* RegistryFile::createKey(std::string_view path) {
   const std::vector<std::string_view> parts = splitKeyPath(path);
-  if (parts.empty() || !isRootKeyName(parts[0])) return nullptr;
+  if (parts.empty() || !isRootKeyName(parts[0]) || !keyPathProblem(parts).empty()) return nullptr;
   RegistryKey* key = &top_;
   for (std::string_view part : parts) key = &key->createSubkey(part);
   return key;
@@ -63,6 +63,7 @@ bool RegistryFile::deleteKey(std::string_view path) {
 }
 
 bool RegistryFile::setValue(std::string_view keyPath, RegistryValue value) {
+  if (!valueNameProblem(value.name).empty()) return false;
   RegistryKey* key = createKey(keyPath);
   if (key == nullptr) return false;
   key->setValue(std::move(value));

@@ -14,6 +14,11 @@
 // with their terminator), so a query answers exactly what Windows answers.
 namespace emulated {
 
+// What Windows allows in its registry.
+constexpr std::size_t kMaxKeyDepth = 512;           // names in a key's path, its root key included
+constexpr std::size_t kMaxKeyNameLength = 255;      // characters of one key name
+constexpr std::size_t kMaxValueNameLength = 16383;  // characters of a value name
+
 struct RegistryValue {
   std::string name;  // "" is the key's default value ("@" in the file)
   uint32_t type = 0;
@@ -28,6 +33,9 @@ RegistryValue makeDwordValue(std::string_view name, uint32_t number);
 class RegistryKey {
  public:
   explicit RegistryKey(std::string name);
+  // Takes the subtree apart level by level, so that no depth of keys can
+  // exhaust the stack.
+  ~RegistryKey();
   RegistryKey(const RegistryKey&) = delete;
   RegistryKey& operator=(const RegistryKey&) = delete;
 
@@ -86,11 +94,13 @@ class RegistryFile {
   // Key paths begin with the root key's name, for example
   // "HKEY_LOCAL_MACHINE\SOFTWARE\QOR". Empty components are ignored.
   const RegistryKey* findKey(std::string_view path) const;
-  // Creates the key and its missing parents; null for an unknown root.
+  // Creates the key and its missing parents; null for an unknown root or a
+  // path that Windows refuses (keyPathProblem).
   RegistryKey* createKey(std::string_view path);
   // Deletes the key and its subtree; false when there was no such key.
   bool deleteKey(std::string_view path);
-  // Sets a value, creating the key; false for an unknown root.
+  // Sets a value, creating the key; false for an unknown root, a key path
+  // Windows refuses or a value name longer than Windows allows.
   bool setValue(std::string_view keyPath, RegistryValue value);
   bool deleteValue(std::string_view keyPath, std::string_view valueName);
 
@@ -105,5 +115,10 @@ class RegistryFile {
 // The root keys a registry file may hold.
 bool isRootKeyName(std::string_view name);
 std::vector<std::string_view> splitKeyPath(std::string_view path);
+// Why Windows would refuse a key of these names (too many levels, a name
+// too long), or empty.
+std::string keyPathProblem(const std::vector<std::string_view>& names);
+// Why Windows would refuse this value name, or empty.
+std::string valueNameProblem(std::string_view name);
 
 }  // namespace emulated

@@ -121,9 +121,16 @@ TEST(RegistryFile, AppliesDeletionsInFileOrder) {
   EXPECT_EQ(d->findValue("drop"), nullptr);
 }
 
+// A key path of that many names, the root key included.
+std::string keyOfDepth(std::size_t levels) {
+  std::string path = "HKEY_LOCAL_MACHINE";
+  for (std::size_t i = 1; i < levels; ++i) path += "\\K";
+  return path;
+}
+
 TEST(RegistryFile, NamesAMalformedLine) {
   struct Case {
-    const char* text;
+    std::string text;
     std::size_t line;
   };
   const Case cases[] = {
@@ -145,6 +152,11 @@ TEST(RegistryFile, NamesAMalformedLine) {
       {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=string\n", 3},
       {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\nv=\"unquoted name\"\n", 3},
       {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n[-HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"1\"\n", 4},
+      // More than Windows allows: levels, key name and value name lengths.
+      {"REGEDIT4\n\n[" + keyOfDepth(513) + "]\n", 3},
+      {"REGEDIT4\n[-" + keyOfDepth(2000) + "]\n", 2},
+      {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\" + std::string(256, 'k') + "]\n", 2},
+      {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"" + std::string(16384, 'v') + "\"=\"1\"\n", 3},
   };
   for (const Case& c : cases) {
     RegistryFile registry;
@@ -217,6 +229,32 @@ TEST(RegistryFile, LoadReportsFileAndLineAndAMissingFileIsEmpty) {
   EXPECT_EQ(error.rfind(path + ":3: ", 0), 0u) << error;
   std::remove(path.c_str());
   rmdir(dir);
+}
+
+TEST(RegistryFile, KeysAndNamesAsLargeAsWindowsAllowsAreKept) {
+  const std::string deepest = keyOfDepth(512);
+  // Names as long as Windows allows, in characters: "é" takes two bytes.
+  const std::string longKey =
+      "HKEY_LOCAL_MACHINE\\" + std::string(127, 'k') + "\u00e9" + std::string(127, 'k');
+  const std::string longName(16383, 'v');
+  RegistryFile registry;
+  std::string error;
+  ASSERT_TRUE(registry.parse("REGEDIT4\n[" + deepest + "]\n\"v\"=\"deep\"\n[" + longKey + "]\n\"" +
+                                 longName + "\"=\"long\"\n",
+                             &error))
+      << error;
+  RegistryFile reloaded;
+  ASSERT_TRUE(reloaded.parse(registry.serialize(), &error)) << error;
+  ASSERT_NE(reloaded.findKey(deepest), nullptr);
+  EXPECT_NE(reloaded.findKey(deepest)->findValue("v"), nullptr);
+  ASSERT_NE(reloaded.findKey(longKey), nullptr);
+  EXPECT_NE(reloaded.findKey(longKey)->findValue(longName), nullptr);
+
+  // Changes made through the model are held to the same limits.
+  EXPECT_EQ(reloaded.createKey(deepest + "\\K"), nullptr);
+  EXPECT_EQ(reloaded.createKey(longKey + "k"), nullptr);
+  EXPECT_FALSE(reloaded.setValue(longKey, emulated::makeDwordValue(longName + "v", 1)));
+  EXPECT_TRUE(reloaded.setValue(longKey, emulated::makeDwordValue(longName, 1)));
 }
 
 TEST(RegistryFile, SubkeysSortAsWindowsEnumeratesThem) {

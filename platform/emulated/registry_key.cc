@@ -19,6 +19,23 @@ RegistryValue makeDwordValue(std::string_view name, uint32_t number) {
 
 RegistryKey::RegistryKey(std::string name) : name_(std::move(name)), folded_(foldName(name_)) {}
 
+RegistryKey::~RegistryKey() {
+  // Each key taken off the list has given its children to the list, so its
+  // own destruction goes no deeper.
+  std::vector<std::unique_ptr<RegistryKey>> pending;
+  const auto adoptChildren = [&pending](RegistryKey& key) {
+    for (auto& child : key.children_) {
+      if (child.second != nullptr) pending.push_back(std::move(child.second));
+    }
+  };
+  adoptChildren(*this);
+  while (!pending.empty()) {
+    std::unique_ptr<RegistryKey> key = std::move(pending.back());
+    pending.pop_back();
+    adoptChildren(*key);
+  }
+}
+
 const RegistryKey* RegistryKey::findSubkey(std::string_view name) const {
   const auto it = children_.find(foldName(name));
   return it == children_.end() ? nullptr : it->second.get();
@@ -97,6 +114,37 @@ std::vector<std::string_view> splitKeyPath(std::string_view path) {
     start = end + 1;
   }
   return parts;
+}
+
+}  // namespace emulated
+
+namespace emulated {
+namespace {
+
+// Characters as Windows counts them: UTF-16 units.
+std::size_t windowsLength(std::string_view utf8) { return utf8ToUtf16(utf8).size(); }
+
+}  // namespace
+
+std::string keyPathProblem(const std::vector<std::string_view>& names) {
+  if (names.size() > kMaxKeyDepth) {
+    return "the key is " + std::to_string(names.size()) + " levels deep; Windows allows " +
+           std::to_string(kMaxKeyDepth);
+  }
+  for (std::string_view name : names) {
+    // Only a name that could be too long is measured.
+    if (name.size() > kMaxKeyNameLength && windowsLength(name) > kMaxKeyNameLength) {
+      return "a key name of " + std::to_string(windowsLength(name)) +
+             " characters; Windows allows " + std::to_string(kMaxKeyNameLength);
+    }
+  }
+  return "";
+}
+
+std::string valueNameProblem(std::string_view name) {
+  if (name.size() <= kMaxValueNameLength || windowsLength(name) <= kMaxValueNameLength) return "";
+  return "a value name of " + std::to_string(windowsLength(name)) + " characters; Windows allows " +
+         std::to_string(kMaxValueNameLength);
 }
 
 }  // namespace emulated

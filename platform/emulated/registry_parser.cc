@@ -132,6 +132,8 @@ class Parser {
     if (!isRootKeyName(parts[0])) {
       return fail(lineNumber, "unknown root key \"" + std::string(parts[0]) + "\"");
     }
+    const std::string problem = keyPathProblem(parts);
+    if (!problem.empty()) return fail(lineNumber, problem);
     if (deletion) {
       if (parts.size() == 1) return fail(lineNumber, "a root key cannot be deleted");
       model_.deleteKey(path);
@@ -171,6 +173,8 @@ class Parser {
     } else if (!quoted(line, &name, lineNumber)) {
       return false;
     }
+    const std::string problem = valueNameProblem(name);
+    if (!problem.empty()) return fail(lineNumber, problem);
     line = trimLeft(line);
     if (line.empty() || line.front() != '=') return fail(lineNumber, "expected = after the name");
     line = trimLeft(line.substr(1));

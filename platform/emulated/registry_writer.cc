@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <vector>
 
 #include "platform/emulated/code_page.h"
 #include "platform/emulated/registry_file.h"
@@ -74,18 +75,37 @@ void writeValue(const RegistryValue& value, std::string& out) {
   out += line + "\r\n";
 }
 
-void writeKey(const RegistryKey& key, const std::string& path, std::string& out) {
-  out += "[" + path + "]\r\n";
-  for (const RegistryValue& value : key.values()) writeValue(value, out);
-  out += "\r\n";
-  for (const RegistryKey* child : key.subkeys()) writeKey(*child, path + "\\" + child->name(), out);
+// Each key, then its subkeys in their order, as the registry editor exports
+// them; walked with a list of keys still to write, so that no depth of keys
+// can exhaust the stack.
+void writeTree(const RegistryKey& top, std::string& out) {
+  struct Pending {
+    const RegistryKey* key;
+    std::string path;
+  };
+  std::vector<Pending> pending;
+  const auto queueSubkeys = [&pending](const RegistryKey& key, const std::string& prefix) {
+    const std::vector<RegistryKey*>& subkeys = key.subkeys();
+    for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it) {
+      pending.push_back({*it, prefix + (*it)->name()});
+    }
+  };
+  queueSubkeys(top, "");
+  while (!pending.empty()) {
+    const Pending next = std::move(pending.back());
+    pending.pop_back();
+    out += "[" + next.path + "]\r\n";
+    for (const RegistryValue& value : next.key->values()) writeValue(value, out);
+    out += "\r\n";
+    queueSubkeys(*next.key, next.path + "\\");
+  }
 }
 
 }  // namespace
 
 std::string RegistryFile::serialize() const {
   std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
-  for (const RegistryKey* root : top_.subkeys()) writeKey(*root, root->name(), text);
+  writeTree(top_, text);
   if (encoding_ == RegistryEncoding::kUtf8) return text;
   return "\xFF\xFE" + utf16ToBytes(utf8ToUtf16(text));
 }

@@ -7,7 +7,7 @@ add_library(kv7_platform STATIC
   ${emulated_dir}/code_page.cc
   ${emulated_dir}/command_line.cc
   ${emulated_dir}/console.cc
-  ${emulated_dir}/exit_code_file.cc
+  ${emulated_dir}/exit_code_channel.cc
   ${emulated_dir}/file_calls.cc
   ${emulated_dir}/handle_table.cc
   ${emulated_dir}/host_files.cc
@@ -45,7 +45,7 @@ target_link_libraries(kv7_platform PUBLIC Threads::Threads)
 
 if(KV7_BUILD_TESTS)
   find_package(GTest REQUIRED)
-  add_library(kv7_emulated_testing STATIC ${emulated_dir}/test_machine.cc)
+  add_library(kv7_emulated_testing STATIC ${emulated_dir}/test_disk.cc ${emulated_dir}/test_machine.cc)
   target_link_libraries(kv7_emulated_testing PUBLIC kv7_platform GTest::gtest)
 endif()
 
@@ -55,6 +55,7 @@ if(KV7_BUILD_TESTS)
   kv7_add_test(emulated_machine_tests
     SOURCES
       ${emulated_dir}/command_line_test.cc
+      ${emulated_dir}/host_files_test.cc
       ${emulated_dir}/machine_test.cc
       ${emulated_dir}/message_box_test.cc
       ${emulated_dir}/named_mutex_test.cc
@@ -67,3 +68,6 @@ if(KV7_BUILD_TESTS)
     LIBS kv7_emulated_testing)
   add_dependencies(emulated_machine_tests emulated_probe)
 endif()
+
+kv7_add_fuzzer(registry_file_fuzzer SOURCES ${emulated_dir}/fuzz/registry_file_fuzzer.cc
+               LIBS kv7_platform)

@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/emulated/exit_code_file.h"
+#include "platform/emulated/exit_code_channel.h"
 #include "platform/emulated/host_files.h"
 #include "platform/emulated/host_listings.h"
 #include "platform/emulated/machine.h"
@@ -145,9 +145,11 @@ TestMachine::ProgramRun TestMachine::run(
   ProgramRun result;
   // Input the program does not read must not end this process.
   std::signal(SIGPIPE, SIG_IGN);
-  const std::string exitFile = newExitCodeFile();
-  std::vector<std::pair<std::string, std::string>> variables = {{"KV7_MACHINE", dir_},
-                                                                {"KV7_EXIT_CODE_FILE", exitFile}};
+  ExitCodeChannel channel;
+  const std::string channelEntry = channel.environmentEntry();
+  const std::size_t equals = channelEntry.find('=');
+  std::vector<std::pair<std::string, std::string>> variables = {
+      {"KV7_MACHINE", dir_}, {channelEntry.substr(0, equals), channelEntry.substr(equals + 1)}};
   for (const auto& [name, value] : env) {
     bool replaced = false;
     for (auto& variable : variables) {
@@ -177,6 +179,9 @@ TestMachine::ProgramRun TestMachine::run(
   }
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+  // Last, and from a copy above it, so that no other step takes its place.
+  const int codeEnd = ::fcntl(channel.writeEnd(), F_DUPFD_CLOEXEC, kExitCodeDescriptor + 1);
+  posix_spawn_file_actions_adddup2(&actions, codeEnd, kExitCodeDescriptor);
   // The program starts with the signals at their defaults, whatever this
   // process ignores or blocks.
   posix_spawnattr_t attributes;
@@ -194,6 +199,8 @@ TestMachine::ProgramRun TestMachine::run(
       ::posix_spawn(&pid, hostProgram.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
+  ::close(codeEnd);
+  channel.closeWriteEnd();
   ::close(outPipe[1]);
   ::close(errPipe[1]);
   if (inPipe[0] >= 0) ::close(inPipe[0]);
@@ -202,7 +209,6 @@ TestMachine::ProgramRun TestMachine::run(
     ::close(outPipe[0]);
     ::close(errPipe[0]);
     if (inPipe[1] >= 0) ::close(inPipe[1]);
-    ::unlink(exitFile.c_str());
     result.exitCode = UINT32_MAX;
     return result;
   }
@@ -250,7 +256,7 @@ TestMachine::ProgramRun TestMachine::run(
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  result.exitCode = collectExitCode(exitFile, status);
+  result.exitCode = channel.collect(status, true, hostProgram);
   forgetHostListings();  // what the program changed is seen from now on
   return result;
 }

@@ -46,7 +46,7 @@ class TestMachine {
     std::string err;
   };
   // Runs a host program on this machine with the arguments as they are
-  // (no Windows command-line parsing), KV7_MACHINE and KV7_EXIT_CODE_FILE
+  // (no Windows command-line parsing), KV7_MACHINE and an exit-code channel
   // set, and the given variables added. input, when not empty, is its
   // standard input; else /dev/null.
   ProgramRun run(const std::string& hostProgram, const std::vector<std::string>& args,

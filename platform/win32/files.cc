@@ -9,7 +9,7 @@
 
 namespace platform {
 
-std::FILE* openFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+std::FILE* openFile(const char* path, const char* mode, FileKind) { return std::fopen(path, mode); }
 
 PathKind pathKind(const char* path) {
   struct _stat status;

@@ -120,18 +120,26 @@ struct Operand {
   bool truth = false;  // its value when it stands alone
 };
 
+// Evaluates the tokens with a stack of values and a stack of pending
+// operators (operator precedence parsing), so that no nesting of
+// parentheses or NOTs can exhaust the call stack.
 class Parser {
  public:
   Parser(std::vector<Token> tokens, const PropertyTable& properties)
       : tokens_(std::move(tokens)), properties_(properties) {}
 
   bool parse(bool* result, std::string* error) {
-    const bool ok = parseImplication(result) && expectEnd();
+    const bool ok = evaluate(result);
     if (!ok) *error = error_;
     return ok;
   }
 
  private:
+  // Binary operators from the loosest binding to the tightest; NOT binds
+  // tighter than all of them, an opening parenthesis waits for its closing
+  // one.
+  enum class Op { kImp, kEqv, kXor, kOr, kAnd, kNot, kOpen };
+
   const Token& peek() const { return tokens_[pos_]; }
   bool isKeyword(std::string_view word) const {
     return peek().kind == TokenKind::kIdentifier && ascii::equalsNoCase(peek().text, word);
@@ -140,59 +148,94 @@ class Parser {
     if (error_.empty()) error_ = std::move(reason);
     return false;
   }
-  bool expectEnd() {
-    return peek().kind == TokenKind::kEnd || fail("unexpected \"" + peek().text + "\"");
+
+  // The binary operator at the current token, if it is one.
+  std::optional<Op> binaryOperator() const {
+    static constexpr std::pair<std::string_view, Op> kBinary[] = {{"IMP", Op::kImp},
+                                                                  {"EQV", Op::kEqv},
+                                                                  {"XOR", Op::kXor},
+                                                                  {"OR", Op::kOr},
+                                                                  {"AND", Op::kAnd}};
+    for (const auto& [word, op] : kBinary) {
+      if (isKeyword(word)) return op;
+    }
+    return std::nullopt;
   }
 
-  // Binary logical operators, from the loosest binding to the tightest.
-  bool parseImplication(bool* value) { return parseBinary(0, value); }
-  bool parseBinary(int level, bool* value) {
-    static constexpr std::string_view kLevels[] = {"IMP", "EQV", "XOR", "OR", "AND"};
-    if (level == 5) return parseNot(value);
-    if (!parseBinary(level + 1, value)) return false;
-    while (isKeyword(kLevels[level])) {
-      ++pos_;
-      bool right = false;
-      if (!parseBinary(level + 1, &right)) return false;
-      switch (level) {
-        case 0:
-          *value = !*value || right;
-          break;
-        case 1:
-          *value = *value == right;
-          break;
-        case 2:
-          *value = *value != right;
-          break;
-        case 3:
-          *value = *value || right;
-          break;
-        default:
-          *value = *value && right;
-          break;
+  void apply(Op op) {
+    if (op == Op::kNot) {
+      values_.back() = !values_.back();
+      return;
+    }
+    const bool right = values_.back();
+    values_.pop_back();
+    const bool left = values_.back();
+    switch (op) {
+      case Op::kImp:
+        values_.back() = !left || right;
+        break;
+      case Op::kEqv:
+        values_.back() = left == right;
+        break;
+      case Op::kXor:
+        values_.back() = left != right;
+        break;
+      case Op::kOr:
+        values_.back() = left || right;
+        break;
+      default:
+        values_.back() = left && right;
+        break;
+    }
+  }
+
+  // Applies the pending operators that bind at least as tightly as a binary
+  // operator of this precedence (all are left-associative).
+  void reduceAbove(Op binary) {
+    while (!ops_.empty() && ops_.back() != Op::kOpen && ops_.back() >= binary) {
+      apply(ops_.back());
+      ops_.pop_back();
+    }
+  }
+
+  bool evaluate(bool* result) {
+    bool expectOperand = true;
+    for (;;) {
+      if (expectOperand) {
+        if (isKeyword("NOT")) {
+          ops_.push_back(Op::kNot);
+          ++pos_;
+        } else if (peek().kind == TokenKind::kOpen) {
+          ops_.push_back(Op::kOpen);
+          ++pos_;
+        } else {
+          bool value = false;
+          if (!parseComparison(&value)) return false;
+          values_.push_back(value);
+          expectOperand = false;
+        }
+      } else if (const std::optional<Op> op = binaryOperator()) {
+        reduceAbove(*op);
+        ops_.push_back(*op);
+        ++pos_;
+        expectOperand = true;
+      } else if (peek().kind == TokenKind::kClose) {
+        reduceAbove(Op::kImp);
+        if (ops_.empty()) return fail("unexpected \")\"");
+        ops_.pop_back();  // its opening parenthesis
+        ++pos_;
+      } else if (peek().kind == TokenKind::kEnd) {
+        reduceAbove(Op::kImp);
+        if (!ops_.empty()) return fail("a parenthesis is not closed");
+        *result = values_.back();
+        return true;
+      } else {
+        return fail("unexpected \"" + peek().text + "\"");
       }
     }
-    return true;
   }
 
-  bool parseNot(bool* value) {
-    if (isKeyword("NOT")) {
-      ++pos_;
-      if (!parseNot(value)) return false;
-      *value = !*value;
-      return true;
-    }
-    return parsePrimary(value);
-  }
-
-  bool parsePrimary(bool* value) {
-    if (peek().kind == TokenKind::kOpen) {
-      ++pos_;
-      if (!parseImplication(value)) return false;
-      if (peek().kind != TokenKind::kClose) return fail("a parenthesis is not closed");
-      ++pos_;
-      return true;
-    }
+  bool parseComparison(bool* value) {
     Operand left;
     if (!parseOperand(&left)) return false;
     if (peek().kind != TokenKind::kOperator) {
@@ -309,6 +352,8 @@ class Parser {
   std::size_t pos_ = 0;
   const PropertyTable& properties_;
   std::string error_;
+  std::vector<bool> values_;
+  std::vector<Op> ops_;
 };
 
 }  // namespace

@@ -61,6 +61,9 @@ TEST(ConditionTest, EvaluatesConditionsOverProperties) {
       {"%KV7_CONDITION_TEST = \"on\"", true},
       {"%KV7_CONDITION_TEST_UNSET", false},
       {"Installed AND NOT REMOVE", true},
+      {"MISSING IMP MISSING IMP MISSING", false},  // left to right: (F IMP F) IMP F
+      {"NOT NAME OR SAVED", true},                 // NOT binds tightest
+      {"(MISSING OR NAME) AND NOT (SAVED AND NAME)", false},
   };
   for (const Case& c : cases) {
     bool result = !c.expected;
@@ -68,13 +71,27 @@ TEST(ConditionTest, EvaluatesConditionsOverProperties) {
     ASSERT_TRUE(evaluateCondition(c.condition, p, &result, &error)) << c.condition << ": " << error;
     EXPECT_EQ(result, c.expected) << c.condition;
   }
+  // Any depth of parentheses and NOTs.
+  const std::size_t deep = 200000;
+  std::string repeatedNot;
+  for (std::size_t i = 0; i <= deep; ++i) repeatedNot += "NOT ";
+  for (const Case& c : {Case{"", false}, Case{"", true}}) {
+    const std::string condition = c.expected
+                                      ? std::string(deep, '(') + "NAME" + std::string(deep, ')')
+                                      : repeatedNot + "NAME";
+    bool result = !c.expected;
+    std::string error;
+    ASSERT_TRUE(evaluateCondition(condition, p, &result, &error)) << error;
+    EXPECT_EQ(result, c.expected);
+  }
 }
 
 TEST(ConditionTest, RefusesInvalidConditions) {
   PropertyTable p;
   for (const char* condition :
        {"NAME = ", "(NAME", "NAME)", "NAME AND", "AND NAME", "\"open", "NAME == 1",
-        "$Component = 3", "&Feature = 3", "NAME @ 1", "99999999999 > 1", "NAME ~ 1"}) {
+        "$Component = 3", "&Feature = 3", "NAME @ 1", "99999999999 > 1", "NAME ~ 1", "()",
+        "NAME SAVED", "NOT", "(NAME))", "((NAME)"}) {
     bool result = false;
     std::string error;
     EXPECT_FALSE(evaluateCondition(condition, p, &result, &error)) << condition;

@@ -32,46 +32,56 @@ class Resolver {
   }
 
  private:
+  // Walks up from the directory to the first one whose place is known
+  // without its parent, then works out the places on the way back down:
+  // a package's chain of parents may be as long as it likes.
   bool resolve(const std::string& directory, std::string* error) {
-    if (paths_->count(directory)) return true;
-    auto row = rows_.find(directory);
-    if (row == rows_.end()) {
-      *error = "the directory \"" + directory + "\" is not in the Directory table";
-      return false;
+    std::vector<const DirectoryRow*> chain;
+    std::set<std::string> onChain;
+    for (std::string current = directory; !paths_->count(current);) {
+      auto row = rows_.find(current);
+      if (row == rows_.end()) {
+        *error = "the directory \"" + current + "\" is not in the Directory table";
+        return false;
+      }
+      if (!onChain.insert(current).second) {
+        *error = "the directory \"" + current + "\" is its own ancestor";
+        return false;
+      }
+      chain.push_back(row->second);
+      const DirectoryRow& r = *row->second;
+      if (properties_->has(current) || isRoot(r)) break;
+      current = r.parent;
     }
-    if (!visiting_.insert(directory).second) {
-      *error = "the directory \"" + directory + "\" is its own ancestor";
-      return false;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      const DirectoryRow& r = **it;
+      std::string path;
+      if (properties_->has(r.directory)) {
+        path = withTrailingBackslash(properties_->get(r.directory));
+      } else if (isRoot(r)) {
+        path = properties_->get("ROOTDRIVE");
+        if (path.empty()) path = "C:\\";
+        path = withTrailingBackslash(path);
+      } else {
+        path = (*paths_)[r.parent];
+        const std::string name = targetName(r.defaultDir);
+        if (!name.empty()) path += name + "\\";
+      }
+      if (path.size() > kMaxPath) {
+        *error = "the path of \"" + r.directory + "\" is longer than " + std::to_string(kMaxPath) +
+                 " characters: " + path;
+        return false;
+      }
+      (*paths_)[r.directory] = path;
     }
-    std::string path;
-    const DirectoryRow& r = *row->second;
-    const bool isRoot = r.parent.empty() || r.parent == r.directory;
-    if (properties_->has(directory)) {
-      path = withTrailingBackslash(properties_->get(directory));
-    } else if (isRoot) {
-      path = properties_->get("ROOTDRIVE");
-      if (path.empty()) path = "C:\\";
-      path = withTrailingBackslash(path);
-    } else {
-      if (!resolve(r.parent, error)) return false;
-      path = (*paths_)[r.parent];
-      const std::string name = targetName(r.defaultDir);
-      if (!name.empty()) path += name + "\\";
-    }
-    visiting_.erase(directory);
-    if (path.size() > kMaxPath) {
-      *error = "the path of \"" + directory + "\" is longer than " + std::to_string(kMaxPath) +
-               " characters: " + path;
-      return false;
-    }
-    (*paths_)[directory] = path;
     return true;
   }
+
+  static bool isRoot(const DirectoryRow& r) { return r.parent.empty() || r.parent == r.directory; }
 
   PropertyTable* properties_;
   std::map<std::string, std::string>* paths_;
   std::map<std::string, const DirectoryRow*> rows_;
-  std::set<std::string> visiting_;
 };
 
 }  // namespace

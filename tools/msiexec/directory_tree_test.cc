@@ -65,6 +65,17 @@ TEST(DirectoryTreeTest, RefusesBrokenTreesAndOverlongPaths) {
   EXPECT_NE(error.find("ancestor"), std::string::npos) << error;
   EXPECT_FALSE(resolveDirectories({{"A", "NOWHERE", "a"}}, &properties, &paths, &error));
   EXPECT_NE(error.find("NOWHERE"), std::string::npos) << error;
+  // A chain of parents of any length, each placed by "." where its parent
+  // is, ends in a cycle or at the root.
+  for (const bool closed : {true, false}) {
+    std::vector<DirectoryRow> chain = {{"D0", closed ? "D100000" : "", "."}};
+    for (int n = 1; n <= 100000; ++n) {
+      chain.push_back({"D" + std::to_string(n), "D" + std::to_string(n - 1), "."});
+    }
+    EXPECT_EQ(resolveDirectories(chain, &properties, &paths, &error), !closed) << error;
+    EXPECT_TRUE(closed ? error.find("ancestor") != std::string::npos : paths["D100000"] == "C:\\")
+        << error;
+  }
 
   // 260 characters still fit; 261 do not.
   const std::string fits = "C:\\" + std::string(256, 'x') + "\\";

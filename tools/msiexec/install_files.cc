@@ -1,5 +1,8 @@
 // The file side of an installation: the package's files out of its
 // cabinets into their directories, and the empty folders it asks for.
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <set>
 
 #include "base/ascii.h"
@@ -76,13 +79,18 @@ bool InstallSession::rewritesFile(const std::string& hostPath, const std::string
   auto has = [&](char letter) {
     return ascii::findNoCase(modes, std::string(1, letter)) != std::string::npos;
   };
-  std::string present;
-  const bool exists = emulated::readHostFile(hostPath, &present, nullptr);
-  if (!exists) return has('p') || has('o') || has('e') || has('d') || has('c') || has('a');
+  struct stat st;
+  if (::stat(hostPath.c_str(), &st) != 0) {
+    return has('p') || has('o') || has('e') || has('d') || has('c') || has('a');
+  }
   if (has('a')) return true;
   // Without file versions to compare, a file that differs from the
-  // package's counts as older.
-  return (has('o') || has('e') || has('d') || has('c')) && present != content;
+  // package's counts as older; only one of the same size is read.
+  std::string present;
+  const bool differs = static_cast<std::uint64_t>(st.st_size) != content.size() ||
+                       !emulated::readHostFile(hostPath, &present, nullptr, content.size()) ||
+                       present != content;
+  return (has('o') || has('e') || has('d') || has('c')) && differs;
 }
 
 bool InstallSession::installFiles() {
@@ -110,9 +118,9 @@ bool InstallSession::installFiles() {
       continue;
     }
     std::string error;
-    if (!emulated::makeHostDirectories(parentOf(host)) ||
-        !emulated::writeHostFileAtomically(host, content->second, &error)) {
-      return fail("cannot write " + target + (error.empty() ? "" : ": " + error));
+    if (!journal_->makeDirectories(parentOf(host), &error) ||
+        !journal_->writeFile(host, content->second, &error)) {
+      return fail("cannot write " + target + ": " + error);
     }
     log_->message("File: " + target + "; installed (" + std::to_string(content->second.size()) +
                   " bytes)");
@@ -127,8 +135,9 @@ bool InstallSession::createFolders() {
     if (!components_.count(row.component)) continue;
     auto directory = directories_.find(row.directory);
     if (directory == directories_.end()) return fail("no directory " + row.directory);
-    if (!emulated::makeHostDirectories(hostPathOf(directory->second))) {
-      return fail("cannot create the folder " + directory->second);
+    std::string error;
+    if (!journal_->makeDirectories(hostPathOf(directory->second), &error)) {
+      return fail("cannot create the folder " + directory->second + ": " + error);
     }
     log_->message("Folder: " + directory->second + "; created");
   }

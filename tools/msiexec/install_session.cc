@@ -32,14 +32,15 @@ const CustomActionRow* findCustomAction(const PackageTables& tables, const std::
 
 InstallSession::InstallSession(const InstallerPackage& package, const PackageTables& tables,
                                std::string packagePath, PropertyTable properties, InstallMode mode,
-                               emulated::RegistryFile* registry, VerboseLog* log,
-                               const ConsoleProgress* progress)
+                               emulated::RegistryFile* registry, RollbackJournal* journal,
+                               VerboseLog* log, const ConsoleProgress* progress)
     : package_(package),
       tables_(tables),
       packagePath_(std::move(packagePath)),
       properties_(std::move(properties)),
       mode_(mode),
       registry_(registry),
+      journal_(journal),
       log_(log),
       progress_(progress) {}
 
@@ -61,6 +62,9 @@ uint32_t InstallSession::run() {
     log_->actionStart(row.action);
     const bool ok = runAction(row.action);
     log_->actionEnd(row.action, ok);
+    // A log that cannot be written fails the installation, as it fails on
+    // Windows.
+    if (log_->failed()) return kLogFileFailure;
     if (!ok) return kInstallFailure;
   }
   return kSuccess;

@@ -11,13 +11,15 @@
 #include "tools/msiexec/installer_package.h"
 #include "tools/msiexec/package_tables.h"
 #include "tools/msiexec/property_table.h"
+#include "tools/msiexec/rollback_journal.h"
 #include "tools/msiexec/verbose_log.h"
 
 // One run of the package's InstallExecuteSequence on the emulated machine.
-// Files go to the machine's disks as the sequence reaches InstallFiles;
-// registry values go into the registry model that the caller saves in one
-// piece when the run succeeded, so that a run that fails or is stopped
-// changes no registration.
+// Files and folders go to the machine's disks as the sequence reaches
+// InstallFiles and CreateFolders, each written down in the rollback journal
+// first, so that a run that fails or is stopped can be undone; registry
+// values go into the registry model that the caller commits in one piece
+// when the run succeeded, so that such a run changes no registration.
 namespace msiexec {
 
 enum class InstallMode {
@@ -30,10 +32,11 @@ class InstallSession {
  public:
   InstallSession(const InstallerPackage& package, const PackageTables& tables,
                  std::string packagePath, PropertyTable properties, InstallMode mode,
-                 emulated::RegistryFile* registry, VerboseLog* log,
+                 emulated::RegistryFile* registry, RollbackJournal* journal, VerboseLog* log,
                  const ConsoleProgress* progress);
 
-  // 0, or kInstallFailure after the failing step has been logged.
+  // 0, kInstallFailure after the failing step has been logged, or
+  // kLogFileFailure once the log could not be written.
   uint32_t run();
 
   const PropertyTable& properties() const { return properties_; }
@@ -68,6 +71,7 @@ class InstallSession {
   PropertyTable properties_;
   InstallMode mode_;
   emulated::RegistryFile* registry_;
+  RollbackJournal* journal_;
   VerboseLog* log_;
   const ConsoleProgress* progress_;
 

@@ -4,6 +4,8 @@
 #include <functional>
 #include <initializer_list>
 
+#include "tools/msiexec/package_structure.h"
+
 namespace msiexec {
 namespace {
 
@@ -54,6 +56,11 @@ bool select(const msidb::Tables& tables, const std::string& name, bool required,
 
 std::unique_ptr<InstallerPackage> InstallerPackage::open(const std::string& hostPath,
                                                          std::string* error) {
+  std::string damage;
+  if (!isSoundPackageFile(hostPath, &damage)) {
+    if (error) *error = damage;
+    return nullptr;
+  }
   std::unique_ptr<InstallerPackage> package(new InstallerPackage());
   package->file_ = msidb::PackageFile::open(hostPath, error);
   if (!package->file_ || !package->file_->readTables(&package->tables_, error)) return nullptr;

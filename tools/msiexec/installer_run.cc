@@ -20,6 +20,7 @@
 #include "tools/msiexec/installer_lock.h"
 #include "tools/msiexec/installer_package.h"
 #include "tools/msiexec/product_registration.h"
+#include "tools/msiexec/rollback_journal.h"
 #include "tools/msiexec/transforms.h"
 #include "tools/msiexec/verbose_log.h"
 
@@ -144,9 +145,9 @@ class InstallerRun {
     std::string commandLine;
     for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;
     log_.message("Command line: " + commandLine);
-    const uint32_t result = install();
-    finish(result);
-    return result;
+    uint32_t result = install();
+    if (result != kSuccess) rollBack();
+    return finish(result);
   }
 
  private:
@@ -162,6 +163,8 @@ class InstallerRun {
       return failWith(kAnotherInstallRunning,
                       "another installation is in progress on this machine; complete it first");
     }
+    result = recoverStoppedInstallation();
+    if (result != 0) return result;
     std::string error;
     if (!registry_.load(emulated::registryFilePath(), &error)) {
       return failWith(kInstallFailure, "cannot read the registry: " + error);
@@ -173,8 +176,8 @@ class InstallerRun {
     PropertyTable properties = initialProperties();
     progress_->say(std::string(modeTitle()) + " " + productName() + " " + productVersion() + " (" +
                    productCode_ + ")");
-    InstallSession session(*package_, tables_, packagePath_, properties, mode_, &registry_, &log_,
-                           progress_.get());
+    InstallSession session(*package_, tables_, packagePath_, properties, mode_, &registry_,
+                           &journal_, &log_, progress_.get());
     result = session.run();
     properties_ = session.properties();
     if (result != 0) return result;
@@ -331,8 +334,8 @@ class InstallerRun {
       const std::string cached = hostPathOf(localPackage);
       const std::size_t slash = cached.find_last_of('/');
       if (!emulated::readHostFile(hostPathOf(packagePath_), &bytes, &error) ||
-          !emulated::makeHostDirectories(cached.substr(0, slash)) ||
-          !emulated::writeHostFileAtomically(cached, bytes, &error)) {
+          !journal_.makeDirectories(cached.substr(0, slash), &error) ||
+          !journal_.writeFile(cached, bytes, &error)) {
         return failWith(kInstallFailure, "cannot cache the package as " + localPackage +
                                              (error.empty() ? "" : ": " + error));
       }
@@ -357,11 +360,13 @@ class InstallerRun {
                  product.installLocation);
 
     pauseBeforeCommitIfAsked();
+    if (log_.failed()) return logFailure();
     std::string error;
-    if (!registry_.save(emulated::registryFilePath(), &error)) {
+    if (!journal_.commitRegistry(emulated::registryFilePath(), registry_.serialize(), &error)) {
       return failWith(kInstallFailure, "cannot write the registry: " + error);
     }
     log_.message("Registry committed");
+    if (!journal_.finish(&error)) log_.message("After the commit: " + error);
     return kSuccess;
   }
 
@@ -376,9 +381,11 @@ class InstallerRun {
       const std::string cached = hostPathOf(cache);
       std::string bytes;
       std::string error;
+      // Placed through the journal, so that a failed installation takes the
+      // copies away again.
       if (!emulated::readHostFile(hostPathOf(transform.name), &bytes, &error) ||
-          !emulated::makeHostDirectories(cached.substr(0, cached.find_last_of('/'))) ||
-          !emulated::writeHostFileAtomically(cached, bytes, &error)) {
+          !journal_.makeDirectories(cached.substr(0, cached.find_last_of('/')), &error) ||
+          !journal_.writeFile(cached, bytes, &error)) {
         return failWith(kInstallFailure, "cannot cache the transform " + transform.name +
                                              (error.empty() ? "" : ": " + error));
       }
@@ -386,6 +393,38 @@ class InstallerRun {
     }
     transforms_ = registeredTransformList(transforms);
     return 0;
+  }
+
+  // An installation stopped before on this machine is finished or rolled
+  // back before this one changes anything.
+  uint32_t recoverStoppedInstallation() {
+    std::vector<std::string> done;
+    std::string error;
+    const bool recovered = RollbackJournal::recover(rollbackJournalFile(), &done, &error);
+    for (const std::string& line : done) log_.message(line);
+    if (!recovered) {
+      return failWith(kInstallFailure,
+                      "an installation that was stopped cannot be rolled back: " + error);
+    }
+    return 0;
+  }
+
+  // Undoes what this run placed on the disks; its registry changes were
+  // never committed.
+  void rollBack() {
+    std::vector<std::string> done;
+    const bool complete = journal_.rollBack(&done);
+    for (const std::string& line : done) log_.message(line);
+    if (!complete) {
+      failWith(kInstallFailure,
+               "the installation could not be rolled back completely; the next installation "
+               "tries again");
+    }
+  }
+
+  uint32_t logFailure() {
+    return failWith(kLogFileFailure,
+                    "cannot write the log file " + options_.logPath + "; the installation stops");
   }
 
   uint32_t failWith(uint32_t code, const std::string& reason) {
@@ -398,7 +437,9 @@ class InstallerRun {
     return code;
   }
 
-  void finish(uint32_t result) {
+  // Ends the log; the exit code stays result, unless the log could not be
+  // written and nothing was committed.
+  uint32_t finish(uint32_t result) {
     if (!properties_.all().empty()) log_.properties(properties_);
     const std::string name = productName().empty() ? packagePath_ : productName();
     const std::string outcome =
@@ -409,9 +450,15 @@ class InstallerRun {
                  ". Product Code: " + productCode_ +
                  ". Installation success or error status: " + std::to_string(result) + ".");
     log_.message("MainEngineThread is returning " + std::to_string(result));
-    log_.close();
+    if (!log_.close()) {
+      // Installed and committed: the installation stands, and only the end
+      // of its log is missing.
+      std::fprintf(stderr, "msiexec: cannot write the log file %s\n",
+                   emulated::utf8ToAnsi(options_.logPath).c_str());
+    }
     progress_->say(result == 0 ? outcome
                                : "Installation failed with code " + std::to_string(result));
+    return result;
   }
 
   const char* modeTitle() const {
@@ -458,6 +505,7 @@ class InstallerRun {
   std::string instanceGuid_;
   std::string productCode_;
   InstallerLock lock_;
+  RollbackJournal journal_{rollbackJournalFile()};
   emulated::RegistryFile registry_;
   InstallMode mode_ = InstallMode::kFirstInstall;
   PropertyTable properties_;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "installed/product_catalogue.h"
@@ -12,6 +13,7 @@
 #include "platform/emulated/machine.h"
 #include "platform/emulated/registry_file.h"
 #include "platform/emulated/registry_view.h"
+#include "platform/emulated/test_disk.h"
 #include "platform/emulated/test_machine.h"
 #include "platform/platform.h"
 #include "tools/msiexec/background_program.h"
@@ -129,16 +131,26 @@ class InstallerMachine {
 // Every key and value of before is in after, unchanged.
 void expectKept(const emulated::RegistryKey& before, const emulated::RegistryKey& after,
                 const std::string& path) {
-  for (const emulated::RegistryValue& value : before.values()) {
-    const emulated::RegistryValue* kept = after.findValue(value.name);
-    ASSERT_NE(kept, nullptr) << path << " lost \"" << value.name << "\"";
-    EXPECT_EQ(kept->type, value.type) << path << " " << value.name;
-    EXPECT_EQ(kept->data, value.data) << path << " " << value.name;
-  }
-  for (const emulated::RegistryKey* child : before.subkeys()) {
-    const emulated::RegistryKey* keptChild = after.findSubkey(child->name());
-    ASSERT_NE(keptChild, nullptr) << path << " lost its subkey " << child->name();
-    expectKept(*child, *keptChild, path + "\\" + child->name());
+  struct Pair {
+    const emulated::RegistryKey* before;
+    const emulated::RegistryKey* after;
+    std::string path;
+  };
+  std::vector<Pair> pending = {{&before, &after, path}};
+  while (!pending.empty()) {
+    const Pair next = pending.back();
+    pending.pop_back();
+    for (const emulated::RegistryValue& value : next.before->values()) {
+      const emulated::RegistryValue* kept = next.after->findValue(value.name);
+      ASSERT_NE(kept, nullptr) << next.path << " lost \"" << value.name << "\"";
+      EXPECT_EQ(kept->type, value.type) << next.path << " " << value.name;
+      EXPECT_EQ(kept->data, value.data) << next.path << " " << value.name;
+    }
+    for (const emulated::RegistryKey* child : next.before->subkeys()) {
+      const emulated::RegistryKey* keptChild = next.after->findSubkey(child->name());
+      ASSERT_NE(keptChild, nullptr) << next.path << " lost its subkey " << child->name();
+      pending.push_back({child, keptChild, next.path + "\\" + child->name()});
+    }
   }
 }
 
@@ -451,6 +463,12 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
   m.machine.writeFile("D:\\media\\image\\notapackage.msi", "just text");
   m.machine.writeFile("D:\\media\\image\\broken.mst", "x");
   m.copyFromImage("1033.mst");
+  // Packages that libmsi would read beyond its buffers: a stream of the
+  // compound file cannot be read; a string of the pool is longer than any.
+  m.machine.writeFile("D:\\media\\image\\damaged.msi",
+                      readHost(std::string(KV7_TEST_DATA_DIR) + "/damaged_package.msi"));
+  m.machine.writeFile("D:\\media\\image\\damaged_string_pool.msi",
+                      readHost(std::string(KV7_TEST_DATA_DIR) + "/damaged_string_pool.msi"));
   const std::string before = m.registryBytes();
   struct Case {
     std::vector<std::string> args;
@@ -462,6 +480,8 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
       {{"/i", kPackage, "/qn", "junk"}, 1639},
       {{"/i", "D:\\media\\image\\missing.msi", "/qn"}, 1619},
       {{"/i", "D:\\media\\image\\notapackage.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_string_pool.msi", "/qn"}, 1619},
       {{"/i", kPackage, "/qn", "TRANSFORMS=1033.mst;1031.mst"}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=broken.mst"}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=" + kPackage}, 1624},
@@ -536,11 +556,12 @@ TEST(MsiexecProgramTest, ASecondInstallationWaitsForNoneAndGets1618) {
   EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
 }
 
-TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitLeavesTheRegistryAsItWas) {
+TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitIsRolledBackByTheNextOne) {
   InstallerMachine m;
   m.installCopy("SITEA", "C:\\apps\\SITEA");
   const std::string before = m.registryBytes();
   const std::string marker = m.machine.dir() + "/paused";
+  const std::string journal = m.machine.dir() + "/msiexec-rollback.journal";
   const std::vector<std::string> siteB =
       newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
   {
@@ -555,11 +576,89 @@ TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitLeavesTheRegistryAsItWa
     EXPECT_TRUE(WIFSIGNALED(status));
   }
   EXPECT_EQ(m.registryBytes(), before);
-  // The lock died with it: the same installation runs again.
+  EXPECT_TRUE(std::filesystem::exists(journal));
   std::filesystem::remove(marker);
+
+  // The next installation, even one that then fails, first undoes it.
+  auto failing = m.msiexec({"/i", kPackage, "/qn", "REMOVE=ALL"});
+  EXPECT_EQ(failing.exitCode, 1603u);
+  EXPECT_FALSE(m.exists("C:\\apps\\SITEB"));
+  EXPECT_FALSE(std::filesystem::exists(journal));
+  EXPECT_EQ(m.registryBytes(), before);
+  EXPECT_TRUE(m.exists("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"));
+  EXPECT_TRUE(m.exists(m.value(kUninstall + kBaseCode, "LocalPackage")));
+
+  // The lock died with it: the same installation runs again.
   auto again = m.msiexec(siteB);
   EXPECT_EQ(again.exitCode, 0u) << again.err;
   EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), "C:\\apps\\SITEB\\");
+  EXPECT_FALSE(std::filesystem::exists(journal));
+}
+
+// The files and folders under a directory, with the contents of the small
+// files (the programs linked in are left out).
+std::map<std::string, std::string> filesUnder(const TestMachine& machine, const std::string& dir) {
+  std::map<std::string, std::string> files;
+  const std::string host = machine.hostPath(dir);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(host)) {
+    if (entry.is_symlink()) continue;
+    const bool small = entry.is_regular_file() && entry.file_size() < 256;
+    files[entry.path().string().substr(host.size())] = entry.is_directory() ? "<dir>"
+                                                       : small ? readHost(entry.path().string())
+                                                               : "<large>";
+  }
+  return files;
+}
+
+TEST(MsiexecProgramTest, AFailedInstallationTakesBackWhatItPlacedAndReplaced) {
+  const std::vector<std::string> reinstall = {"/i", kPackage, "/qn", "REINSTALLMODE=vomus",
+                                              "REINSTALL=ALL"};
+  struct Case {
+    const char* name;
+    bool installedBefore;
+  };
+  for (const Case c : {Case{"a first installation", false}, Case{"a reinstallation", true}}) {
+    SCOPED_TRACE(c.name);
+    InstallerMachine m;
+    if (c.installedBefore) {
+      m.installCopy("SITEA", "C:\\apps\\SITEA");
+      m.machine.writeFile("C:\\apps\\SITEA\\bin\\kv7drv.dll", "changed by the user");
+      std::filesystem::remove(m.machine.hostPath("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"));
+      std::filesystem::remove_all(m.machine.hostPath("C:\\Windows\\Installer"));
+    }
+    // The package cache cannot be made: the installation fails after its
+    // files are written.
+    m.machine.writeFile("C:\\Windows\\Installer", "a file where a folder must go");
+    const std::string before = m.registryBytes();
+    const auto files = filesUnder(m.machine, "C:\\");
+    auto run = c.installedBefore ? m.msiexec(reinstall)
+                                 : m.msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA",
+                                              "INSTALLDIR=C:\\apps\\SITEA"});
+    EXPECT_EQ(run.exitCode, 1603u) << run.err;
+    EXPECT_EQ(m.registryBytes(), before);
+    EXPECT_EQ(filesUnder(m.machine, "C:\\"), files);
+    EXPECT_FALSE(std::filesystem::exists(m.machine.dir() + "/msiexec-rollback.journal"));
+  }
+}
+
+TEST(MsiexecProgramTest, ALogThatCannotBeWrittenFailsTheInstallationWith1622) {
+  emulated::TestDisk disk(1024 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  InstallerMachine m;
+  const std::string before = m.registryBytes();
+  const std::string log = emulated::toWindowsPath(disk.dir() + "/drv.log");
+  // Full from the start, and full in the middle of the installation.
+  for (std::size_t pages : {0, 3}) {
+    SCOPED_TRACE(std::to_string(pages) + " pages free");
+    std::filesystem::remove(disk.dir() + "/drv.log");
+    ASSERT_TRUE(disk.fillLeaving(pages));
+    auto run = m.msiexec(
+        {"/i", kPackage, "/qn", "/l*v", log, "KV7_COPY_NAME=SITEA", "INSTALLDIR=C:\\apps\\SITEA"});
+    EXPECT_EQ(run.exitCode, 1622u) << run.err;
+    EXPECT_NE(run.err.find("cannot write the log file"), std::string::npos) << run.err;
+    EXPECT_EQ(m.registryBytes(), before);
+    EXPECT_FALSE(m.exists("C:\\apps\\SITEA"));
+  }
 }
 
 TEST(MsiexecProgramTest, InstallsOtherPackagesByTheirOwnTables) {

@@ -57,7 +57,7 @@ bool VerboseLog::open(const std::string& windowsPath, bool append,
   writeLine("=== Verbose logging started: " + dateAndTime(now()) +
             "  Build type: emulated machine  Calling process: " + std::string(callingProcess) +
             " ===");
-  return true;
+  return !failed_;
 }
 
 void VerboseLog::message(std::string_view text) {
@@ -79,19 +79,21 @@ void VerboseLog::properties(const PropertyTable& properties) {
   }
 }
 
-void VerboseLog::close() {
-  if (file_ == nullptr) return;
+bool VerboseLog::close() {
+  if (file_ == nullptr) return !failed_;
   writeLine("=== Logging stopped: " + dateAndTime(now()) + " ===");
-  std::fclose(file_);
+  if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
+  return !failed_;
 }
 
 void VerboseLog::writeLine(const std::string& line) {
   if (file_ == nullptr) return;
   const std::string text = emulated::utf8ToAnsi(line);
-  std::fputs(text.c_str(), file_);
-  std::fputc('\n', file_);
-  std::fflush(file_);
+  if (std::fputs(text.c_str(), file_) < 0 || std::fputc('\n', file_) == EOF ||
+      std::fflush(file_) != 0) {
+    failed_ = true;
+  }
 }
 
 }  // namespace msiexec

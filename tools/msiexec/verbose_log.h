@@ -21,20 +21,26 @@ class VerboseLog {
   VerboseLog& operator=(const VerboseLog&) = delete;
 
   // Opens (or, with append, continues) the log at a Windows path and writes
-  // its first line. False when the file cannot be written.
+  // its first line. False when the file cannot be opened or that line not
+  // written.
   bool open(const std::string& windowsPath, bool append, std::string_view callingProcess);
   bool isOpen() const { return file_ != nullptr; }
+  // True once a line could not be written (a full disk, a file gone
+  // read-only): the log is then incomplete.
+  bool failed() const { return failed_; }
 
   void message(std::string_view text);
   void actionStart(std::string_view action);
   void actionEnd(std::string_view action, bool succeeded);
   void properties(const PropertyTable& properties);
-  // Writes the closing line and closes the file.
-  void close();
+  // Writes the closing line and closes the file; false when that or any
+  // line before could not be written.
+  bool close();
 
  private:
   void writeLine(const std::string& line);
   std::FILE* file_ = nullptr;
+  bool failed_ = false;
 };
 
 }  // namespace msiexec

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "platform/platform.h"
@@ -83,6 +84,15 @@ Arguments parseArguments(int argc, char** argv) {
   return args;
 }
 
+// Reported as the reader reports a file too large for memory, with its load
+// status; whatever the report had written so far stays.
+int reportOutOfMemory(const char* file) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: error: there is not enough memory to check the file; load status %d\n",
+               file, RspOutOfMemory);
+  return RspOutOfMemory;
+}
+
 int run(int argc, char** argv) {
   Arguments args = parseArguments(argc, argv);
   if (!args.error.empty()) {
@@ -99,24 +109,29 @@ int run(int argc, char** argv) {
     std::fputs(keywordListing().c_str(), stdout);
     return 0;
   }
-  ResponseFile file(args.file);
-  std::string text;
-  if (!readResponseFileText(args.file, &text)) text.clear();
-  LineLayout layout(text);
-  std::vector<FormatWarning> warnings = findFormatWarnings(file, layout);
-  std::string output =
-      args.tsv ? entryTable(file) : problemReport(file, args.file, &layout, warnings);
-  std::fwrite(output.data(), 1, output.size(), stdout);
-  if (args.tsv) {
-    std::string report = warningLines(args.file, warnings);
-    std::fwrite(report.data(), 1, report.size(), stderr);
+  try {
+    ResponseFile file(args.file);
+    std::string text;
+    if (!readResponseFileText(args.file, &text)) text.clear();
+    LineLayout layout(text);
+    std::vector<FormatWarning> warnings = findFormatWarnings(file, layout);
+    std::string output =
+        args.tsv ? entryTable(file) : problemReport(file, args.file, &layout, warnings);
+    std::fwrite(output.data(), 1, output.size(), stdout);
+    if (args.tsv) {
+      std::string report = warningLines(args.file, warnings);
+      std::fwrite(report.data(), 1, report.size(), stderr);
+    }
+    if (args.tsv && file.status() != RspOk && file.status() != RspContentInvalid) {
+      std::fprintf(stderr, "rspcheck: %s: load status %d\n", args.file, file.status());
+    }
+    int code = exitCodeFor(file);
+    if (code == RspOk && args.werror && !warnings.empty()) code = RspContentInvalid;
+    return code;
+  } catch (const std::bad_alloc&) {
+    // A file that loaded may still hold more than a report of it can.
+    return reportOutOfMemory(args.file);
   }
-  if (args.tsv && file.status() != RspOk && file.status() != RspContentInvalid) {
-    std::fprintf(stderr, "rspcheck: %s: load status %d\n", args.file, file.status());
-  }
-  int code = exitCodeFor(file);
-  if (code == RspOk && args.werror && !warnings.empty()) code = RspContentInvalid;
-  return code;
 }
 
 }  // namespace

@@ -95,6 +95,21 @@ TEST_F(RspcheckProgram, WarningsChangeTheExitCodeOnlyWithWerror) {
   EXPECT_NE(table.err.find("trap.rsp:2: warning: "), std::string::npos) << table.err;
 }
 
+TEST_F(RspcheckProgram, RunningOutOfMemoryIsReportedWithItsLoadStatus) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer needs more address space than the limit leaves";
+#endif
+  // Enough memory to load a 30 MB value, not enough to report on it.
+  machine.writeFile("C:\\rsp\\huge.rsp", "LIC_AGREEMENT = " + std::string(30000000, 'x') + "\n");
+  auto run = machine.run("/bin/sh",
+                         {"-c", "ulimit -v 120000 && exec \"$0\" \"$1\"",
+                          emulated::TestMachine::imageDir() + "/rspcheck", "C:\\rsp\\huge.rsp"});
+  EXPECT_EQ(run.exitCode, 5u);
+  EXPECT_EQ(run.err,
+            "C:\\rsp\\huge.rsp: error: there is not enough memory to check the file; load status "
+            "5\n");
+}
+
 TEST_F(RspcheckProgram, RefusesWrongArgumentsAndAnswersTheOthers) {
   const std::vector<std::vector<std::string>> wrong = {{},
                                                        {"--bogus", "a.rsp"},
