@@ -8,22 +8,14 @@
 
 #include <mutex>
 
+#include "tools/msidb/glib_error.h"
+
 namespace msidb {
 namespace {
 
 void initialiseLibgsf() {
   static std::once_flag once;
   std::call_once(once, [] { gsf_init(); });
-}
-
-std::string takeError(GError* error, std::string_view what) {
-  std::string text(what);
-  if (error != nullptr) {
-    text += ": ";
-    text += error->message;
-    g_error_free(error);
-  }
-  return text;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <functional>
 #include <set>
 
+#include "tools/msidb/glib_error.h"
+
 namespace msidb {
 namespace {
 
@@ -13,17 +15,6 @@ struct ObjectUnref {
 };
 template <class T>
 using ObjectPtr = std::unique_ptr<T, ObjectUnref>;
-
-// Takes a GError and hands back its message.
-std::string takeError(GError* error, std::string_view what) {
-  std::string text(what);
-  if (error != nullptr) {
-    text += ": ";
-    text += error->message;
-    g_error_free(error);
-  }
-  return text;
-}
 
 Cell readCell(LibmsiRecord* record, guint field, uint32_t type) {
   if (isObjectColumn(type) || libmsi_record_is_null(record, field)) return Cell{};

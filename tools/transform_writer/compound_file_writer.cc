@@ -8,21 +8,15 @@
 #include <cstdio>
 #include <mutex>
 
+#include "tools/msidb/glib_error.h"
+
 namespace transform_writer {
 namespace {
 
+using msidb::takeError;
+
 // No stream of a package or transform this writer copies comes near this.
 constexpr std::size_t kLargestStream = std::size_t{1} << 30;
-
-std::string takeError(GError* error, const std::string& what) {
-  std::string text = what;
-  if (error != nullptr) {
-    text += ": ";
-    text += error->message;
-    g_error_free(error);
-  }
-  return text;
-}
 
 bool writeStream(GsfOutfile* parent, const std::string& name, const std::string& bytes,
                  std::string* error) {
