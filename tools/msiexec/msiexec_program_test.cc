@@ -427,12 +427,13 @@ TEST(MsiexecProgramTest, KeepsEveryOtherKeyAndValueAndTheRegistryFilesEncoding) 
 TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
   InstallerMachine m;
   m.machine.writeFile("D:\\media\\image\\notapackage.msi", "just text");
-  // Packages that libmsi would read beyond its buffers: a stream of the
-  // compound file cannot be read; a string of the pool is longer than any.
-  m.machine.writeFile("D:\\media\\image\\damaged.msi",
-                      readHost(std::string(KV7_TEST_DATA_DIR) + "/damaged_package.msi"));
-  m.machine.writeFile("D:\\media\\image\\damaged_string_pool.msi",
-                      readHost(std::string(KV7_TEST_DATA_DIR) + "/damaged_string_pool.msi"));
+  // Packages that libmsi would read beyond its buffers or through null
+  // pointers: a stream of the compound file cannot be read; a string of the
+  // pool is longer than any; a table's columns are numbered wrongly.
+  for (const std::string damaged : {"damaged_streams", "damaged_string_pool", "damaged_columns"}) {
+    m.machine.writeFile("D:\\media\\image\\" + damaged + ".msi",
+                        readHost(std::string(KV7_TEST_DATA_DIR) + "/" + damaged + ".msi"));
+  }
   m.machine.writeFile("D:\\media\\image\\1033.mst", "x");
   const std::string before = m.registryBytes();
   struct Case {
@@ -445,8 +446,9 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
       {{"/i", kPackage, "/qn", "junk"}, 1639},
       {{"/i", "D:\\media\\image\\missing.msi", "/qn"}, 1619},
       {{"/i", "D:\\media\\image\\notapackage.msi", "/qn"}, 1619},
-      {{"/i", "D:\\media\\image\\damaged.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_streams.msi", "/qn"}, 1619},
       {{"/i", "D:\\media\\image\\damaged_string_pool.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_columns.msi", "/qn"}, 1619},
       {{"/i", kPackage, "/qn", "TRANSFORMS=1033.mst;1031.mst"}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=:lang.mst"}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=:inst16.mst", "MSINEWINSTANCE=1"}, 1624},
