@@ -27,9 +27,12 @@ struct Messages {
 
 const Messages& messages() {
   static const Messages made = [] {
-    char pattern[] = "/tmp/kv7-message-fuzz-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) std::abort();
-    const std::string base = pattern;
+    // A folder of this process's own, removed at its end (a run in fork
+    // mode starts many such processes).
+    static char folder[] = "/tmp/kv7-message-fuzz-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) std::abort();
+    std::atexit([] { emulated::removeHostTree(folder); });
+    const std::string base = folder;
     ::setenv("KV7_MACHINE", (base + "/machine").c_str(), 1);
     Messages m{base + "/launchmsg", ""};
     emulated::makeHostDirectories(m.dir + "/de_DE");

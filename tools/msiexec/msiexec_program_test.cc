@@ -463,12 +463,13 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
   m.machine.writeFile("D:\\media\\image\\notapackage.msi", "just text");
   m.machine.writeFile("D:\\media\\image\\broken.mst", "x");
   m.copyFromImage("1033.mst");
-  // Packages that libmsi would read beyond its buffers: a stream of the
-  // compound file cannot be read; a string of the pool is longer than any.
-  m.machine.writeFile("D:\\media\\image\\damaged.msi",
-                      readHost(std::string(KV7_TEST_DATA_DIR) + "/damaged_package.msi"));
-  m.machine.writeFile("D:\\media\\image\\damaged_string_pool.msi",
-                      readHost(std::string(KV7_TEST_DATA_DIR) + "/damaged_string_pool.msi"));
+  // Packages that libmsi would read beyond its buffers or through null
+  // pointers: a stream of the compound file cannot be read; a string of the
+  // pool is longer than any; a table's columns are numbered wrongly.
+  for (const std::string damaged : {"damaged_streams", "damaged_string_pool", "damaged_columns"}) {
+    m.machine.writeFile("D:\\media\\image\\" + damaged + ".msi",
+                        readHost(std::string(KV7_TEST_DATA_DIR) + "/" + damaged + ".msi"));
+  }
   const std::string before = m.registryBytes();
   struct Case {
     std::vector<std::string> args;
@@ -480,8 +481,9 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
       {{"/i", kPackage, "/qn", "junk"}, 1639},
       {{"/i", "D:\\media\\image\\missing.msi", "/qn"}, 1619},
       {{"/i", "D:\\media\\image\\notapackage.msi", "/qn"}, 1619},
-      {{"/i", "D:\\media\\image\\damaged.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_streams.msi", "/qn"}, 1619},
       {{"/i", "D:\\media\\image\\damaged_string_pool.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_columns.msi", "/qn"}, 1619},
       {{"/i", kPackage, "/qn", "TRANSFORMS=1033.mst;1031.mst"}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=broken.mst"}, 1624},
       {{"/i", kPackage, "/qn", "TRANSFORMS=" + kPackage}, 1624},

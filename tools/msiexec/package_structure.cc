@@ -6,6 +6,8 @@
 #include <gsf/gsf-utils.h>
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <vector>
 
 namespace msiexec {
@@ -53,15 +55,21 @@ bool readWhole(GsfInput* input, std::string* bytes) {
          gsf_input_read(input, bytes->size(), reinterpret_cast<guint8*>(bytes->data())) != nullptr;
 }
 
+uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t width) {
+  uint32_t value = 0;
+  for (std::size_t i = width; i > 0; --i) {
+    value = value << 8 | static_cast<unsigned char>(bytes[at + i - 1]);
+  }
+  return value;
+}
+
 // Walks the pool as libmsi does: after the code page, one length and one
 // reference count per string, a string over 64 KB taking a second entry
-// for the high half of its length.
+// for the high half of its length. The lengths must cover the string data
+// exactly: libmsi drops what does not fit and then loses its way.
 bool stringPoolIsSound(const std::string& pool, std::size_t dataSize, std::string* error) {
   const std::size_t words = pool.size() / 2;
-  const auto word = [&pool](std::size_t index) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(pool[index * 2])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(pool[index * 2 + 1])) << 8;
-  };
+  const auto word = [&pool](std::size_t index) { return littleEndian(pool, index * 2, 2); };
   const std::size_t count = pool.size() / 4;
   uint64_t offset = 0;
   for (std::size_t i = 1; i < count;) {
@@ -77,16 +85,47 @@ bool stringPoolIsSound(const std::string& pool, std::size_t dataSize, std::strin
         return false;
       }
       size = static_cast<uint64_t>(word(i * 2 + 3)) << 16 | word(i * 2 + 2);
-      if (size > INT32_MAX) {
-        *error = "the string pool gives a string an impossible length";
-        return false;
-      }
       i += 2;
     } else {
       i += 1;
     }
-    if (offset + size > dataSize) break;  // libmsi stops reading there
     offset += size;
+    if (size > INT32_MAX || offset > dataSize) {
+      *error = "the string pool's lengths run past its string data";
+      return false;
+    }
+  }
+  if (offset != dataSize) {
+    *error = "the string pool's lengths do not cover its string data";
+    return false;
+  }
+  return true;
+}
+
+// The table of columns lists, for each table, its columns numbered from 1
+// on; libmsi trusts that numbering. Its rows are stored column by column:
+// table name and column name as string references (3 bytes each in a pool
+// of long references, else 2), number and type as 16-bit integers with
+// their top bit flipped.
+bool columnCatalogueIsSound(const std::string& columns, const std::string& pool,
+                            std::string* error) {
+  const std::size_t reference = pool.size() >= 4 && (littleEndian(pool, 2, 2) & 0x8000) ? 3 : 2;
+  const std::size_t rowSize = 2 * reference + 4;
+  const std::size_t rows = columns.size() / rowSize;
+  std::map<uint32_t, std::set<uint32_t>> numbersByTable;
+  for (std::size_t row = 0; row < rows; ++row) {
+    const uint32_t table = littleEndian(columns, row * reference, reference);
+    const uint32_t number = littleEndian(columns, rows * reference + row * 2, 2) ^ 0x8000;
+    if (!numbersByTable[table].insert(number).second) {
+      *error = "the package lists a column of one of its tables twice";
+      return false;
+    }
+  }
+  for (const auto& [table, numbers] : numbersByTable) {
+    if (*numbers.begin() != 1 || *numbers.rbegin() != numbers.size()) {
+      *error = "the package numbers the columns of one of its tables wrongly";
+      return false;
+    }
   }
   return true;
 }
@@ -108,7 +147,9 @@ bool isSoundPackageFile(const std::string& hostPath, std::string* error) {
   // The string pool's two streams, read from the root.
   const std::string poolName = tableStreamName("_StringPool");
   const std::string dataName = tableStreamName("_StringData");
+  const std::string columnsName = tableStreamName("_Columns");
   std::string pool;
+  std::string columns;
   gsf_off_t dataSize = 0;
   // Every storage, each walked once, without recursion.
   std::vector<GsfInfile*> storages;
@@ -134,6 +175,11 @@ bool isSoundPackageFile(const std::string& hostPath, std::string* error) {
         sound = false;
       }
       if (storage == root && name != nullptr && name == dataName) dataSize = gsf_input_size(child);
+      if (storage == root && name != nullptr && name == columnsName &&
+          !readWhole(child, &columns)) {
+        *error = "the table of columns of the package cannot be read";
+        sound = false;
+      }
       if (GSF_IS_INFILE(child) && gsf_infile_num_children(GSF_INFILE(child)) >= 0) {
         storages.push_back(GSF_INFILE(child));
       } else {
@@ -143,7 +189,8 @@ bool isSoundPackageFile(const std::string& hostPath, std::string* error) {
     g_object_unref(storage);
   }
   for (GsfInfile* left : storages) g_object_unref(left);
-  if (sound && !stringPoolIsSound(pool, static_cast<std::size_t>(dataSize), error)) sound = false;
+  sound = sound && stringPoolIsSound(pool, static_cast<std::size_t>(dataSize), error) &&
+          columnCatalogueIsSound(columns, pool, error);
   if (root != nullptr) g_object_unref(root);
   g_log_remove_handler("libgsf:msole", handler);
   g_log_remove_handler(nullptr, plainHandler);

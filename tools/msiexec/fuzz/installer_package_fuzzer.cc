@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "platform/emulated/host_files.h"
 #include "tools/msiexec/cabinet.h"
 #include "tools/msiexec/installer_package.h"
 
@@ -19,11 +20,14 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 
 namespace {
 
+// A folder of this process's own for the package file, removed at its end
+// (a run in fork mode starts many such processes).
 const std::string& packageFile() {
   static const std::string file = [] {
-    char pattern[] = "/tmp/kv7-package-fuzz-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) std::abort();
-    return std::string(pattern) + "/package.msi";
+    static char folder[] = "/tmp/kv7-package-fuzz-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) std::abort();
+    std::atexit([] { emulated::removeHostTree(folder); });
+    return std::string(folder) + "/package.msi";
   }();
   return file;
 }
