@@ -96,7 +96,7 @@ win_run() { # name, command line
   if [[ -s $drive/kv7test/$name.code ]]; then
     run_code=$(tr -d '\r\n' <"$drive/kv7test/$name.code")
   else
-    run_code="none (wine $status)"
+    run_code="none (wine $status: $(tr -d '\r' <"$work/$name.err" | tr '\n' ' '))"
   fi
 }
 
