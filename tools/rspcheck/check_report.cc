@@ -1,8 +1,7 @@
 #include "tools/rspcheck/check_report.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <string_view>
-#include <utility>
 
 #include "responsefile/response_file.h"
 #include "tools/rspcheck/entry_problems.h"
@@ -54,26 +53,35 @@ std::string problemReport(const ResponseFile& file, const std::string& displayNa
     report += name + ": error: " + failure + "\n";
     ++problems;
   }
-  // Errors and warnings of the same line stay in that order.
-  std::vector<std::pair<int32_t, std::string>> lines;
+  // Entries come in file order and warnings in line order, so the two are
+  // merged as they come; errors of a line go before its warnings.
+  std::size_t nextWarning = 0;
+  auto addLine = [&](int32_t line, const char* kind, const std::string& text) {
+    report += name;
+    report += ':';
+    report += std::to_string(line);
+    report += kind;
+    report += text;
+    report += '\n';
+  };
+  auto addWarningsBefore = [&](int64_t line) {
+    for (; nextWarning < warnings.size() && warnings[nextWarning].line < line; ++nextWarning) {
+      addLine(warnings[nextWarning].line, ": warning: ", warnings[nextWarning].text);
+    }
+  };
   for (int32_t i = 0; i < file.entryCount(); ++i) {
     std::vector<std::string> found = describeEntryProblems(file, i);
-    if (!found.empty()) ++entriesInError;
+    if (found.empty()) continue;
+    ++entriesInError;
     int32_t line = file.entryAt(i)->lineNumber();
     if (layout != nullptr) line = layout->fileLine(line);
+    addWarningsBefore(line);
     for (const std::string& problem : found) {
-      lines.emplace_back(line, "error: " + problem);
+      addLine(line, ": error: ", problem);
       ++problems;
     }
   }
-  for (const FormatWarning& warning : warnings) {
-    lines.emplace_back(warning.line, "warning: " + warning.text);
-  }
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& [line, text] : lines) {
-    report += name + ":" + std::to_string(line) + ": " + text + "\n";
-  }
+  addWarningsBefore(INT64_MAX);
   if (file.status() == RspContentInvalid && problems == 0) {
     // A line too long to hold in memory is lost without an entry.
     report += name + ": error: a line could not be read\n";

@@ -202,6 +202,33 @@ TEST(CheckReport, WarnsOfNoLineSetupReadsAsItLooks) {
   EXPECT_EQ(layout.fileLine(6), 8);  // and line 6 the blank line 7
 }
 
+// The file is read in blocks, so a line may arrive in any number of parts.
+TEST(CheckReport, LayoutIsTheSameWhereverTheReadsCutTheText) {
+  const std::string full(1022, 'x');
+  const std::string text = full + "\n" + full + "\nA=1\n" + std::string(1021, 'y') + '\0' +
+                           "\nB=2\n" + std::string(2 * 1023 - 1, 'z') + "\n\nlast";
+  const LineLayout whole(text);
+  ASSERT_EQ(whole.joinedLines(), (std::vector<int32_t>{1, 2, 6}));
+  ASSERT_EQ(whole.lineCount(), 8);
+  EXPECT_EQ(whole.fileLine(1), 1);  // lines 1 to 3 are read as one
+  EXPECT_EQ(whole.fileLine(2), 4);  // a NUL in the last piece keeps line 4 apart
+  EXPECT_EQ(whole.fileLine(4), 6);  // line 6 takes in the blank line 7
+  EXPECT_EQ(whole.fileLine(5), 8);
+  EXPECT_EQ(whole.fileLine(6), 6);  // past the end
+  EXPECT_EQ(whole.line(3), "A=1");
+  EXPECT_EQ(whole.line(6).size(), 2u * 1023 - 1);
+  for (std::size_t size : {1, 7, 1022, 1023, 1024}) {
+    LineLayout parts;
+    for (std::size_t at = 0; at < text.size(); at += size) parts.add(text.substr(at, size));
+    parts.finish();
+    EXPECT_EQ(parts.joinedLines(), whole.joinedLines()) << size;
+    EXPECT_EQ(parts.lineCount(), whole.lineCount()) << size;
+    for (int32_t n = 1; n <= whole.lineCount(); ++n) EXPECT_EQ(parts.line(n), whole.line(n));
+  }
+  // A full last line has nothing to take in.
+  EXPECT_TRUE(LineLayout(full + "\n").joinedLines().empty());
+}
+
 TEST(CheckReport, CleanAndUnopenableFilesSaySo) {
   auto clean = loadText("PROD = ALL\n");
   EXPECT_EQ(problemReport(*clean, "x.rsp"),

@@ -1,11 +1,12 @@
 #include "tools/rspcheck/format_warnings.h"
 
 #include <algorithm>
-#include <map>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "base/ascii.h"
+#include "responsefile/case_folded_map.h"
 #include "responsefile/keyword_catalogue.h"
 #include "responsefile/line_syntax.h"
 #include "responsefile/piece_reader.h"
@@ -83,8 +84,7 @@ class WarningFinder {
   }
 
   void checkJoinedLines() {
-    for (int32_t n = 1; n < layout_.lineCount(); ++n) {
-      if (!layout_.joinsNext(n)) continue;
+    for (int32_t n : layout_.joinedLines()) {
       std::string_view next = layout_.line(n + 1);
       if (trimWhiteSpace(next).empty()) continue;
       // A comment that takes in another comment changes nothing.
@@ -128,6 +128,11 @@ class WarningFinder {
     const bool file = ascii::equalsNoCase(entry.nameView(), "FILE");
     const char* raw = entry.value();
     if ((!copyName && !file) || raw == nullptr) return;
+    // Escaping keeps double quotes and backslashes as they are.
+    std::string_view plain(raw);
+    if (plain.find('"') == std::string_view::npos && (plain.empty() || plain.back() != '\\')) {
+      return;
+    }
     std::string value = printableText(raw);
     std::string property = copyName ? "KV7_COPY_NAME=\"" + value + "\" (and COPY_NAME_OVERRIDE)"
                                     : "INSTALLDIR=\"" + value + "\"";
@@ -154,31 +159,77 @@ class WarningFinder {
   // keyword: "KV7.MAXAGENTS" and "KV7_MAXAGENTS" name the same setting, but
   // setup replaces an earlier line only when the whole name is the same.
   void checkSpellings() {
-    std::map<std::pair<int32_t, std::string>, const ResponseFileEntry*> first;
+    // Keyed by catalogue row and prefix, the prefix compared without case; the
+    // names stay in the loaded file, so the keys copy nothing.
+    struct Setting {
+      int32_t row;
+      std::string_view prefix;
+      bool operator==(const Setting& other) const {
+        return row == other.row && ascii::equalsNoCase(prefix, other.prefix);
+      }
+    };
+    struct SettingHash {
+      std::size_t operator()(const Setting& s) const {
+        return static_cast<std::size_t>(
+            CaseFoldedMap<int>::hashOf(s.prefix) ^
+            (static_cast<std::uint64_t>(s.row) * 0x9E3779B97F4A7C15ull));
+      }
+    };
+    // The qualified name of a setting that one line may replace: its row, its
+    // keyword and its prefix; false for other entries.
+    struct Qualified {
+      const KeywordDefinition* row;
+      std::string_view keyword;
+      std::string_view prefix;
+      char separator;
+    };
+    auto qualified = [](const ResponseFileEntry& entry, Qualified* q) {
+      q->row = definitionAt(entry.catalogueIndex());
+      if (q->row == nullptr || q->row->repeatable) return false;
+      std::string_view name = entry.nameView();
+      q->keyword = q->row->name;
+      if (name.size() <= q->keyword.size() + 1) return false;  // written plain
+      q->prefix = name.substr(0, name.size() - q->keyword.size() - 1);
+      q->separator = name[q->prefix.size()];
+      return true;
+    };
+    // A later line of the same name replaced the earlier one as setup read
+    // them, so two lines of one setting stay only when their separators
+    // differ: only rows written with another separator than '.' can warn.
+    std::vector<bool> otherSeparator(keywordCount, false);
+    bool anyOther = false;
+    Qualified q{};
     for (int32_t i = 0; i < file_.entryCount(); ++i) {
       const ResponseFileEntry& entry = *file_.entryAt(i);
-      const KeywordDefinition* row = definitionAt(entry.catalogueIndex());
-      if (row == nullptr || row->repeatable) continue;
+      if (qualified(entry, &q) && q.separator != '.') {
+        otherSeparator[entry.catalogueIndex()] = true;
+        anyOther = true;
+      }
+    }
+    if (!anyOther) return;
+    std::unordered_map<Setting, const ResponseFileEntry*, SettingHash> first;
+    for (int32_t i = 0; i < file_.entryCount(); ++i) {
+      const ResponseFileEntry& entry = *file_.entryAt(i);
+      if (!qualified(entry, &q) || !otherSeparator[entry.catalogueIndex()]) continue;
+      const KeywordDefinition* row = q.row;
       std::string_view name = entry.nameView();
-      std::string_view keyword(row->name);
-      if (name.size() <= keyword.size() + 1) continue;  // written plain
-      std::string_view prefix = name.substr(0, name.size() - keyword.size() - 1);
-      char separator = name[prefix.size()];
-      std::string folded;
-      for (char c : prefix) folded += ascii::toUpper(c);
-      auto [earlier, isFirst] =
-          first.emplace(std::make_pair(entry.catalogueIndex(), folded), &entry);
+      std::string_view keyword = q.keyword;
+      std::string_view prefix = q.prefix;
+      char separator = q.separator;
+      auto [earlier, isFirst] = first.emplace(Setting{entry.catalogueIndex(), prefix}, &entry);
+      if (isFirst && separator == '.') continue;
+      const bool checked = isCheckedSetting(keyword, prefix);
       std::string written = printableText(prefix) + "." + row->name;
       if (!isFirst) {
-        warn(lineOf(entry), printableText(name) + " names the same setting as " +
-                                printableText(earlier->second->nameView()) + " (line " +
-                                std::to_string(lineOf(*earlier->second)) +
-                                "), but setup keeps both lines, and the installer receives both" +
-                                (isCheckedSetting(keyword, prefix)
-                                     ? ", while setup's checks between settings see only " + written
-                                     : std::string()) +
-                                "; write it once, as " + written);
-      } else if (separator != '.' && isCheckedSetting(keyword, prefix)) {
+        warn(lineOf(entry),
+             printableText(name) + " names the same setting as " +
+                 printableText(earlier->second->nameView()) + " (line " +
+                 std::to_string(lineOf(*earlier->second)) +
+                 "), but setup keeps both lines, and the installer receives both" +
+                 (checked ? ", while setup's checks between settings see only " + written
+                          : std::string()) +
+                 "; write it once, as " + written);
+      } else if (checked) {
         warn(lineOf(entry), printableText(name) + " is " + written + " written with '" +
                                 printableText(std::string(1, separator)) +
                                 "': setup's checks between settings see it only "

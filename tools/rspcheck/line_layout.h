@@ -11,28 +11,49 @@
 // whose text and line end fill the last piece exactly (1022 characters, or
 // 1022 plus a multiple of 1023) is read together with the line after it, as
 // one line with one number.
+//
+// The text is taken in parts as it is read, and only the lines the warnings
+// quote are kept: a file of millions of lines costs no more than its longest
+// line and the few lines that join.
 class LineLayout {
  public:
+  LineLayout() = default;
+  // The layout of a whole text.
   explicit LineLayout(std::string_view text);
 
-  int32_t lineCount() const { return static_cast<int32_t>(lines_.size()); }
-  // The text of line n (1-based) without its line end; empty outside the file.
-  std::string_view line(int32_t n) const;
-  // Whether setup reads line n and the line after it as one line.
+  // Takes the next part of the text; parts may end anywhere in a line.
+  void add(std::string_view part);
+  // Ends the text: a last line without a line end counts, and a line that
+  // would take in the next one takes in nothing.
+  void finish();
+
+  int32_t lineCount() const { return lines_; }
+  // The file lines (1-based, ascending) that setup reads together with the
+  // line after them.
+  const std::vector<int32_t>& joinedLines() const { return joined_; }
   bool joinsNext(int32_t n) const;
+  // The text of line n without its line end, for line 1, each line that joins
+  // the next and each line taken in; empty for any other line.
+  std::string_view line(int32_t n) const;
   // The line of the file where the line that setup numbers readerLine
   // begins; readerLine itself past the file's end.
   int32_t fileLine(int32_t readerLine) const;
 
  private:
-  struct Line {
-    std::string_view text;
-    bool joinsNext = false;
+  void endLine(std::string_view text, bool hasLineEnd);
+
+  struct KeptLine {
+    int32_t number;
+    std::string text;
   };
-  std::vector<Line> lines_;
-  std::vector<int32_t> readerLineStarts_;
+  int32_t lines_ = 0;
+  std::vector<int32_t> joined_;
+  std::vector<KeptLine> kept_;
+  std::string carry_;         // the start of a line that a part cut off
+  bool joinPending_ = false;  // the last line ended full; it joins if more text follows
+  bool keepNext_ = false;     // the next line is taken in by the one before
 };
 
-// The text of a response file as setup's reader gets it: opened by Windows
+// The layout of a response file as setup's reader gets it: opened by Windows
 // path in text mode. False when the file cannot be opened or read.
-bool readResponseFileText(const char* path, std::string* text);
+bool readLineLayout(const char* path, LineLayout* layout);

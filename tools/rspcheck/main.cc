@@ -111,9 +111,10 @@ int run(int argc, char** argv) {
   }
   try {
     ResponseFile file(args.file);
-    std::string text;
-    if (!readResponseFileText(args.file, &text)) text.clear();
-    LineLayout layout(text);
+    // A file that cannot be read again is reported by the load; its lines
+    // then get no warnings.
+    LineLayout layout;
+    if (!readLineLayout(args.file, &layout)) layout = LineLayout();
     std::vector<FormatWarning> warnings = findFormatWarnings(file, layout);
     std::string output =
         args.tsv ? entryTable(file) : problemReport(file, args.file, &layout, warnings);
