@@ -48,20 +48,27 @@ void LineLayout::finish() {
 void LineLayout::endLine(std::string_view text, bool hasLineEnd) {
   constexpr std::size_t kPiece = PieceReader::kMaxPiece;
   ++lines_;
-  bool keep = lines_ == 1 || keepNext_;
+  const bool takenIn = keepNext_;
   keepNext_ = false;
-  // The last piece of a line must hold no NUL byte to count as full: the
-  // reader's view of a piece ends at its first NUL.
-  if (hasLineEnd && (text.size() + 1) % kPiece == 0 &&
-      text.substr(text.size() - (kPiece - 1)).find('\0') == std::string_view::npos) {
-    joinPending_ = true;
-    keep = true;
+  // The reader's pieces of this line. A reader line begins with each piece
+  // that follows one that is not full, and with the line's first piece unless
+  // the line before took this one in.
+  const std::size_t withEnd = text.size() + (hasLineEnd ? 1 : 0);
+  bool pieceFull = takenIn;
+  for (std::size_t at = 0; at < withEnd; at += kPiece) {
+    if (!pieceFull) {
+      ++readerLines_;
+      const int32_t expected =
+          anchors_.empty() ? readerLines_
+                           : anchors_.back().fileLine + readerLines_ - anchors_.back().readerLine;
+      if (expected != lines_) anchors_.push_back({readerLines_, lines_});
+    }
+    // The line end, when the piece holds it, is no NUL.
+    pieceFull =
+        withEnd - at >= kPiece && text.substr(at, kPiece).find('\0') == std::string_view::npos;
   }
-  if (keep) kept_.push_back({lines_, std::string(text)});
-}
-
-bool LineLayout::joinsNext(int32_t n) const {
-  return std::binary_search(joined_.begin(), joined_.end(), n);
+  joinPending_ = hasLineEnd && pieceFull;
+  if (lines_ == 1 || takenIn || joinPending_) kept_.push_back({lines_, std::string(text)});
 }
 
 std::string_view LineLayout::line(int32_t n) const {
@@ -72,22 +79,13 @@ std::string_view LineLayout::line(int32_t n) const {
 }
 
 int32_t LineLayout::fileLine(int32_t readerLine) const {
-  const int32_t readerLines = lines_ - static_cast<int32_t>(joined_.size());
-  if (readerLine < 1 || readerLine > readerLines) return readerLine;
-  // Each join before the reader line's start pushes it down by one line. The
-  // k-th join (0-based) is on reader line joined_[k] - k, which rises with k,
-  // so the joins ahead of readerLine are found by halving.
-  std::size_t low = 0;
-  std::size_t high = joined_.size();
-  while (low < high) {
-    const std::size_t middle = low + (high - low) / 2;
-    if (joined_[middle] - static_cast<int32_t>(middle) < readerLine) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  return readerLine + static_cast<int32_t>(low);
+  if (readerLine < 1 || readerLine > readerLines_) return readerLine;
+  auto after =
+      std::upper_bound(anchors_.begin(), anchors_.end(), readerLine,
+                       [](int32_t line, const Anchor& anchor) { return line < anchor.readerLine; });
+  if (after == anchors_.begin()) return readerLine;
+  const Anchor& anchor = *(after - 1);
+  return anchor.fileLine + readerLine - anchor.readerLine;
 }
 
 bool readLineLayout(const char* path, LineLayout* layout) {

@@ -7,14 +7,17 @@
 
 // A response file's lines as an editor shows them, and how setup's reader
 // groups them. The reader takes a line in pieces of at most 1023 characters,
-// its line end included, and keeps reading while a piece is full. So a line
-// whose text and line end fill the last piece exactly (1022 characters, or
-// 1022 plus a multiple of 1023) is read together with the line after it, as
-// one line with one number.
+// its line end included, and keeps reading while a piece is full; a NUL byte
+// ends what it sees of a piece, so a piece holding one is never full. So:
+// - a line whose text and line end fill the last piece exactly (1022
+//   characters, or 1022 plus a multiple of 1023) is read together with the
+//   line after it, as one line with one number;
+// - a line longer than a piece, with a NUL byte in a piece before its last,
+//   is read as several lines, each with a number of its own.
 //
 // The text is taken in parts as it is read, and only the lines the warnings
 // quote are kept: a file of millions of lines costs no more than its longest
-// line and the few lines that join.
+// line and the few lines read otherwise than they look.
 class LineLayout {
  public:
   LineLayout() = default;
@@ -31,7 +34,6 @@ class LineLayout {
   // The file lines (1-based, ascending) that setup reads together with the
   // line after them.
   const std::vector<int32_t>& joinedLines() const { return joined_; }
-  bool joinsNext(int32_t n) const;
   // The text of line n without its line end, for line 1, each line that joins
   // the next and each line taken in; empty for any other line.
   std::string_view line(int32_t n) const;
@@ -46,9 +48,17 @@ class LineLayout {
     int32_t number;
     std::string text;
   };
+  // From this line of the reader on, each reader line begins one file line
+  // after the one before, until the next anchor.
+  struct Anchor {
+    int32_t readerLine;
+    int32_t fileLine;
+  };
   int32_t lines_ = 0;
+  int32_t readerLines_ = 0;
   std::vector<int32_t> joined_;
   std::vector<KeptLine> kept_;
+  std::vector<Anchor> anchors_;
   std::string carry_;         // the start of a line that a part cut off
   bool joinPending_ = false;  // the last line ended full; it joins if more text follows
   bool keepNext_ = false;     // the next line is taken in by the one before
