@@ -112,8 +112,7 @@ std::FILE* openFile(const char* path, const char* mode, FileKind kind) {
       return nullptr;
     }
     // Without waiting: opening a FIFO must not wait for its other end.
-    int flags =
-        O_CLOEXEC | O_NONBLOCK | (update ? O_RDWR : (mode[0] == 'r' ? O_RDONLY : O_WRONLY));
+    int flags = O_CLOEXEC | O_NONBLOCK | (update ? O_RDWR : (mode[0] == 'r' ? O_RDONLY : O_WRONLY));
     if (mode[0] == 'w') flags |= O_CREAT | O_TRUNC;
     if (mode[0] == 'a') flags |= O_CREAT | O_APPEND;
     fd = ::open(host.c_str(), flags, 0666);
