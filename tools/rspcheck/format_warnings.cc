@@ -211,15 +211,11 @@ class WarningFinder {
     for (int32_t i = 0; i < file_.entryCount(); ++i) {
       const ResponseFileEntry& entry = *file_.entryAt(i);
       if (!qualified(entry, &q) || !otherSeparator[entry.catalogueIndex()]) continue;
-      const KeywordDefinition* row = q.row;
-      std::string_view name = entry.nameView();
-      std::string_view keyword = q.keyword;
-      std::string_view prefix = q.prefix;
-      char separator = q.separator;
-      auto [earlier, isFirst] = first.emplace(Setting{entry.catalogueIndex(), prefix}, &entry);
-      if (isFirst && separator == '.') continue;
-      const bool checked = isCheckedSetting(keyword, prefix);
-      std::string written = printableText(prefix) + "." + row->name;
+      auto [earlier, isFirst] = first.emplace(Setting{entry.catalogueIndex(), q.prefix}, &entry);
+      if (isFirst && q.separator == '.') continue;
+      const std::string_view name = entry.nameView();
+      const bool checked = isCheckedSetting(q.keyword, q.prefix);
+      std::string written = printableText(q.prefix) + "." + q.row->name;
       if (!isFirst) {
         warn(lineOf(entry),
              printableText(name) + " names the same setting as " +
@@ -231,7 +227,7 @@ class WarningFinder {
                  "; write it once, as " + written);
       } else if (checked) {
         warn(lineOf(entry), printableText(name) + " is " + written + " written with '" +
-                                printableText(std::string(1, separator)) +
+                                printableText(std::string(1, q.separator)) +
                                 "': setup's checks between settings see it only "
                                 "when written " +
                                 written + "; write it so");

@@ -19,7 +19,6 @@ void LineLayout::add(std::string_view part) {
       // Text follows the full line, so the reader takes it in.
       joined_.push_back(lines_);
       joinPending_ = false;
-      keepNext_ = true;
     }
     const void* found = std::memchr(part.data() + start, '\n', part.size() - start);
     if (found == nullptr) {
@@ -47,9 +46,8 @@ void LineLayout::finish() {
 
 void LineLayout::endLine(std::string_view text, bool hasLineEnd) {
   constexpr std::size_t kPiece = PieceReader::kMaxPiece;
+  const bool takenIn = !joined_.empty() && joined_.back() == lines_;
   ++lines_;
-  const bool takenIn = keepNext_;
-  keepNext_ = false;
   // The reader's pieces of this line. A reader line begins with each piece
   // that follows one that is not full, and with the line's first piece unless
   // the line before took this one in.

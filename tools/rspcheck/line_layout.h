@@ -61,7 +61,6 @@ class LineLayout {
   std::vector<Anchor> anchors_;
   std::string carry_;         // the start of a line that a part cut off
   bool joinPending_ = false;  // the last line ended full; it joins if more text follows
-  bool keepNext_ = false;     // the next line is taken in by the one before
 };
 
 // The layout of a response file as setup's reader gets it: opened by Windows
