@@ -119,7 +119,7 @@ std::string entryIn(const HostListing& listing, const std::string& name) {
 // there is none.
 std::string findEntry(const std::string& dir, const std::string& name) {
   std::shared_ptr<const HostListing> listing = listingOf(dir);
-  if (!listing->listed) return hostEntryExists(joinHostPath(dir, {name})) ? name : "";
+  if (!listing->listed) return hostEntryExists(joinHostPath(dir, name)) ? name : "";
   std::string found = entryIn(*listing, name);
   // Another program may have made the name since the listing was taken.
   if (found.empty() && listingChangedSince(dir, *listing)) {
@@ -174,7 +174,7 @@ HostLocation locateHostPath(std::string_view hostPath) {
         driveDir[6] <= 'z') {
       HostLocation location;
       location.drive = ascii::toUpper(driveDir[6]);
-      location.root = joinHostPath(base, {driveDir});
+      location.root = joinHostPath(base, driveDir);
       location.names.assign(names.begin() + static_cast<std::ptrdiff_t>(baseNames.size()) + 1,
                             names.end());
       return location;
@@ -253,7 +253,7 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
         component.hostDir = dir;
         component.exists = true;
         component.host = names[i];
-        dir = joinHostPath(dir, {names[i]});
+        dir = joinHostPath(dir, names[i]);
         result.components.push_back(std::move(component));
       }
       result.exists = true;
@@ -374,7 +374,7 @@ LocatedPath locateWindowsPath(std::string_view path) {
   // A directory missing when it was looked for may have been made since.
   if (parent.host.empty() || !parent.exists) return wholePath();
   const std::string hostName = ansiToUtf8(name);
-  const std::string found = parent.exists ? findEntry(parent.host, hostName) : "";
+  const std::string found = findEntry(parent.host, hostName);
   located.valid = true;
   located.exists = !found.empty();
   located.lastDir = parent.host;
