@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "emulation/testing/test_machine.h"
 #include "installed/install_copy_list.h"
 #include "installed/installed_prod_list.h"
 #include "installed/product_catalogue.h"
 #include "installed/test_registry.h"
-#include "platform/emulated/test_machine.h"
 #include "platform/platform.h"
 
 namespace {

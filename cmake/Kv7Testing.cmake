@@ -1,3 +1,12 @@
+# kv7_require_gtest(): GoogleTest, or a configure error that says how to get it.
+macro(kv7_require_gtest)
+  find_package(GTest QUIET)
+  if(NOT GTest_FOUND)
+    message(FATAL_ERROR "the tests need GoogleTest: apt-get install libgtest-dev libgmock-dev "
+                        "(scripts/ensure-deps.sh installs it), or configure with -DKV7_BUILD_TESTS=OFF")
+  endif()
+endmacro()
+
 # kv7_add_test(NAME SOURCES a_test.cc ... LIBS lib ...)
 # One GoogleTest executable per subsystem, its cases discovered by CTest.
 function(kv7_add_test name)
@@ -5,7 +14,7 @@ function(kv7_add_test name)
     return()
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  find_package(GTest REQUIRED)
+  kv7_require_gtest()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "emulation/testing/test_machine.h"
 #include "installed/result_codes.h"
 #include "installed/test_registry.h"
-#include "platform/emulated/test_machine.h"
 #include "platform/platform.h"
 
 namespace {

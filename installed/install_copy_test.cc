@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "emulation/testing/test_machine.h"
 #include "installed/installed_prod_list.h"
 #include "installed/result_codes.h"
 #include "installed/test_registry.h"
-#include "platform/emulated/test_machine.h"
 #include "platform/platform.h"
 
 namespace {

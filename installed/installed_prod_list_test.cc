@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "emulation/testing/test_machine.h"
 #include "installed/install_copy.h"
 #include "installed/product_catalogue.h"
 #include "installed/result_codes.h"
 #include "installed/test_registry.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "emulation/testing/test_machine.h"
 #include "installed/install_copy.h"
 #include "installed/result_codes.h"
 #include "installed/test_registry.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/emulated/test_machine.h"
+#include "emulation/testing/test_machine.h"
 
 namespace {
 

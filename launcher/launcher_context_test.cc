@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "emulation/machine/machine.h"
+#include "emulation/testing/test_machine.h"
 #include "launcher/launcher_codes.h"
-#include "platform/emulated/machine.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

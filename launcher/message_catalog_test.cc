@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "emulation/testing/test_machine.h"
 #include "launcher/launcher_context.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

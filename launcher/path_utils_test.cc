@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/emulated/test_machine.h"
+#include "emulation/testing/test_machine.h"
 #include "platform/platform.h"
 
 namespace {

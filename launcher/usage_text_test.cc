@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "emulation/testing/test_machine.h"
 #include "launcher/launcher_context.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "emulation/testing/test_machine.h"
 #include "installed/product_catalogue.h"
 #include "installed/test_registry.h"
 #include "launcher/launcher_context.h"
 #include "msicommand/driver_product.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

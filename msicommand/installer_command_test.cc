@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "emulation/testing/test_machine.h"
 #include "launcher/launcher_context.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "emulation/testing/test_machine.h"
 #include "launcher/launcher_context.h"
-#include "platform/emulated/test_machine.h"
 #include "responsefile/response_file.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/emulated/test_machine.h"
+#include "emulation/testing/test_machine.h"
 #include "process/runner_codes.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated/machine.h"
-#include "platform/emulated/test_machine.h"
+#include "emulation/machine/machine.h"
+#include "emulation/testing/test_machine.h"
 #include "process/runner_codes.h"
 
 namespace {

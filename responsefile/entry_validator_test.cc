@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/emulated/test_machine.h"
+#include "emulation/testing/test_machine.h"
 #include "responsefile/rule_matcher.h"
 #include "responsefile/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/emulated/test_machine.h"
+#include "emulation/testing/test_machine.h"
 #include "responsefile/response_file.h"
 #include "responsefile/test_support.h"
 

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/emulated/host_files.h"
-#include "platform/emulated/machine.h"
+#include "emulation/machine/host_files.h"
+#include "emulation/machine/machine.h"
 #include "platform/platform.h"
 #include "tests/machine_with_image.h"
 

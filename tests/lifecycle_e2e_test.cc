@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/emulated/registry_file.h"
-#include "platform/emulated/registry_view.h"
+#include "emulation/machine/registry_file.h"
+#include "emulation/machine/registry_view.h"
+#include "emulation/msiexec/background_program.h"
+#include "emulation/msiexec/installer_run.h"
 #include "tests/machine_with_image.h"
-#include "tools/msiexec/background_program.h"
-#include "tools/msiexec/installer_run.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated/test_machine.h"
+#include "emulation/testing/test_machine.h"
 
 // An emulated machine with the staged installation image copied to
 // D:\media\image\, as a user who copied the media to a disk would have it,

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated/machine.h"
-#include "platform/emulated/test_disk.h"
+#include "emulation/machine/machine.h"
+#include "emulation/testing/test_disk.h"
 #include "tests/machine_with_image.h"
 
 namespace {

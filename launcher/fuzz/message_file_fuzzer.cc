@@ -13,10 +13,10 @@
 #include <fstream>
 #include <string>
 
+#include "emulation/machine/host_files.h"
+#include "emulation/machine/machine.h"
 #include "launcher/message_catalog.h"
 #include "launcher/message_format.h"
-#include "platform/emulated/host_files.h"
-#include "platform/emulated/machine.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "emulation/testing/test_machine.h"
 #include "installed/product_catalogue.h"
 #include "installed/test_registry.h"
-#include "platform/emulated/test_machine.h"
 
 namespace {
 

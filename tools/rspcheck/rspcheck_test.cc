@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/emulated/test_machine.h"
+#include "emulation/testing/test_machine.h"
 
 namespace {
 

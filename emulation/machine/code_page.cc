@@ -1,0 +1,224 @@
+#include "emulation/machine/code_page.h"
+
+#include <cstdint>
+
+namespace emulated {
+namespace {
+
+// Code points of the bytes 0x80-0x9F of code page 1252. The five bytes that
+// 1252 leaves undefined map to the C1 control of the same value, as Windows
+// converts them.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t ansiToCodePoint(unsigned char c) {
+  if (c >= 0x80 && c < 0xA0) return kHighControls[c - 0x80];
+  return c;
+}
+
+char codePointToAnsi(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  for (int i = 0; i < 32; ++i) {
+    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+constexpr char32_t kInvalid = 0xFFFFFFFF;
+
+// Decodes one UTF-8 sequence at text[i], advancing i; kInvalid (and one byte
+// consumed) for a malformed sequence.
+char32_t decodeUtf8(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) {
+    ++i;
+    return lead;
+  }
+  int extra;
+  char32_t cp;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = lead & 0x07;
+  } else {
+    ++i;
+    return kInvalid;
+  }
+  if (i + extra >= text.size()) {
+    ++i;
+    return kInvalid;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    const auto c = static_cast<unsigned char>(text[i + k]);
+    if ((c & 0xC0) != 0x80) {
+      ++i;
+      return kInvalid;
+    }
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  static constexpr char32_t kMinimum[4] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return kInvalid;
+  }
+  i += extra + 1;
+  return cp;
+}
+
+char32_t foldCodePoint(char32_t cp) {
+  if (cp >= 'a' && cp <= 'z') return cp - 32;
+  if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
+  switch (cp) {
+    case 0xFF:
+      return 0x178;
+    case 0x161:
+      return 0x160;
+    case 0x153:
+      return 0x152;
+    case 0x17E:
+      return 0x17D;
+    default:
+      return cp;
+  }
+}
+
+// ASCII is the same text in code page 1252 and in UTF-8, and most names are
+// ASCII: they are copied whole.
+bool isAscii(std::string_view text) {
+  unsigned char any = 0;
+  for (char c : text) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
+}  // namespace
+
+std::string ansiToUtf8(std::string_view ansi) {
+  if (isAscii(ansi)) return std::string(ansi);
+  std::string out;
+  out.reserve(ansi.size());
+  for (char c : ansi) appendUtf8(out, ansiToCodePoint(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string utf8ToAnsi(std::string_view utf8) {
+  if (isAscii(utf8)) return std::string(utf8);
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const char32_t cp = decodeUtf8(utf8, i);
+    out += cp == kInvalid ? '?' : codePointToAnsi(cp);
+  }
+  return out;
+}
+
+std::u16string utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = decodeUtf8(utf8, i);
+    if (cp == kInvalid) cp = 0xFFFD;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    char32_t cp = utf16[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    appendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::string utf16ToAnsi(std::u16string_view utf16) { return utf8ToAnsi(utf16ToUtf8(utf16)); }
+
+bool isValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (decodeUtf8(text, i) == kInvalid) return false;
+  }
+  return true;
+}
+
+std::string foldName(std::string_view utf8) {
+  if (isAscii(utf8)) {
+    std::string out(utf8);
+    for (char& c : out) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    return out;
+  }
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    const char32_t cp = decodeUtf8(utf8, i);
+    if (cp == kInvalid) {
+      out.append(utf8.substr(start, i - start));
+    } else {
+      appendUtf8(out, foldCodePoint(cp));
+    }
+  }
+  return out;
+}
+
+std::string utf16ToBytes(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size() * 2);
+  for (char16_t u : utf16) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  }
+  return out;
+}
+
+std::u16string bytesToUtf16(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  }
+  return out;
+}
+
+}  // namespace emulated

@@ -1,0 +1,46 @@
+// The program's own command line, as GetCommandLineA hands it out.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "emulation/machine/command_line.h"
+#include "emulation/machine/host_files.h"
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+// The arguments this process was started with, after the program name.
+std::vector<std::string> ownArguments() {
+  std::string raw;
+  std::vector<std::string> arguments;
+  if (!emulated::readHostFile("/proc/self/cmdline", &raw, nullptr)) return arguments;
+  std::size_t start = raw.find('\0');
+  while (start != std::string::npos && start + 1 < raw.size()) {
+    const std::size_t end = raw.find('\0', start + 1);
+    arguments.push_back(raw.substr(start + 1, end - start - 1));
+    start = end;
+  }
+  return arguments;
+}
+
+// The line a parent on the machine wrote, when it is the one this process
+// was started with: a variable inherited past a host program that started
+// something else of its own does not belong to that program.
+std::string commandLineOfThisProcess() {
+  const std::vector<std::string> arguments = ownArguments();
+  const char* given = std::getenv(emulated::kCommandLineVariable);
+  if (given != nullptr && emulated::splitCommandLine(given).arguments == arguments) return given;
+  char self[261] = {};
+  const uint32_t length = getModuleFileName(self, sizeof self);
+  return emulated::joinCommandLine(length < sizeof self ? self : "", arguments);
+}
+
+}  // namespace
+
+const char* getCommandLine() {
+  static const std::string line = commandLineOfThisProcess();
+  return line.c_str();
+}
+
+}  // namespace platform

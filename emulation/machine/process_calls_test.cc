@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "emulation/machine/host_files.h"
+#include "emulation/machine/machine.h"
+#include "emulation/testing/test_machine.h"
+#include "platform/platform.h"
+
+namespace {
+
+using emulated::TestMachine;
+
+std::string probe() { return TestMachine::testBinDir() + "/emulated_probe"; }
+
+// The probe as a Windows program: the host file under Z:, named with the
+// ".exe" a Windows command names it by.
+std::string probeCommand() { return "\"" + emulated::toWindowsPath(probe()) + ".exe\""; }
+
+struct ChildRun {
+  bool started = false;
+  uint32_t exitCode = 0;
+  std::string out;
+  std::string err;
+};
+
+// Reads a pipe to its end on a thread of its own, as the process runner does.
+std::thread drain(platform::Handle readEnd, std::string* text) {
+  return std::thread([readEnd, text] {
+    char buffer[512];
+    uint32_t got = 0;
+    while (platform::readFile(readEnd, buffer, sizeof buffer, &got) && got > 0) {
+      text->append(buffer, got);
+    }
+  });
+}
+
+ChildRun runChild(const std::string& commandLine, const char* workingDir = nullptr) {
+  ChildRun run;
+  platform::Handle outRead, outWrite, errRead, errWrite;
+  EXPECT_TRUE(platform::createPipe(&outRead, &outWrite));
+  EXPECT_TRUE(platform::createPipe(&errRead, &errWrite));
+  std::thread outReader = drain(outRead, &run.out);
+  std::thread errReader = drain(errRead, &run.err);
+  platform::ProcessInfo info;
+  run.started = platform::createProcess(commandLine.c_str(), workingDir, outWrite, errWrite, &info);
+  platform::closeHandle(outWrite);
+  platform::closeHandle(errWrite);
+  if (run.started) {
+    EXPECT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
+    EXPECT_TRUE(platform::getExitCodeProcess(info.process, &run.exitCode));
+    platform::closeHandle(info.process);
+    platform::closeHandle(info.thread);
+  }
+  outReader.join();
+  errReader.join();
+  platform::closeHandle(outRead);
+  platform::closeHandle(errRead);
+  return run;
+}
+
+TEST(EmulatedProcess, HandsBackFullExitCodes) {
+  TestMachine machine;
+  for (uint32_t code : {0u, 1603u, 8115u, 3010u, 0xC0000005u}) {
+    const ChildRun run = runChild(probeCommand() + " exit " + std::to_string(code));
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, code);
+  }
+}
+
+TEST(EmulatedProcess, AChildWithoutAnExitCodeGetsItsHostStatusAndTheParentSaysSo) {
+  TestMachine machine;
+  testing::internal::CaptureStderr();
+  const ChildRun run = runChild("Z:\\bin\\sh -c \"exit 3\"");
+  const std::string note = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.exitCode, 3u);
+  EXPECT_NE(note.find("got no exit code from /bin/sh; it ended with host exit status 3"),
+            std::string::npos)
+      << note;
+}
+
+TEST(EmulatedProcess, AProgramWritesItsWholeCodeToTheFileAShellAsksFor) {
+  TestMachine machine;
+  const std::string file = machine.dir() + "/shell.code";
+  const TestMachine::ProgramRun run =
+      machine.run(probe(), {"exit", "3010"}, {{"KV7_EXIT_CODE_FILE", file}});
+  EXPECT_EQ(run.exitCode, 3010u);
+  std::string written;
+  ASSERT_TRUE(emulated::readHostFile(file, &written, nullptr));
+  EXPECT_EQ(written, "3010");
+}
+
+TEST(EmulatedProcess, SplitsArgumentsAsWindowsProgramsDo) {
+  TestMachine machine;
+  const ChildRun run =
+      runChild(probeCommand() + R"( args plain "two words" a\\b "q\"uote" "end\\" "" "x""y" tail)");
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.out, "[plain]\n[two words]\n[a\\\\b]\n[q\"uote]\n[end\\]\n[]\n[x\"y]\n[tail]\n");
+}
+
+TEST(EmulatedProcess, HandsTheChildItsCommandLineAsWritten) {
+  TestMachine machine;
+  // Quotes and backslashes as msiexec reads them, not as the runtime splits.
+  const std::string line = probeCommand() + R"( cmdline INSTALLDIR="C:\apps\SITEA\" X=""  tail)";
+  const ChildRun run = runChild(line);
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.out, "[" + line + "]\n");
+
+  // Started by a host program, or with a line that is not its own (left
+  // behind by a host program between), a program sees the line its
+  // arguments make.
+  const std::string composed =
+      "[\"" + emulated::toWindowsPath(probe()) + "\" cmdline \"a b\" c\\\"d \"\" e\\]\n";
+  const std::vector<std::string> args = {"cmdline", "a b", "c\"d", "", "e\\"};
+  EXPECT_EQ(machine.run(probe(), args).out, composed);
+  EXPECT_EQ(machine.run(probe(), args, {{"KV7_COMMAND_LINE", "other.exe cmdline x"}}).out,
+            composed);
+}
+
+TEST(EmulatedProcess, AChildWritingIntoAPipeNobodyReadsGetsAnErrorNotASignal) {
+  TestMachine machine;
+  platform::Handle readEnd, writeEnd;
+  ASSERT_TRUE(platform::createPipe(&readEnd, &writeEnd));
+  platform::closeHandle(readEnd);
+  platform::ProcessInfo info;
+  // A host program that does not ignore SIGPIPE by itself.
+  ASSERT_TRUE(platform::createProcess(R"(Z:\bin\sh -c "echo lost; exit 7")", nullptr, writeEnd,
+                                      nullptr, &info));
+  platform::closeHandle(writeEnd);
+  uint32_t code = 0;
+  EXPECT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
+  ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
+  EXPECT_EQ(code, 7u);
+  platform::closeHandle(info.process);
+  platform::closeHandle(info.thread);
+}
+
+TEST(EmulatedProcess, RunsInTheGivenWorkingDirectoryOnTheSameMachine) {
+  TestMachine machine;
+  machine.makeDirectory("C:\\Work Dir");
+  const ChildRun run = runChild(probeCommand() + " where", "c:\\work dir");
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(run.out, "C:\\Work Dir\n" + emulated::toWindowsPath(probe()) + "\n");
+}
+
+TEST(EmulatedProcess, MissingProgramOrDirectoryFails) {
+  TestMachine machine;
+  platform::ProcessInfo info;
+  EXPECT_FALSE(platform::createProcess("C:\\Windows\\system32\\nothing.exe /x", nullptr, nullptr,
+                                       nullptr, &info));
+  EXPECT_EQ(platform::getLastError(), platform::kErrorFileNotFound);
+  machine.writeFile("C:\\data.exe", "not a program");
+  EXPECT_FALSE(platform::createProcess("C:\\data.exe", nullptr, nullptr, nullptr, &info));
+  EXPECT_EQ(platform::getLastError(), platform::kErrorFileNotFound);
+  EXPECT_FALSE(platform::createProcess((probeCommand() + " exit 0").c_str(), "C:\\no such dir",
+                                       nullptr, nullptr, &info));
+}
+
+TEST(EmulatedProcess, ARunningChildIsStillActiveUntilItEnds) {
+  TestMachine machine;
+  const std::string go = machine.dir() + "/go";
+  platform::ProcessInfo info;
+  ASSERT_TRUE(platform::createProcess((probeCommand() + " await " + go).c_str(), nullptr, nullptr,
+                                      nullptr, &info));
+  uint32_t code = 0;
+  EXPECT_EQ(platform::waitForSingleObject(info.process, 0), platform::kWaitTimeout);
+  EXPECT_EQ(platform::waitForSingleObject(info.process, 20), platform::kWaitTimeout);
+  ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
+  EXPECT_EQ(code, platform::kStillActive);
+  machine.writeFile(emulated::toWindowsPath(go), "");
+  EXPECT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
+  ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(platform::closeHandle(info.process));
+  EXPECT_TRUE(platform::closeHandle(info.thread));
+  EXPECT_FALSE(platform::closeHandle(info.process));
+  EXPECT_EQ(platform::getLastError(), platform::kErrorInvalidHandle);
+}
+
+TEST(EmulatedPipe, ReadFailsOnceEveryWriteEndIsClosed) {
+  platform::Handle readEnd, writeEnd, copy;
+  ASSERT_TRUE(platform::createPipe(&readEnd, &writeEnd));
+  ASSERT_TRUE(platform::duplicateHandle(writeEnd, &copy));
+  uint32_t count = 0;
+  ASSERT_TRUE(platform::writeFile(writeEnd, "abc", 3, &count));
+  EXPECT_EQ(count, 3u);
+  platform::closeHandle(writeEnd);
+  char buffer[8];
+  ASSERT_TRUE(platform::readFile(readEnd, buffer, sizeof buffer, &count));
+  EXPECT_EQ(std::string(buffer, count), "abc");
+  ASSERT_TRUE(platform::writeFile(copy, "d", 1, &count));  // the copy still writes
+  ASSERT_TRUE(platform::readFile(readEnd, buffer, sizeof buffer, &count));
+  EXPECT_EQ(std::string(buffer, count), "d");
+  platform::closeHandle(copy);
+  EXPECT_FALSE(platform::readFile(readEnd, buffer, sizeof buffer, &count));
+  EXPECT_EQ(count, 0u);
+  platform::closeHandle(readEnd);
+  EXPECT_FALSE(platform::readFile(readEnd, buffer, sizeof buffer, &count));
+  EXPECT_EQ(platform::getLastError(), platform::kErrorInvalidHandle);
+}
+
+TEST(EmulatedPipe, WriteWithoutReaderFailsInsteadOfEndingTheProcess) {
+  platform::Handle readEnd, writeEnd;
+  ASSERT_TRUE(platform::createPipe(&readEnd, &writeEnd));
+  platform::closeHandle(readEnd);
+  uint32_t count = 7;
+  EXPECT_FALSE(platform::writeFile(writeEnd, "x", 1, &count));
+  EXPECT_EQ(count, 0u);
+  platform::closeHandle(writeEnd);
+}
+
+TEST(EmulatedPipe, SetStdHandleChangesOnlyWhatGetStdHandleAnswers) {
+  const platform::Handle original = platform::getStdHandle(platform::kStdOutputHandle);
+  ASSERT_NE(original, nullptr);
+  platform::Handle readEnd, writeEnd;
+  ASSERT_TRUE(platform::createPipe(&readEnd, &writeEnd));
+  ASSERT_TRUE(platform::setStdHandle(platform::kStdOutputHandle, writeEnd));
+  EXPECT_EQ(platform::getStdHandle(platform::kStdOutputHandle), writeEnd);
+  EXPECT_NE(platform::getStdHandle(platform::kStdErrorHandle), writeEnd);
+  ASSERT_TRUE(platform::setStdHandle(platform::kStdOutputHandle, original));
+  EXPECT_EQ(platform::getStdHandle(platform::kStdOutputHandle), original);
+  platform::closeHandle(readEnd);
+  platform::closeHandle(writeEnd);
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#include "emulation/msiexec/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "emulation/msiexec/installer_codes.h"
+
+namespace msiexec {
+namespace {
+
+const char kPackage[] = "D:\\media\\image\\\\QOR Telvar Driver for ODBC, CLI, and .NET.msi";
+
+TEST(InstallerCommandLineTest, TakesTheCommandLinesTheLauncherComposes) {
+  // The line as setup writes it: nothing inside the quotes is escaped.
+  const std::string line = std::string("C:\\Windows\\system32\\msiexec.exe /i \"") + kPackage +
+                           "\" /l*v \"C:\\temp\\drv.log\" KV7_LOG_FILE_PATH=\"C:\\temp\\drv.log\""
+                           " RSP_FILE_PATH=\"D:\\rsp\\drv.rsp\" /qn MSINEWINSTANCE=1 "
+                           " TRANSFORMS=:inst15.mst;1031.mst KV7_COPY_NAME=\"SITE B\""
+                           " COPY_NAME_OVERRIDE=\"\" INSTALLDIR=\"C:\\apps\\SITE B\\\"";
+  InstallerOptions options;
+  std::string error;
+  ASSERT_EQ(parseInstallerOptions(splitInstallerCommandLine(line), &options, &error), 0u) << error;
+  EXPECT_EQ(options.packagePath, kPackage);
+  EXPECT_EQ(options.logPath, "C:\\temp\\drv.log");
+  EXPECT_FALSE(options.appendToLog);
+  EXPECT_EQ(options.uiLevel, UiLevel::kNone);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"KV7_LOG_FILE_PATH", "C:\\temp\\drv.log"},
+      {"RSP_FILE_PATH", "D:\\rsp\\drv.rsp"},
+      {"MSINEWINSTANCE", "1"},
+      {"TRANSFORMS", ":inst15.mst;1031.mst"},
+      {"KV7_COPY_NAME", "SITE B"},
+      {"COPY_NAME_OVERRIDE", ""},
+      {"INSTALLDIR", "C:\\apps\\SITE B\\"}};
+  EXPECT_EQ(options.properties, expected);
+}
+
+TEST(InstallerCommandLineTest, SplitsByMsiexecsRulesNotTheRuntimes) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> words;
+  };
+  const Case cases[] = {
+      {R"("C:\Program Files\msiexec.exe" /i a.msi)", {"/i", "a.msi"}},
+      {R"(msiexec  X=C:\dir\ Y="C:\dir\"  Z=a\"b)", {"X=C:\\dir\\", "Y=C:\\dir\\", "Z=a\\b"}},
+      {R"(msiexec P="Embedded ""Quotes"" White Space" E="" F="""")",
+       {"P=Embedded \"Quotes\" White Space", "E=", "F=\""}},
+      {"msiexec\tA=\"x y\"z\t\"B=1\"", {"A=x yz", "B=1"}},
+      {R"(msiexec A="open to the end)", {"A=open to the end"}},
+      {"msiexec", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(splitInstallerCommandLine(c.line), c.words) << c.line;
+  }
+}
+
+TEST(InstallerCommandLineTest, ReadsSwitchesInAnyCaseAndEitherPrefix) {
+  struct Case {
+    std::vector<std::string> args;
+    UiLevel ui;
+    bool append;
+  };
+  const Case cases[] = {
+      {{"/i", "p.msi"}, UiLevel::kFull, false},
+      {{"-I", "p.msi", "/QB"}, UiLevel::kBasic, false},
+      {{"/package", "p.msi", "/q"}, UiLevel::kNone, false},
+      {{"/i", "p.msi", "/qb-!", "/L*V+", "x.log"}, UiLevel::kBasic, true},
+      {{"/i", "p.msi", "-qr", "/lv", "x.log"}, UiLevel::kReduced, false},
+  };
+  for (const Case& c : cases) {
+    InstallerOptions options;
+    std::string error;
+    ASSERT_EQ(parseInstallerOptions(c.args, &options, &error), 0u) << c.args[0] << " " << error;
+    EXPECT_EQ(options.packagePath, "p.msi");
+    EXPECT_EQ(options.uiLevel, c.ui) << c.args.back();
+    EXPECT_EQ(options.appendToLog, c.append) << c.args.back();
+  }
+}
+
+TEST(InstallerCommandLineTest, RefusesEverythingElseAsABadCommandLine) {
+  const std::vector<std::vector<std::string>> refused = {
+      {},                               // nothing to install
+      {"/qn"},                          // no package
+      {"/i"},                           // package missing
+      {"/i", ""},                       // empty package
+      {"/i", "a.msi", "/i", "b.msi"},   // two packages
+      {"/x", "a.msi"},                  // removal switch
+      {"/f", "a.msi"},                  // repair switch
+      {"/i", "a.msi", "/l*v"},          // log file missing
+      {"/i", "a.msi", "/lz", "x.log"},  // unknown log mode
+      {"/i", "a.msi", "/qx"},           // unknown UI level
+      {"/i", "a.msi", "/qn", "/qb"},    // two UI levels
+      {"/i", "a.msi", "stray"},         // neither switch nor property
+      {"/i", "a.msi", "=value"},        // property without a name
+      {"/i", "a.msi", "1ABC=x"},        // name starting with a digit
+      {"/i", "a.msi", "BAD-NAME=x"},    // character a name cannot hold
+      {"/i", "a.msi", "/norestart"},    // not among the supported switches
+  };
+  for (const auto& args : refused) {
+    InstallerOptions options;
+    std::string error;
+    EXPECT_EQ(parseInstallerOptions(args, &options, &error), kInvalidCommandLine)
+        << (args.empty() ? "(none)" : args.back());
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(InstallerCommandLineTest, KeepsEqualsSignsInsideValues) {
+  InstallerOptions options;
+  std::string error;
+  ASSERT_EQ(parseInstallerOptions({"/i", "a.msi", "NOTE=a=b"}, &options, &error), 0u);
+  ASSERT_EQ(options.properties.size(), 1u);
+  EXPECT_EQ(options.properties[0].first, "NOTE");
+  EXPECT_EQ(options.properties[0].second, "a=b");
+}
+
+}  // namespace
+}  // namespace msiexec

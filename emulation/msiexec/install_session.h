@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "emulation/machine/registry_file.h"
+#include "emulation/msiexec/console_progress.h"
+#include "emulation/msiexec/installer_package.h"
+#include "emulation/msiexec/package_tables.h"
+#include "emulation/msiexec/property_table.h"
+#include "emulation/msiexec/rollback_journal.h"
+#include "emulation/msiexec/verbose_log.h"
+
+// One run of the package's InstallExecuteSequence on the emulated machine.
+// Files and folders go to the machine's disks as the sequence reaches
+// InstallFiles and CreateFolders, each written down in the rollback journal
+// first, so that a run that fails or is stopped can be undone; registry
+// values go into the registry model that the caller commits in one piece
+// when the run succeeded, so that such a run changes no registration.
+namespace msiexec {
+
+enum class InstallMode {
+  kFirstInstall,  // the product code is not installed yet
+  kReinstall,     // installed, with REINSTALL: rewrite per REINSTALLMODE
+  kMaintenance,   // installed, nothing asked for: no component changes
+};
+
+class InstallSession {
+ public:
+  InstallSession(const InstallerPackage& package, const PackageTables& tables,
+                 std::string packagePath, PropertyTable properties, InstallMode mode,
+                 emulated::RegistryFile* registry, RollbackJournal* journal, VerboseLog* log,
+                 const ConsoleProgress* progress);
+
+  // 0, kInstallFailure after the failing step has been logged, or
+  // kLogFileFailure once the log could not be written.
+  uint32_t run();
+
+  const PropertyTable& properties() const { return properties_; }
+
+ private:
+  bool runAction(const std::string& action);
+  bool runCustomAction(const CustomActionRow& action);
+  bool runScriptAction(const CustomActionRow& action);
+  bool fail(const std::string& reason);
+  std::string format(std::string_view text) const;
+
+  // Standard actions this installer carries out.
+  bool appSearch();
+  bool launchConditions();
+  bool costFinalize();
+  bool createFolders();
+  bool installFiles();
+  bool writeRegistryValues();
+
+  bool ensureCosted();
+  bool selectComponents();
+  bool cabinetFiles(const FileRow& file, const std::map<std::string, std::string>** files);
+  // The registry key path of a table's root and key, in the view of a 64-bit
+  // or a 32-bit component; empty for an unknown root.
+  std::string registryKeyPath(int root, const std::string& key, bool is64Bit) const;
+  bool rewritesFile(const std::string& hostPath, const std::string& content) const;
+  bool rewritesRegistry(int root) const;
+
+  const InstallerPackage& package_;
+  const PackageTables& tables_;
+  std::string packagePath_;
+  PropertyTable properties_;
+  InstallMode mode_;
+  emulated::RegistryFile* registry_;
+  RollbackJournal* journal_;
+  VerboseLog* log_;
+  const ConsoleProgress* progress_;
+
+  bool costed_ = false;
+  std::map<std::string, std::string> directories_;
+  std::set<std::string> components_;  // those this run installs
+  std::map<std::string, std::map<std::string, std::string>> cabinets_;
+};
+
+}  // namespace msiexec

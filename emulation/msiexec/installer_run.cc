@@ -1,0 +1,520 @@
+#include "emulation/msiexec/installer_run.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "base/ascii.h"
+#include "emulation/machine/code_page.h"
+#include "emulation/machine/host_files.h"
+#include "emulation/machine/machine.h"
+#include "emulation/msiexec/command_line.h"
+#include "emulation/msiexec/console_progress.h"
+#include "emulation/msiexec/install_session.h"
+#include "emulation/msiexec/installer_codes.h"
+#include "emulation/msiexec/installer_lock.h"
+#include "emulation/msiexec/installer_package.h"
+#include "emulation/msiexec/product_registration.h"
+#include "emulation/msiexec/rollback_journal.h"
+#include "emulation/msiexec/transforms.h"
+#include "emulation/msiexec/verbose_log.h"
+#include "platform/platform.h"
+
+namespace msiexec {
+namespace {
+
+std::string hostPathOf(const std::string& windowsPath) {
+  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
+}
+
+// The package's full Windows path, with the doubled backslashes that a
+// composed path may hold made single, as Windows makes them.
+std::string fullPackagePath(const std::string& given) {
+  std::string path = given;
+  const bool full = (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') ||
+                    (!path.empty() && path[0] == '\\');
+  if (!full) {
+    char cwd[261] = {};
+    const uint32_t length = platform::getCurrentDirectory(sizeof cwd, cwd);
+    if (length > 0 && length < sizeof cwd) {
+      std::string dir = emulated::ansiToUtf8(cwd);
+      if (dir.back() != '\\') dir += '\\';
+      path = dir + path;
+    }
+  }
+  std::string collapsed;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '\\' && i > 0 && path[i - 1] == '\\' && i != 1) continue;
+    collapsed += path[i];
+  }
+  return collapsed;
+}
+
+std::string directoryOf(const std::string& windowsPath) {
+  const std::size_t slash = windowsPath.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : windowsPath.substr(0, slash + 1);
+}
+
+bool isProductCode(const std::string& text) {
+  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+  for (std::size_t i = 1; i < 37; ++i) {
+    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+    if (dash ? text[i] != '-' : !ascii::isXDigit(text[i])) return false;
+  }
+  return true;
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) c = ascii::toUpper(c);
+  return text;
+}
+
+// The folders of the emulated machine that a package may refer to by their
+// standard property names.
+void setSystemProperties(PropertyTable* p) {
+  const std::string user = "C:\\Users\\" + emulated::hostUserName() + "\\";
+  const std::pair<const char*, std::string> folders[] = {
+      {"ROOTDRIVE", "C:\\"},
+      {"WindowsVolume", "C:\\"},
+      {"WindowsFolder", "C:\\Windows\\"},
+      {"System64Folder", "C:\\Windows\\system32\\"},
+      {"SystemFolder", "C:\\Windows\\SysWOW64\\"},
+      {"TempFolder", "C:\\Windows\\Temp\\"},
+      {"ProgramFiles64Folder", "C:\\Program Files\\"},
+      {"ProgramFilesFolder", "C:\\Program Files (x86)\\"},
+      {"CommonFiles64Folder", "C:\\Program Files\\Common Files\\"},
+      {"CommonFilesFolder", "C:\\Program Files (x86)\\Common Files\\"},
+      {"CommonAppDataFolder", "C:\\ProgramData\\"},
+      {"PersonalFolder", user + "Documents\\"},
+      {"AppDataFolder", user + "AppData\\Roaming\\"},
+      {"LocalAppDataFolder", user + "AppData\\Local\\"},
+      {"DesktopFolder", user + "Desktop\\"},
+      {"VersionNT", "603"},
+      {"VersionNT64", "603"},
+      {"Msix64", "603"},
+      {"LogonUser", emulated::hostUserName()},
+  };
+  for (const auto& [name, value] : folders) p->set(name, value);
+}
+
+int uiLevelNumber(UiLevel level) {
+  switch (level) {
+    case UiLevel::kNone:
+      return 2;
+    case UiLevel::kBasic:
+      return 3;
+    case UiLevel::kReduced:
+      return 4;
+    default:
+      return 5;
+  }
+}
+
+// Waits while the test's marker file exists (at most two minutes).
+void pauseBeforeCommitIfAsked() {
+  const char* marker = std::getenv(kPauseBeforeCommitVariable);
+  if (marker == nullptr || *marker == '\0') return;
+  if (!emulated::writeHostFileAtomically(marker, std::to_string(::getpid()), nullptr)) return;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  while (::access(marker, F_OK) == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+class InstallerRun {
+ public:
+  explicit InstallerRun(std::string callingProcess) : callingProcess_(std::move(callingProcess)) {}
+
+  uint32_t run(const std::vector<std::string>& args) {
+    std::string error;
+    if (parseInstallerOptions(args, &options_, &error) != 0) {
+      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(error).c_str());
+      return kInvalidCommandLine;
+    }
+    progress_ = std::make_unique<ConsoleProgress>(options_.uiLevel != UiLevel::kNone);
+    if (!options_.logPath.empty() &&
+        !log_.open(options_.logPath, options_.appendToLog, callingProcess_)) {
+      std::fprintf(stderr, "msiexec: cannot write the log file %s\n",
+                   emulated::utf8ToAnsi(options_.logPath).c_str());
+      return kLogFileFailure;
+    }
+    std::string commandLine;
+    for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;
+    log_.message("Command line: " + commandLine);
+    uint32_t result = install();
+    if (result != kSuccess) rollBack();
+    return finish(result);
+  }
+
+ private:
+  uint32_t install() {
+    for (const auto& [name, value] : options_.properties) commandLineProperties_.set(name, value);
+    packagePath_ = fullPackagePath(options_.packagePath);
+    log_.message("Package: " + packagePath_);
+
+    uint32_t result = openPackage();
+    if (result != 0) return result;
+
+    if (!lock_.tryAcquire(installerLockFile())) {
+      return failWith(kAnotherInstallRunning,
+                      "another installation is in progress on this machine; complete it first");
+    }
+    result = recoverStoppedInstallation();
+    if (result != 0) return result;
+    std::string error;
+    if (!registry_.load(emulated::registryFilePath(), &error)) {
+      return failWith(kInstallFailure, "cannot read the registry: " + error);
+    }
+    result = selectProductAndTransforms();
+    if (result == 0) result = chooseMode();
+    if (result != 0) return result;
+
+    PropertyTable properties = initialProperties();
+    progress_->say(std::string(modeTitle()) + " " + productName() + " " + productVersion() + " (" +
+                   productCode_ + ")");
+    InstallSession session(*package_, tables_, packagePath_, properties, mode_, &registry_,
+                           &journal_, &log_, progress_.get());
+    result = session.run();
+    properties_ = session.properties();
+    if (result != 0) return result;
+    if (mode_ == InstallMode::kMaintenance) return kSuccess;  // nothing to commit
+    return commit();
+  }
+
+  uint32_t openPackage() {
+    const std::string host = hostPathOf(packagePath_);
+    if (host.empty() || platform::pathKind(emulated::utf8ToAnsi(packagePath_).c_str()) !=
+                            platform::PathKind::kRegularFile) {
+      return failWith(kPackageOpenFailed, "the package " + packagePath_ + " does not exist");
+    }
+    std::string error;
+    package_ = InstallerPackage::open(host, &error);
+    if (!package_ || !package_->readTables(&tables_, &error)) {
+      return failWith(kPackageOpenFailed,
+                      "the package " + packagePath_ + " cannot be opened: " + error);
+    }
+    baseCode_ = upper(tables_.properties["ProductCode"]);
+    if (!isProductCode(baseCode_)) {
+      return failWith(kPackageOpenFailed, "the package has no valid ProductCode");
+    }
+    return 0;
+  }
+
+  // Applies transforms to the package's tables and reads the result.
+  uint32_t transformTables(const std::vector<TransformReference>& transforms) {
+    std::string error;
+    msidb::Tables tables = package_->tables();
+    const uint32_t result = applyTransforms(transforms, hostPathOf(packagePath_), &tables, &error);
+    if (result != 0) return failWith(result, error);
+    for (const TransformReference& transform : transforms) {
+      log_.message("Transform " + transform.registered() + " applied");
+    }
+    if (!InstallerPackage::readPackageTables(tables, &tables_, &error)) {
+      return failWith(kTransformFailure, "the transformed package cannot be read: " + error);
+    }
+    return 0;
+  }
+
+  // Decides the product this run acts on, and with which transforms. A new
+  // installation applies the TRANSFORMS given, and its product is the
+  // ProductCode they leave; an installed product (an instance named by
+  // MSIINSTANCEGUID, or the product those transforms name) is acted on with
+  // the transforms it was installed with.
+  uint32_t selectProductAndTransforms() {
+    const std::string newInstance = commandLineProperties_.get("MSINEWINSTANCE");
+    instanceGuid_ = upper(commandLineProperties_.get("MSIINSTANCEGUID"));
+    if (!newInstance.empty() && newInstance != "1") {
+      return failWith(kInvalidCommandLine, "MSINEWINSTANCE must be 1");
+    }
+    if (!newInstance.empty() && !instanceGuid_.empty()) {
+      return failWith(kInvalidCommandLine,
+                      "MSINEWINSTANCE and MSIINSTANCEGUID cannot be given together");
+    }
+    const std::vector<TransformReference> given =
+        parseTransformList(commandLineProperties_.get("TRANSFORMS"), packagePath_);
+    if (!newInstance.empty() && given.empty()) {
+      return failWith(kInvalidCommandLine, "a new instance needs its instance transform");
+    }
+
+    if (!instanceGuid_.empty()) {
+      if (!isProductCode(instanceGuid_)) {
+        return failWith(kInvalidCommandLine, "MSIINSTANCEGUID is not a product code");
+      }
+      productCode_ = instanceGuid_;
+      if (!isProductInstalled(registry_, productCode_)) {
+        return failWith(kUnknownProduct,
+                        "the instance " + instanceGuid_ + " of this package is not installed");
+      }
+    } else {
+      uint32_t result = transformTables(given);
+      if (result != 0) return result;
+      productCode_ = upper(tables_.properties["ProductCode"]);
+      if (!isProductCode(productCode_)) {
+        return failWith(kTransformFailure, "the transforms leave no valid ProductCode");
+      }
+      if (!newInstance.empty() && productCode_ == baseCode_) {
+        return failWith(kInvalidCommandLine,
+                        "a new instance needs a transform that gives it a product code");
+      }
+      if (!isProductInstalled(registry_, productCode_)) {
+        transforms_ = registeredTransformList(given);
+        return 0;
+      }
+      if (!newInstance.empty()) {
+        return failWith(kProductAlreadyInstalled,
+                        "the instance " + productCode_ + " is already installed");
+      }
+    }
+
+    // An installed product keeps the transforms it was installed with.
+    transforms_ = registeredTransforms(registry_, productCode_);
+    if (!given.empty() && registeredTransformList(given) != transforms_) {
+      log_.message("TRANSFORMS of an installed product are not changed; it keeps \"" + transforms_ +
+                   "\"");
+    }
+    uint32_t result = transformTables(parseTransformList(transforms_, packagePath_));
+    if (result != 0) return result;
+    if (!ascii::equalsNoCase(tables_.properties["ProductCode"], productCode_)) {
+      return failWith(kUnknownProduct,
+                      "the product " + productCode_ + " is no instance of this package");
+    }
+    return 0;
+  }
+
+  uint32_t chooseMode() {
+    if (!commandLineProperties_.get("REMOVE").empty()) {
+      return failWith(kInstallFailure, "removing a product is not supported by this installer");
+    }
+    const bool installed = isProductInstalled(registry_, productCode_);
+    if (!installed) {
+      mode_ = InstallMode::kFirstInstall;
+    } else if (!commandLineProperties_.get("REINSTALL").empty()) {
+      mode_ = InstallMode::kReinstall;
+    } else {
+      mode_ = InstallMode::kMaintenance;
+    }
+    log_.message(std::string("Product ") + productCode_ +
+                 (installed ? " is installed" : " is not installed") + "; " + modeTitle());
+    return 0;
+  }
+
+  PropertyTable initialProperties() const {
+    PropertyTable p;
+    for (const auto& [name, value] : tables_.properties) p.set(name, value);
+    setSystemProperties(&p);
+    for (const auto& [name, value] : commandLineProperties_.all()) p.set(name, value);
+    p.set("ProductCode", productCode_);
+    p.set("OriginalDatabase", packagePath_);
+    p.set("DATABASE", packagePath_);
+    p.set("SourceDir", directoryOf(packagePath_));
+    p.set("SOURCEDIR", directoryOf(packagePath_));
+    p.set("UILevel", std::to_string(uiLevelNumber(options_.uiLevel)));
+    p.set("Installed", mode_ == InstallMode::kFirstInstall ? "" : "1");
+    if (mode_ == InstallMode::kReinstall && p.get("REINSTALLMODE").empty()) {
+      p.set("REINSTALLMODE", "omus");
+    }
+    return p;
+  }
+
+  uint32_t commit() {
+    std::string localPackage = registeredLocalPackage(registry_, productCode_);
+    const bool recache =
+        mode_ == InstallMode::kFirstInstall || localPackage.empty() ||
+        ascii::findNoCase(properties_.get("REINSTALLMODE"), "v") != std::string::npos ||
+        platform::pathKind(emulated::utf8ToAnsi(localPackage).c_str()) !=
+            platform::PathKind::kRegularFile;
+    if (recache) {
+      localPackage = cachedPackagePath(productCode_);
+      std::string bytes;
+      std::string error;
+      const std::string cached = hostPathOf(localPackage);
+      const std::size_t slash = cached.find_last_of('/');
+      if (!emulated::readHostFile(hostPathOf(packagePath_), &bytes, &error) ||
+          !journal_.makeDirectories(cached.substr(0, slash), &error) ||
+          !journal_.writeFile(cached, bytes, &error)) {
+        return failWith(kInstallFailure, "cannot cache the package as " + localPackage +
+                                             (error.empty() ? "" : ": " + error));
+      }
+      log_.message("Package cached as " + localPackage);
+    }
+    if (mode_ == InstallMode::kFirstInstall) {
+      const uint32_t result = cacheTransformFiles();
+      if (result != 0) return result;
+    }
+    ProductRegistration product;
+    product.productCode = productCode_;
+    product.productName = productName();
+    product.productVersion = productVersion();
+    product.manufacturer = properties_.get("Manufacturer");
+    product.language = properties_.get("ProductLanguage");
+    product.installLocation = properties_.get("ARPINSTALLLOCATION");
+    product.installSource = directoryOf(packagePath_);
+    product.localPackage = localPackage;
+    product.transforms = transforms_;
+    registerProduct(&registry_, product);
+    log_.message("Product " + productCode_ + " registered, InstallLocation " +
+                 product.installLocation);
+
+    pauseBeforeCommitIfAsked();
+    if (log_.failed()) return logFailure();
+    std::string error;
+    if (!journal_.commitRegistry(emulated::registryFilePath(), registry_.serialize(), &error)) {
+      return failWith(kInstallFailure, "cannot write the registry: " + error);
+    }
+    log_.message("Registry committed");
+    if (!journal_.finish(&error)) log_.message("After the commit: " + error);
+    return kSuccess;
+  }
+
+  // Windows keeps a copy of each transform file with the product, so that
+  // later runs on it need neither the media nor the file: the registration
+  // names the copies.
+  uint32_t cacheTransformFiles() {
+    std::vector<TransformReference> transforms = parseTransformList(transforms_, packagePath_);
+    for (TransformReference& transform : transforms) {
+      if (transform.embedded) continue;
+      const std::string cache = cachedTransformPath(productCode_, transform.name);
+      const std::string cached = hostPathOf(cache);
+      std::string bytes;
+      std::string error;
+      // Placed through the journal, so that a failed installation takes the
+      // copies away again.
+      if (!emulated::readHostFile(hostPathOf(transform.name), &bytes, &error) ||
+          !journal_.makeDirectories(cached.substr(0, cached.find_last_of('/')), &error) ||
+          !journal_.writeFile(cached, bytes, &error)) {
+        return failWith(kInstallFailure, "cannot cache the transform " + transform.name +
+                                             (error.empty() ? "" : ": " + error));
+      }
+      transform.name = cache;
+    }
+    transforms_ = registeredTransformList(transforms);
+    return 0;
+  }
+
+  // An installation stopped before on this machine is finished or rolled
+  // back before this one changes anything.
+  uint32_t recoverStoppedInstallation() {
+    std::vector<std::string> done;
+    std::string error;
+    const bool recovered = RollbackJournal::recover(rollbackJournalFile(), &done, &error);
+    for (const std::string& line : done) log_.message(line);
+    if (!recovered) {
+      return failWith(kInstallFailure,
+                      "an installation that was stopped cannot be rolled back: " + error);
+    }
+    return 0;
+  }
+
+  // Undoes what this run placed on the disks; its registry changes were
+  // never committed.
+  void rollBack() {
+    std::vector<std::string> done;
+    const bool complete = journal_.rollBack(&done);
+    for (const std::string& line : done) log_.message(line);
+    if (!complete) {
+      failWith(kInstallFailure,
+               "the installation could not be rolled back completely; the next installation "
+               "tries again");
+    }
+  }
+
+  uint32_t logFailure() {
+    return failWith(kLogFileFailure,
+                    "cannot write the log file " + options_.logPath + "; the installation stops");
+  }
+
+  uint32_t failWith(uint32_t code, const std::string& reason) {
+    log_.message("Error " + std::to_string(code) + ": " + reason);
+    if (options_.uiLevel != UiLevel::kNone) {
+      progress_->say("Error: " + reason);
+    } else {
+      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(reason).c_str());
+    }
+    return code;
+  }
+
+  // Ends the log; the exit code stays result, unless the log could not be
+  // written and nothing was committed.
+  uint32_t finish(uint32_t result) {
+    if (!properties_.all().empty()) log_.properties(properties_);
+    const std::string name = productName().empty() ? packagePath_ : productName();
+    const std::string outcome =
+        result == 0 ? std::string(modeDone()) : std::string("Installation operation failed.");
+    log_.message("Product: " + name + " -- " + outcome);
+    log_.message("Windows Installer " + std::string(result == 0 ? "installed" : "did not install") +
+                 " the product. Product Name: " + name + ". Product Version: " + productVersion() +
+                 ". Product Code: " + productCode_ +
+                 ". Installation success or error status: " + std::to_string(result) + ".");
+    log_.message("MainEngineThread is returning " + std::to_string(result));
+    if (!log_.close()) {
+      // Installed and committed: the installation stands, and only the end
+      // of its log is missing.
+      std::fprintf(stderr, "msiexec: cannot write the log file %s\n",
+                   emulated::utf8ToAnsi(options_.logPath).c_str());
+    }
+    progress_->say(result == 0 ? outcome
+                               : "Installation failed with code " + std::to_string(result));
+    return result;
+  }
+
+  const char* modeTitle() const {
+    switch (mode_) {
+      case InstallMode::kFirstInstall:
+        return "Installing";
+      case InstallMode::kReinstall:
+        return "Reinstalling";
+      default:
+        return "Maintaining";
+    }
+  }
+
+  const char* modeDone() const {
+    switch (mode_) {
+      case InstallMode::kFirstInstall:
+        return "Installation completed successfully.";
+      case InstallMode::kReinstall:
+        return "Reinstallation completed successfully.";
+      default:
+        return "Configuration completed successfully.";
+    }
+  }
+
+  std::string productName() const {
+    auto it = tables_.properties.find("ProductName");
+    return it == tables_.properties.end() ? "" : it->second;
+  }
+  std::string productVersion() const {
+    auto it = tables_.properties.find("ProductVersion");
+    return it == tables_.properties.end() ? "" : it->second;
+  }
+
+  std::string callingProcess_;
+  InstallerOptions options_;
+  std::unique_ptr<ConsoleProgress> progress_ = std::make_unique<ConsoleProgress>(false);
+  VerboseLog log_;
+  PropertyTable commandLineProperties_;
+  std::string packagePath_;
+  std::unique_ptr<InstallerPackage> package_;
+  PackageTables tables_;
+  std::string transforms_;  // as the product registration keeps them
+  std::string baseCode_;
+  std::string instanceGuid_;
+  std::string productCode_;
+  InstallerLock lock_;
+  RollbackJournal journal_{rollbackJournalFile()};
+  emulated::RegistryFile registry_;
+  InstallMode mode_ = InstallMode::kFirstInstall;
+  PropertyTable properties_;
+};
+
+}  // namespace
+
+uint32_t runInstaller(const std::vector<std::string>& args, const std::string& callingProcess) {
+  return InstallerRun(callingProcess).run(args);
+}
+
+}  // namespace msiexec

@@ -1,0 +1,710 @@
+// The installer program itself, run on throwaway machines: what it leaves
+// in the registry and on the disks, and its exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "emulation/machine/code_page.h"
+#include "emulation/machine/machine.h"
+#include "emulation/machine/registry_file.h"
+#include "emulation/machine/registry_view.h"
+#include "emulation/msiexec/background_program.h"
+#include "emulation/msiexec/installer_package.h"
+#include "emulation/msiexec/installer_run.h"
+#include "emulation/testing/test_disk.h"
+#include "emulation/testing/test_machine.h"
+#include "installed/product_catalogue.h"
+#include "installed/test_registry.h"
+#include "platform/platform.h"
+
+namespace {
+
+using emulated::TestMachine;
+
+const std::string kPackage = "D:\\media\\image\\QOR Telvar Driver for ODBC, CLI, and .NET.msi";
+const std::string kBaseCode = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
+const std::string kUninstall =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string kCopies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\";
+const std::string kSaved = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\DriverPackages\\";
+
+std::string readHost(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// A value as text, "<missing>" when there is none.
+std::string valueIn(const emulated::RegistryFile& file, const std::string& key,
+                    const std::string& name) {
+  const emulated::RegistryKey* k = file.findKey(key);
+  const emulated::RegistryValue* v = k ? k->findValue(name) : nullptr;
+  std::string text;
+  if (v == nullptr || !emulated::valueAsText(*v, &text)) return "<missing>";
+  return text;
+}
+
+// Quiet arguments that install a new instance in slot 15, then the given ones.
+std::vector<std::string> newInstance(const std::vector<std::string>& given = {}) {
+  std::vector<std::string> args = {"/i", kPackage, "/qn", "MSINEWINSTANCE=1",
+                                   "TRANSFORMS=:inst15.mst"};
+  args.insert(args.end(), given.begin(), given.end());
+  return args;
+}
+
+std::string slotCode(uint32_t slot) {
+  char code[kProductCodeSize] = {};
+  MakeInstanceProductCode(kBaseCode.c_str(), slot, code);
+  return code;
+}
+
+// The package's version fields, which the copy's version values repeat.
+std::vector<std::string> packageVersion() {
+  std::string error;
+  auto package = msiexec::InstallerPackage::open(
+      TestMachine::imageDir() + "/QOR Telvar Driver for ODBC, CLI, and .NET.msi", &error);
+  msiexec::PackageTables tables;
+  if (!package || !package->readTables(&tables, &error)) return {};
+  std::vector<std::string> fields;
+  std::stringstream version(tables.properties["ProductVersion"]);
+  for (std::string field; std::getline(version, field, '.');) fields.push_back(field);
+  return fields;
+}
+
+// A machine with the driver package in its image directory.
+class InstallerMachine {
+ public:
+  InstallerMachine() {
+    machine.writeFile(kPackage, readHost(TestMachine::imageDir() +
+                                         "/QOR Telvar Driver for ODBC, CLI, and .NET.msi"));
+  }
+
+  TestMachine::ProgramRun msiexec(
+      const std::vector<std::string>& args,
+      const std::vector<std::pair<std::string, std::string>>& env = {}) {
+    return machine.run(program(), args, env);
+  }
+  static std::string program() { return TestMachine::testBinDir() + "/msiexec"; }
+
+  // Installs a copy of the driver package under the base code.
+  void installCopy(const std::string& name, const std::string& dir) {
+    auto run = msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=" + name, "INSTALLDIR=" + dir});
+    ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  }
+
+  std::string registryBytes() const { return readHost(machine.dir() + "/system.reg"); }
+
+  std::unique_ptr<emulated::RegistryFile> registry() const {
+    auto file = std::make_unique<emulated::RegistryFile>();
+    std::string error;
+    EXPECT_TRUE(file->load(machine.dir() + "/system.reg", &error)) << error;
+    return file;
+  }
+
+  std::string value(const std::string& key, const std::string& name) const {
+    return valueIn(*registry(), key, name);
+  }
+
+  void setValue(const std::string& key, const std::string& name, const std::string& text) {
+    auto file = registry();
+    file->setValue(key, emulated::makeTextValue(name, text));
+    std::string error;
+    ASSERT_TRUE(file->save(machine.dir() + "/system.reg", &error)) << error;
+  }
+
+  // Puts a file of the staged image beside the package.
+  void copyFromImage(const std::string& name) {
+    machine.writeFile("D:\\media\\image\\" + name, readHost(TestMachine::imageDir() + "/" + name));
+  }
+
+  bool exists(const std::string& windowsPath) const {
+    return std::filesystem::exists(machine.hostPath(windowsPath));
+  }
+
+  TestMachine machine;
+};
+
+// Every key and value of before is in after, unchanged.
+void expectKept(const emulated::RegistryKey& before, const emulated::RegistryKey& after,
+                const std::string& path) {
+  struct Pair {
+    const emulated::RegistryKey* before;
+    const emulated::RegistryKey* after;
+    std::string path;
+  };
+  std::vector<Pair> pending = {{&before, &after, path}};
+  while (!pending.empty()) {
+    const Pair next = pending.back();
+    pending.pop_back();
+    for (const emulated::RegistryValue& value : next.before->values()) {
+      const emulated::RegistryValue* kept = next.after->findValue(value.name);
+      ASSERT_NE(kept, nullptr) << next.path << " lost \"" << value.name << "\"";
+      EXPECT_EQ(kept->type, value.type) << next.path << " " << value.name;
+      EXPECT_EQ(kept->data, value.data) << next.path << " " << value.name;
+    }
+    for (const emulated::RegistryKey* child : next.before->subkeys()) {
+      const emulated::RegistryKey* keptChild = next.after->findSubkey(child->name());
+      ASSERT_NE(keptChild, nullptr) << next.path << " lost its subkey " << child->name();
+      pending.push_back({child, keptChild, next.path + "\\" + child->name()});
+    }
+  }
+}
+
+TEST(MsiexecProgramTest, AFirstCopyIsRegisteredWhereTheLauncherLooksForIt) {
+  InstallerMachine m;
+  m.machine.makeDirectory("C:\\temp");
+  auto run =
+      m.msiexec({"/i", kPackage, "/l*v", "C:\\temp\\drv.log", "KV7_LOG_FILE_PATH=C:\\temp\\drv.log",
+                 "/qn", "KV7_COPY_NAME=SITEA", "INSTALLDIR=C:\\apps\\SITEA"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  EXPECT_EQ(run.out, "");  // quiet
+
+  const std::string product = kUninstall + kBaseCode;
+  EXPECT_EQ(m.value(product, "WindowsInstaller"), "1");
+  EXPECT_EQ(m.value(product, "InstallLocation"), "C:\\apps\\SITEA\\");
+  const std::string localPackage = m.value(product, "LocalPackage");
+  EXPECT_EQ(localPackage.rfind("C:\\Windows\\Installer\\", 0), 0u) << localPackage;
+  EXPECT_EQ(m.machine.readFile(localPackage), m.machine.readFile(kPackage));
+
+  const std::vector<std::string> version = packageVersion();
+  ASSERT_EQ(version.size(), 3u);
+  EXPECT_EQ(m.value(product, "DisplayVersion"), version[0] + "." + version[1] + "." + version[2]);
+  EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Version"), version[0]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Release"), version[1]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"), version[2]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Fix Level"), "0");
+  EXPECT_NE(m.value(kCopies + "SITEA\\CurrentVersion", "Service Level"), "<missing>");
+
+  const std::string sources = KV7_PACKAGE_FILES_DIR;
+  EXPECT_EQ(m.machine.readFile("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"),
+            readHost(sources + "/cfg/kv7kvdriver.lvl"));
+  EXPECT_EQ(m.machine.readFile("C:\\apps\\SITEA\\bin\\kv7drv.dll"),
+            readHost(sources + "/bin/kv7drv.dll"));
+
+  // The machine's own installer queries now answer for the product.
+  std::string error;
+  ASSERT_TRUE(emulated::useMachine(m.machine.dir(), &error)) << error;
+  EXPECT_EQ(platform::msiQueryProductState(kBaseCode.c_str()), platform::kInstallStateDefault);
+  char location[261] = {};
+  uint32_t size = sizeof location;
+  EXPECT_EQ(platform::msiGetProductInfo(kBaseCode.c_str(), "InstallLocation", location, &size), 0u);
+  EXPECT_STREQ(location, "C:\\apps\\SITEA\\");
+
+  const std::string log = m.machine.readFile("C:\\temp\\drv.log");
+  for (const char* expected :
+       {"=== Verbose logging started", "Property(S): KV7_COPY_NAME = SITEA",
+        "Property(S): INSTALLDIR = C:\\apps\\SITEA\\", "Action start", "InstallFiles",
+        "WriteRegistryValues", "Installation success or error status: 0.", "=== Logging stopped"}) {
+    EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
+  }
+}
+
+TEST(MsiexecProgramTest, ANewInstanceWithoutNameOrDirectoryTakesThePackagesDefaults) {
+  InstallerMachine m;
+  auto run = m.msiexec({"/i", kPackage, "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  const std::string code = slotCode(15);
+  EXPECT_EQ(m.value(kUninstall + code, "InstallLocation"), "C:\\Program Files\\QOR\\KV7COPY1\\");
+  EXPECT_EQ(m.value(kUninstall + kBaseCode, "WindowsInstaller"), "<missing>");
+  EXPECT_EQ(m.value(kCopies + "KV7COPY1", "KV7 Path Name"), "C:\\Program Files\\QOR\\KV7COPY1");
+  EXPECT_EQ(m.value(kSaved + code, "Copy Name"), "KV7COPY1");
+  EXPECT_TRUE(m.exists("C:\\Program Files\\QOR\\KV7COPY1\\cfg\\kv7kvdriver.lvl"));
+  // Not quiet: the progress shows on standard output.
+  EXPECT_NE(run.out.find("Installing QOR Telvar Driver Package"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("] InstallFiles"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Installation completed successfully."), std::string::npos) << run.out;
+}
+
+TEST(MsiexecProgramTest, AnInstanceKeepsTheTransformsItWasInstalledWith) {
+  InstallerMachine m;
+  m.copyFromImage("1031.mst");
+  auto run = m.msiexec(newInstance(
+      {"TRANSFORMS=:inst15.mst;1031.mst", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}));
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  const std::string product = kUninstall + slotCode(15);
+  EXPECT_EQ(m.value(kUninstall + kBaseCode, "WindowsInstaller"), "<missing>");
+  EXPECT_EQ(m.value(product, "Language"), "1031");
+  EXPECT_EQ(m.value(product, "DisplayName"), "QOR Telvar Treiberpaket");
+  // The language transform is kept with the product, as Windows keeps it.
+  const std::string registered = m.value(product, "Transforms");
+  const std::string prefix = ":inst15.mst;C:\\Windows\\Installer\\";
+  ASSERT_EQ(registered.rfind(prefix, 0), 0u) << registered;
+  const std::string cached = registered.substr(registered.find(';') + 1);
+  EXPECT_EQ(m.machine.readFile(cached), m.machine.readFile("D:\\media\\image\\1031.mst"));
+
+  // A reinstall of the instance applies the same transforms again, from the
+  // package and the kept copy, whatever TRANSFORMS says.
+  std::filesystem::remove(m.machine.hostPath("D:\\media\\image\\1031.mst"));
+  m.setValue(product, "DisplayName", "changed");
+  run = m.msiexec({"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15), "REINSTALL=ALL",
+                   "REINSTALLMODE=vomus", "TRANSFORMS=1031.mst", "KV7_COPY_NAME=SITEB",
+                   "INSTALLDIR=C:\\apps\\SITEB"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(m.value(product, "DisplayName"), "QOR Telvar Treiberpaket");
+  EXPECT_EQ(m.value(product, "Transforms"), registered);
+}
+
+TEST(MsiexecProgramTest, ANewCopyTakesAFreeNameAndADirectoryOfItsOwn) {
+  using test_registry::copy;
+  using test_registry::key;
+  using test_registry::value;
+  std::string firstFifteen;
+  for (int n = 1; n <= 15; ++n) {
+    firstFifteen += copy("KV7COPY" + std::to_string(n), "C:\\c" + std::to_string(n));
+  }
+  struct Case {
+    const char* what;
+    std::string registry;  // what other copies left
+    std::vector<std::string> given;
+    std::string name;  // the new copy's
+    std::string dir;
+  };
+  const std::string programFiles = "C:\\Program Files\\QOR\\";
+  const Case cases[] = {
+      {"KV7COPY1 holds a copy",
+       copy("KV7COPY1", "C:\\c1"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"the lowest free name",
+       copy("KV7COPY1", "C:\\c1") + copy("KV7COPY3", "C:\\c3"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"a copy with only its version",
+       key("SOFTWARE\\QOR\\KV7\\InstalledCopies\\KV7COPY1\\CurrentVersion") +
+           value("Version", "11"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"a longer name is another name",
+       copy("KV7COPY10", "C:\\c10") + copy("KV7COPY1X", "C:\\x"),
+       {},
+       "KV7COPY1",
+       programFiles + "KV7COPY1"},
+      {"a name in other letters is the same name",
+       copy("kv7copy1", "C:\\c1"),
+       {},
+       "KV7COPY2",
+       programFiles + "KV7COPY2"},
+      {"the last default name", firstFifteen, {}, "KV7COPY16", programFiles + "KV7COPY16"},
+      {"a name given without a directory",
+       copy("KV7COPY1", "C:\\c1"),
+       {"KV7_COPY_NAME=SITEB"},
+       "SITEB",
+       programFiles + "SITEB"},
+      {"a directory given without a name",
+       copy("KV7COPY1", "C:\\c1"),
+       {"INSTALLDIR=D:\\apps\\X"},
+       "KV7COPY2",
+       "D:\\apps\\X"},
+      {"an empty name, as a response file gives",
+       "",
+       {"KV7_COPY_NAME="},
+       "KV7COPY1",
+       programFiles + "KV7COPY1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallerMachine m;
+    m.machine.writeRegistry(c.registry);
+    auto before = m.registry();
+    auto run = m.msiexec(newInstance(c.given));
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(m.value(kCopies + c.name, "KV7 Path Name"), c.dir);
+    EXPECT_EQ(m.value(kSaved + slotCode(15), "Copy Name"), c.name);
+    EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), c.dir + "\\");
+    EXPECT_TRUE(m.exists(c.dir + "\\cfg\\kv7kvdriver.lvl"));
+    expectKept(before->top(), m.registry()->top(), "");
+  }
+}
+
+TEST(MsiexecProgramTest, ANewCopyThatWouldGoOverAnotherIsRefusedBeforeAnyChange) {
+  std::string allSixteen;
+  for (int n = 1; n <= 16; ++n) {
+    allSixteen += test_registry::copy("KV7COPY" + std::to_string(n), "C:\\c" + std::to_string(n));
+  }
+  struct Case {
+    std::string registry;
+    std::vector<std::string> given;
+    std::string message;
+  };
+  const Case cases[] = {
+      {allSixteen, {}, "Every copy name from KV7COPY1 to KV7COPY16 is used by an installed copy"},
+      {"", {"KV7_COPY_NAME=.."}, "The copy name \"..\" cannot name a directory"},
+      {"", {"KV7_COPY_NAME=."}, "The copy name \".\" cannot name a directory"},
+      {"", {"KV7_COPY_NAME=SITE\\B"}, "The copy name \"SITE\\B\" cannot name a directory"},
+      {"", {"KV7_COPY_NAME=../KV7COPY1"}, "cannot name a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    InstallerMachine m;
+    m.machine.writeRegistry(c.registry);
+    m.machine.makeDirectory("C:\\temp");
+    const std::string before = m.registryBytes();
+    std::vector<std::string> given = {"/l*v", "C:\\temp\\new.log"};
+    given.insert(given.end(), c.given.begin(), c.given.end());
+    EXPECT_EQ(m.msiexec(newInstance(given)).exitCode, 1603u);
+    EXPECT_EQ(m.registryBytes(), before);
+    EXPECT_FALSE(m.exists("C:\\Program Files\\QOR"));
+    EXPECT_NE(m.machine.readFile("C:\\temp\\new.log").find(c.message), std::string::npos);
+  }
+
+  // A copy given its name and directory is installed beside all sixteen.
+  InstallerMachine m;
+  m.machine.writeRegistry(allSixteen);
+  auto run = m.msiexec(newInstance({"KV7_COPY_NAME=SITEQ", "INSTALLDIR=C:\\apps\\SITEQ"}));
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(m.value(kCopies + "SITEQ", "KV7 Path Name"), "C:\\apps\\SITEQ");
+}
+
+TEST(MsiexecProgramTest, AReinstallRewritesWhatItsModeAsksFor) {
+  struct Case {
+    const char* mode;
+    bool levelFileBack;  // a deleted file
+    bool libraryBack;    // a changed file
+    bool versionBack;    // the copy's registry values
+  };
+  const Case cases[] = {
+      {"vomus", true, true, true},
+      {"p", true, false, false},
+      {"amus", true, true, true},
+      {"m", false, false, true},
+  };
+  const std::string sources = KV7_PACKAGE_FILES_DIR;
+  const std::string library = readHost(sources + "/bin/kv7drv.dll");
+  const std::vector<std::string> version = packageVersion();
+  ASSERT_EQ(version.size(), 3u);
+  for (const Case& c : cases) {
+    InstallerMachine m;
+    m.installCopy("SITEA", "C:\\apps\\SITEA");
+    m.setValue(kCopies + "SITEA\\CurrentVersion", "Modification", "500");
+    std::filesystem::remove(m.machine.hostPath("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"));
+    m.machine.writeFile("C:\\apps\\SITEA\\bin\\kv7drv.dll", "changed by the user");
+
+    // Neither copy name nor directory: the package finds its own again.
+    auto run =
+        m.msiexec({"/i", kPackage, "/qn", "REINSTALLMODE=" + std::string(c.mode), "REINSTALL=ALL"});
+    ASSERT_EQ(run.exitCode, 0u) << c.mode << run.err;
+    EXPECT_EQ(m.exists("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"), c.levelFileBack) << c.mode;
+    EXPECT_EQ(m.machine.readFile("C:\\apps\\SITEA\\bin\\kv7drv.dll") == library, c.libraryBack)
+        << c.mode;
+    EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"),
+              c.versionBack ? version[2] : "500")
+        << c.mode;
+    EXPECT_EQ(m.value(kCopies + "KV7COPY1", "KV7 Path Name"), "<missing>") << c.mode;
+  }
+}
+
+TEST(MsiexecProgramTest, MaintenanceWithoutAReinstallChangesNothing) {
+  InstallerMachine m;
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  ASSERT_EQ(m.msiexec(newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"})).exitCode,
+            0u);
+  m.setValue(kCopies + "SITEB\\CurrentVersion", "Modification", "500");
+  std::filesystem::remove(m.machine.hostPath("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+  const std::string before = m.registryBytes();
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA",
+                                 "INSTALLDIR=C:\\apps\\SITEA"},
+        std::vector<std::string>{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15),
+                                 "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}}) {
+    auto run = m.msiexec(args);
+    EXPECT_EQ(run.exitCode, 0u) << args[3] << run.err;
+    EXPECT_EQ(m.registryBytes(), before) << args[3];
+  }
+  EXPECT_FALSE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+
+  // The same instance with a reinstall is brought back.
+  auto run =
+      m.msiexec({"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15), "REINSTALLMODE=vomus",
+                 "REINSTALL=ALL", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_TRUE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+  EXPECT_EQ(m.value(kCopies + "SITEB\\CurrentVersion", "Modification"), packageVersion()[2]);
+  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"), packageVersion()[2]);
+}
+
+TEST(MsiexecProgramTest, KeepsEveryOtherKeyAndValueAndTheRegistryFilesEncoding) {
+  InstallerMachine m;
+  const std::string text =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n"
+      "@=\"default\"\r\n"
+      "\"Text\"=\"Z\xC3\xBCrich\"\r\n"
+      "\"Number\"=dword:0000002a\r\n"
+      "\"Bytes\"=hex:01,02,ff\r\n"
+      "\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\OLDCOPY]\r\n"
+      "\"KV7 Path Name\"=\"C:\\\\old\"\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Mine]\r\n"
+      "\"x\"=\"y\"\r\n\r\n";
+  m.machine.writeRegistryBytes("\xFF\xFE" + emulated::utf16ToBytes(emulated::utf8ToUtf16(text)));
+  auto before = m.registry();
+  ASSERT_NE(before->findKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other"), nullptr);
+
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  auto after = m.registry();
+  expectKept(before->top(), after->top(), "");
+  EXPECT_EQ(after->encoding(), emulated::RegistryEncoding::kUtf16);
+  EXPECT_EQ(m.registryBytes().substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
+}
+
+TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
+  InstallerMachine m;
+  m.machine.writeFile("D:\\media\\image\\notapackage.msi", "just text");
+  m.machine.writeFile("D:\\media\\image\\broken.mst", "x");
+  m.copyFromImage("1033.mst");
+  // Packages that libmsi would read beyond its buffers or through null
+  // pointers: a stream of the compound file cannot be read; a string of the
+  // pool is longer than any; a table's columns are numbered wrongly.
+  for (const std::string damaged : {"damaged_streams", "damaged_string_pool", "damaged_columns"}) {
+    m.machine.writeFile("D:\\media\\image\\" + damaged + ".msi",
+                        readHost(std::string(KV7_TEST_DATA_DIR) + "/" + damaged + ".msi"));
+  }
+  const std::string before = m.registryBytes();
+  struct Case {
+    std::vector<std::string> args;
+    uint32_t code;
+  };
+  const Case cases[] = {
+      {{"/x", kPackage}, 1639},
+      {{"/i", kPackage, "/qn", "/norestart"}, 1639},
+      {{"/i", kPackage, "/qn", "junk"}, 1639},
+      {{"/i", "D:\\media\\image\\missing.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\notapackage.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_streams.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_string_pool.msi", "/qn"}, 1619},
+      {{"/i", "D:\\media\\image\\damaged_columns.msi", "/qn"}, 1619},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=1033.mst;1031.mst"}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=broken.mst"}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=" + kPackage}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=:lang.mst"}, 1624},
+      {{"/i", kPackage, "/qn", "TRANSFORMS=:inst16.mst", "MSINEWINSTANCE=1"}, 1624},
+      {{"/i", kPackage, "/qn", "MSINEWINSTANCE=1"}, 1639},
+      {{"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst3.mst",
+        "MSIINSTANCEGUID=" + slotCode(3)},
+       1639},
+      {{"/i", kPackage, "/qn", "MSIINSTANCEGUID=not-a-product-code"}, 1639},
+      {{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(3)}, 1605},
+      {{"/i", kPackage, "/qn", "/l*v", "C:\\no\\such\\dir\\drv.log"}, 1622},
+      {{"/i", kPackage, "/qn", "REMOVE=ALL"}, 1603},
+      // A registry key name may have 255 characters, not more.
+      {{"/i", kPackage, "/qn", "KV7_COPY_NAME=" + std::string(256, 'N')}, 1603},
+  };
+  for (const Case& c : cases) {
+    auto run = m.msiexec(c.args);
+    EXPECT_EQ(run.exitCode, c.code) << c.args.back() << "\n" << run.err;
+    EXPECT_EQ(m.registryBytes(), before) << c.args.back();
+  }
+
+  // A failure is logged with its code.
+  m.machine.makeDirectory("C:\\temp");
+  EXPECT_EQ(m.msiexec({"/i", kPackage, "/qn", "/l*v", "C:\\temp\\fail.log", "TRANSFORMS=1031.mst"})
+                .exitCode,
+            1624u);
+  EXPECT_NE(m.machine.readFile("C:\\temp\\fail.log").find("error status: 1624."),
+            std::string::npos);
+
+  // A language transform that reads is accepted; a new instance that is
+  // already installed is refused.
+  const std::vector<std::string> newInstance = {"/i",
+                                                kPackage,
+                                                "/qn",
+                                                "MSINEWINSTANCE=1",
+                                                "TRANSFORMS=:inst15.mst;1033.mst",
+                                                "KV7_COPY_NAME=SITEB",
+                                                "INSTALLDIR=C:\\apps\\B"};
+  EXPECT_EQ(m.msiexec(newInstance).exitCode, 0u);
+  const std::string installed = m.registryBytes();
+  EXPECT_EQ(m.msiexec(newInstance).exitCode, 1638u);
+  EXPECT_EQ(m.registryBytes(), installed);
+
+  // The longest key name Windows allows is taken.
+  const std::string longest(255, 'N');
+  EXPECT_EQ(m.msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=" + longest, "INSTALLDIR=C:\\apps\\N"})
+                .exitCode,
+            0u);
+  EXPECT_EQ(m.value(kCopies + longest, "KV7 Path Name"), "C:\\apps\\N");
+}
+
+TEST(MsiexecProgramTest, ASecondInstallationWaitsForNoneAndGets1618) {
+  InstallerMachine m;
+  const std::string marker = m.machine.dir() + "/paused";
+  msiexec_testing::BackgroundProgram first(
+      InstallerMachine::program(),
+      {"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA", "INSTALLDIR=C:\\apps\\SITEA"},
+      {{"KV7_MACHINE", m.machine.dir()}, {msiexec::kPauseBeforeCommitVariable, marker}});
+  ASSERT_TRUE(first.started());
+  ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
+
+  const std::string before = m.registryBytes();
+  auto second = m.msiexec(newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}));
+  EXPECT_EQ(second.exitCode, 1618u) << second.err;
+  EXPECT_EQ(m.registryBytes(), before);
+
+  std::filesystem::remove(marker);  // lets the first one commit
+  const int status = first.wait();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
+}
+
+TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitIsRolledBackByTheNextOne) {
+  InstallerMachine m;
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  const std::string before = m.registryBytes();
+  const std::string marker = m.machine.dir() + "/paused";
+  const std::string journal = m.machine.dir() + "/msiexec-rollback.journal";
+  const std::vector<std::string> siteB =
+      newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
+  {
+    msiexec_testing::BackgroundProgram killed(
+        InstallerMachine::program(), siteB,
+        {{"KV7_MACHINE", m.machine.dir()}, {msiexec::kPauseBeforeCommitVariable, marker}});
+    ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
+    // Its files are written by now; its registrations are not.
+    EXPECT_TRUE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
+    killed.kill();
+    const int status = killed.wait();
+    EXPECT_TRUE(WIFSIGNALED(status));
+  }
+  EXPECT_EQ(m.registryBytes(), before);
+  EXPECT_TRUE(std::filesystem::exists(journal));
+  std::filesystem::remove(marker);
+
+  // The next installation, even one that then fails, first undoes it.
+  auto failing = m.msiexec({"/i", kPackage, "/qn", "REMOVE=ALL"});
+  EXPECT_EQ(failing.exitCode, 1603u);
+  EXPECT_FALSE(m.exists("C:\\apps\\SITEB"));
+  EXPECT_FALSE(std::filesystem::exists(journal));
+  EXPECT_EQ(m.registryBytes(), before);
+  EXPECT_TRUE(m.exists("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"));
+  EXPECT_TRUE(m.exists(m.value(kUninstall + kBaseCode, "LocalPackage")));
+
+  // The lock died with it: the same installation runs again.
+  auto again = m.msiexec(siteB);
+  EXPECT_EQ(again.exitCode, 0u) << again.err;
+  EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), "C:\\apps\\SITEB\\");
+  EXPECT_FALSE(std::filesystem::exists(journal));
+}
+
+// The files and folders under a directory, with the contents of the small
+// files (the programs linked in are left out).
+std::map<std::string, std::string> filesUnder(const TestMachine& machine, const std::string& dir) {
+  std::map<std::string, std::string> files;
+  const std::string host = machine.hostPath(dir);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(host)) {
+    if (entry.is_symlink()) continue;
+    const bool small = entry.is_regular_file() && entry.file_size() < 256;
+    files[entry.path().string().substr(host.size())] = entry.is_directory() ? "<dir>"
+                                                       : small ? readHost(entry.path().string())
+                                                               : "<large>";
+  }
+  return files;
+}
+
+TEST(MsiexecProgramTest, AFailedInstallationTakesBackWhatItPlacedAndReplaced) {
+  const std::vector<std::string> reinstall = {"/i", kPackage, "/qn", "REINSTALLMODE=vomus",
+                                              "REINSTALL=ALL"};
+  struct Case {
+    const char* name;
+    bool installedBefore;
+  };
+  for (const Case c : {Case{"a first installation", false}, Case{"a reinstallation", true}}) {
+    SCOPED_TRACE(c.name);
+    InstallerMachine m;
+    if (c.installedBefore) {
+      m.installCopy("SITEA", "C:\\apps\\SITEA");
+      m.machine.writeFile("C:\\apps\\SITEA\\bin\\kv7drv.dll", "changed by the user");
+      std::filesystem::remove(m.machine.hostPath("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"));
+      std::filesystem::remove_all(m.machine.hostPath("C:\\Windows\\Installer"));
+    }
+    // The package cache cannot be made: the installation fails after its
+    // files are written.
+    m.machine.writeFile("C:\\Windows\\Installer", "a file where a folder must go");
+    const std::string before = m.registryBytes();
+    const auto files = filesUnder(m.machine, "C:\\");
+    auto run = c.installedBefore ? m.msiexec(reinstall)
+                                 : m.msiexec({"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA",
+                                              "INSTALLDIR=C:\\apps\\SITEA"});
+    EXPECT_EQ(run.exitCode, 1603u) << run.err;
+    EXPECT_EQ(m.registryBytes(), before);
+    EXPECT_EQ(filesUnder(m.machine, "C:\\"), files);
+    EXPECT_FALSE(std::filesystem::exists(m.machine.dir() + "/msiexec-rollback.journal"));
+  }
+}
+
+TEST(MsiexecProgramTest, ALogThatCannotBeWrittenFailsTheInstallationWith1622) {
+  emulated::TestDisk disk(1024 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  InstallerMachine m;
+  const std::string before = m.registryBytes();
+  const std::string log = emulated::toWindowsPath(disk.dir() + "/drv.log");
+  // Full from the start, and full in the middle of the installation.
+  for (std::size_t pages : {0, 3}) {
+    SCOPED_TRACE(std::to_string(pages) + " pages free");
+    std::filesystem::remove(disk.dir() + "/drv.log");
+    ASSERT_TRUE(disk.fillLeaving(pages));
+    auto run = m.msiexec(
+        {"/i", kPackage, "/qn", "/l*v", log, "KV7_COPY_NAME=SITEA", "INSTALLDIR=C:\\apps\\SITEA"});
+    EXPECT_EQ(run.exitCode, 1622u) << run.err;
+    EXPECT_NE(run.err.find("cannot write the log file"), std::string::npos) << run.err;
+    EXPECT_EQ(m.registryBytes(), before);
+    EXPECT_FALSE(m.exists("C:\\apps\\SITEA"));
+  }
+}
+
+TEST(MsiexecProgramTest, InstallsOtherPackagesByTheirOwnTables) {
+  const std::string sample = "D:\\sample\\sample.msi";
+  const std::string redirected = "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Sample";
+  const std::string app = "C:\\Program Files (x86)\\Sample\\";
+  const std::string files = KV7_SAMPLE_FILES_DIR;
+  // Installs the sample with the given properties; loads the registry after.
+  auto install = [&](TestMachine& machine, const std::vector<std::string>& properties,
+                     emulated::RegistryFile* registry) {
+    machine.writeFile(sample, readHost(KV7_SAMPLE_PACKAGE));
+    std::vector<std::string> args = {"/i", sample, "/qn"};
+    args.insert(args.end(), properties.begin(), properties.end());
+    auto run = machine.run(InstallerMachine::program(), args);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    std::string error;
+    EXPECT_TRUE(registry->load(machine.dir() + "/system.reg", &error)) << error;
+  };
+  {
+    TestMachine machine;
+    emulated::RegistryFile registry;
+    install(machine, {}, &registry);
+    EXPECT_EQ(machine.readFile(app + "main.txt"), readHost(files + "/main.txt"));
+    EXPECT_FALSE(std::filesystem::exists(machine.hostPath(app + "extra\\extra.txt")));
+    EXPECT_TRUE(std::filesystem::is_directory(machine.hostPath(app + "data")));
+    // A 32-bit component's keys go to the redirected view, a 64-bit one's not.
+    EXPECT_EQ(valueIn(registry, redirected, "Count"), "42");
+    ASSERT_NE(registry.findKey(redirected), nullptr);
+    EXPECT_EQ(registry.findKey(redirected)->findValue("Count")->type, platform::kRegDword);
+    EXPECT_EQ(valueIn(registry, redirected, "Edition"), "standard");
+    EXPECT_EQ(valueIn(registry, redirected, "Main"), app + "main.txt");
+    EXPECT_EQ(registry.findKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Sample"), nullptr);
+    EXPECT_EQ(valueIn(registry, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Sample64", "Data"), app + "data\\");
+    EXPECT_EQ(
+        valueIn(registry, kUninstall + "{0A7F3C21-5B64-4E2D-9C18-7D3E6B5A4F90}", "DisplayName"),
+        "Sample Package");
+  }
+  {
+    TestMachine machine;
+    emulated::RegistryFile registry;
+    install(machine, {"INSTALLLEVEL=2", "LICENSE=pro"}, &registry);
+    EXPECT_EQ(machine.readFile(app + "extra\\extra.txt"), readHost(files + "/extra.txt"));
+    EXPECT_EQ(valueIn(registry, redirected, "Edition"), "professional");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+#include "emulation/msiexec/product_registration.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+#include "base/ascii.h"
+#include "emulation/machine/registry_view.h"
+#include "platform/platform.h"
+
+namespace msiexec {
+namespace {
+
+constexpr char kUninstallKey[] =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+uint32_t versionField(const std::string& version, int index) {
+  std::size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    start = version.find('.', start);
+    if (start == std::string::npos) return 0;
+    ++start;
+  }
+  return static_cast<uint32_t>(std::strtoul(version.c_str() + start, nullptr, 10));
+}
+
+std::string today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday);
+  return text;
+}
+
+}  // namespace
+
+std::string uninstallKeyPath(const std::string& productCode) { return kUninstallKey + productCode; }
+
+bool isProductInstalled(const emulated::RegistryFile& registry, const std::string& productCode) {
+  const emulated::RegistryKey* key = registry.findKey(uninstallKeyPath(productCode));
+  if (key == nullptr) return false;
+  const emulated::RegistryValue* marker = key->findValue("WindowsInstaller");
+  return marker != nullptr && marker->type == platform::kRegDword &&
+         marker->data == std::string("\1\0\0\0", 4);
+}
+
+namespace {
+
+std::string registeredText(const emulated::RegistryFile& registry, const std::string& productCode,
+                           const char* name) {
+  const emulated::RegistryKey* key = registry.findKey(uninstallKeyPath(productCode));
+  const emulated::RegistryValue* value = key ? key->findValue(name) : nullptr;
+  std::string text;
+  if (value == nullptr || !emulated::valueAsText(*value, &text)) return "";
+  return text;
+}
+
+}  // namespace
+
+std::string registeredLocalPackage(const emulated::RegistryFile& registry,
+                                   const std::string& productCode) {
+  return registeredText(registry, productCode, "LocalPackage");
+}
+
+std::string registeredTransforms(const emulated::RegistryFile& registry,
+                                 const std::string& productCode) {
+  return registeredText(registry, productCode, "Transforms");
+}
+
+void registerProduct(emulated::RegistryFile* registry, const ProductRegistration& product) {
+  const std::string key = uninstallKeyPath(product.productCode);
+  const uint32_t major = versionField(product.productVersion, 0);
+  const uint32_t minor = versionField(product.productVersion, 1);
+  const uint32_t build = versionField(product.productVersion, 2);
+  registry->setValue(key, emulated::makeDwordValue("WindowsInstaller", 1));
+  registry->setValue(key, emulated::makeTextValue("DisplayName", product.productName));
+  registry->setValue(key, emulated::makeTextValue("DisplayVersion", product.productVersion));
+  registry->setValue(key, emulated::makeTextValue("Publisher", product.manufacturer));
+  registry->setValue(key, emulated::makeTextValue("InstallLocation", product.installLocation));
+  registry->setValue(key, emulated::makeTextValue("InstallSource", product.installSource));
+  registry->setValue(key, emulated::makeTextValue("LocalPackage", product.localPackage));
+  if (!product.transforms.empty()) {
+    registry->setValue(key, emulated::makeTextValue("Transforms", product.transforms));
+  }
+  registry->setValue(key, emulated::makeTextValue("InstallDate", today()));
+  registry->setValue(key,
+                     emulated::makeDwordValue("Version", (major << 24) | (minor << 16) | build));
+  registry->setValue(key, emulated::makeDwordValue("VersionMajor", major));
+  registry->setValue(key, emulated::makeDwordValue("VersionMinor", minor));
+  registry->setValue(
+      key, emulated::makeDwordValue("Language", static_cast<uint32_t>(std::strtoul(
+                                                    product.language.c_str(), nullptr, 10))));
+  registry->setValue(
+      key, emulated::makeTextValue("UninstallString", "MsiExec.exe /X" + product.productCode));
+  registry->setValue(key,
+                     emulated::makeTextValue("ModifyPath", "MsiExec.exe /I" + product.productCode));
+}
+
+std::string cachedPackagePath(const std::string& productCode) {
+  // FNV-1a over the upper-case code: the same product keeps its name.
+  uint32_t hash = 2166136261u;
+  for (char c : productCode) {
+    hash ^= static_cast<unsigned char>(ascii::toUpper(c));
+    hash *= 16777619u;
+  }
+  char name[16];
+  std::snprintf(name, sizeof name, "%08x", hash);
+  return std::string("C:\\Windows\\Installer\\") + name + ".msi";
+}
+
+std::string cachedTransformPath(const std::string& productCode, const std::string& transformPath) {
+  std::string folder = cachedPackagePath(productCode);
+  folder.resize(folder.size() - 4);  // without ".msi"
+  const std::size_t slash = transformPath.find_last_of('\\');
+  return folder + "\\" + transformPath.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+}  // namespace msiexec
