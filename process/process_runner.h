@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 #include "process/capture_buffer.h"
-#include "process/command_line.h"
+#include "process/runner_command.h"
 #include "process/thread_start.h"
 
 // Runs one child program with its standard output and standard error captured

@@ -12,7 +12,7 @@
 #include "emulation/machine/machine.h"
 #include "emulation/machine/path_namespace.h"
 #include "emulation/machine/short_names.h"
-#include "emulation/machine/text_out.h"
+#include "emulation/machine/win32_text_out.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -62,7 +62,7 @@ uint32_t getCurrentDirectory(uint32_t size, char* buffer) {
     emulated::setLastError(kErrorPathNotFound);
     return 0;
   }
-  return emulated::copyTextOut(emulated::toWindowsPath(cwd), buffer, size);
+  return emulated::copyTextOutWin32(emulated::toWindowsPath(cwd), buffer, size);
 }
 
 uint32_t getShortPathName(const char* longPath, char* shortPath, uint32_t size) {
@@ -89,11 +89,11 @@ uint32_t getShortPathName(const char* longPath, char* shortPath, uint32_t size) 
     text += component.dots ? component.given : shortNameOf(component);
   }
   if (resolved.trailingSeparator && (text.empty() || text.back() != '\\')) text += '\\';
-  return emulated::copyTextOut(text, shortPath, size);
+  return emulated::copyTextOutWin32(text, shortPath, size);
 }
 
 uint32_t getSystemDirectory(char* buffer, uint32_t size) {
-  return emulated::copyTextOut(kSystemDirectory, buffer, size);
+  return emulated::copyTextOutWin32(kSystemDirectory, buffer, size);
 }
 
 int documentsFolder(char* buffer, uint32_t size) {

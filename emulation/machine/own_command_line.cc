@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "emulation/machine/command_line.h"
 #include "emulation/machine/host_files.h"
+#include "emulation/machine/program_arguments.h"
 #include "platform/platform.h"
 
 namespace platform {

@@ -12,7 +12,6 @@
 
 #include "base/ascii.h"
 #include "emulation/machine/child_process.h"
-#include "emulation/machine/command_line.h"
 #include "emulation/machine/exit_code_channel.h"
 #include "emulation/machine/handle_table.h"
 #include "emulation/machine/host_files.h"
@@ -21,6 +20,7 @@
 #include "emulation/machine/machine.h"
 #include "emulation/machine/named_mutex.h"
 #include "emulation/machine/path_namespace.h"
+#include "emulation/machine/program_arguments.h"
 #include "platform/platform.h"
 
 extern char** environ;

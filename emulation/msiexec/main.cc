@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "emulation/machine/code_page.h"
-#include "emulation/msiexec/command_line.h"
+#include "emulation/msiexec/installer_options.h"
 #include "emulation/msiexec/installer_run.h"
 #include "platform/platform.h"
 

@@ -1,4 +1,4 @@
-#include "emulation/machine/command_line.h"
+#include "emulation/machine/program_arguments.h"
 
 namespace emulated {
 namespace {

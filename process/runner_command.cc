@@ -1,4 +1,4 @@
-#include "process/command_line.h"
+#include "process/runner_command.h"
 
 #include "base/ascii.h"
 #include "platform/platform.h"

@@ -1,4 +1,4 @@
-#include "emulation/msiexec/command_line.h"
+#include "emulation/msiexec/installer_options.h"
 
 #include <string_view>
 
