@@ -10,13 +10,13 @@
 
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/machine.h"
+#include "emulation/machine/product_registration_format.h"
 #include "emulation/machine/registry_view.h"
 #include "platform/platform.h"
 
 namespace platform {
 namespace {
 
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr int kInstallStateInvalidArgument = -2;
 
 // The products the registry in force registers, by product code: a run asks
@@ -29,12 +29,13 @@ class RegisteredProducts {
   explicit RegisteredProducts(std::shared_ptr<const emulated::RegistryFile> registry)
       : registry_(std::move(registry)) {
     emulated::OpenedKey uninstall;
-    if (emulated::openMachineKey(kUninstallKey, false, &uninstall) != kErrorSuccess ||
+    if (emulated::openMachineKey(emulated::kUninstallKey, false, &uninstall) != kErrorSuccess ||
         uninstall.registry != registry_) {
       return;
     }
     for (const emulated::RegistryKey* key : uninstall.key->subkeys()) {
-      products_.emplace(emulated::foldName(key->name()), Product{key, fromInstaller(*key), {}});
+      products_.emplace(emulated::foldName(key->name()),
+                        Product{key, emulated::isInstallerRegistration(*key), {}});
     }
   }
 
@@ -68,13 +69,6 @@ class RegisteredProducts {
     bool fromInstaller;
     std::map<std::string, std::string> texts;  // by value name as asked
   };
-
-  // Whether the key says Windows Installer made it.
-  static bool fromInstaller(const emulated::RegistryKey& key) {
-    const emulated::RegistryValue* marker = key.findValue("WindowsInstaller");
-    return marker != nullptr && marker->type == kRegDword &&
-           marker->data == std::string("\1\0\0\0", 4);
-  }
 
   Product* productOf(const char* productCode) {
     auto found = products_.find(foldedCode(productCode));
@@ -134,27 +128,6 @@ bool findProduct(const char* productCode, emulated::OpenedKey* product,
   return true;
 }
 
-// The uninstall value that holds each product property the emulation knows.
-const char* propertyValueName(std::string_view property) {
-  struct Property {
-    std::string_view property;
-    const char* valueName;
-  };
-  static constexpr Property kProperties[] = {
-      {"InstallLocation", "InstallLocation"},
-      {"LocalPackage", "LocalPackage"},
-      {"InstalledProductName", "DisplayName"},
-      {"VersionString", "DisplayVersion"},
-      {"Publisher", "Publisher"},
-      {"InstallSource", "InstallSource"},
-      {"InstallDate", "InstallDate"},
-  };
-  for (const Property& p : kProperties) {
-    if (p.property == property) return p.valueName;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 int msiQueryProductState(const char* productCode) {
@@ -170,7 +143,7 @@ uint32_t msiGetProductInfo(const char* productCode, const char* property, char* 
   emulated::OpenedKey product;
   RegisteredProducts* registered = nullptr;
   if (!findProduct(productCode, &product, &registered)) return kErrorUnknownProduct;
-  const char* valueName = propertyValueName(property);
+  const char* valueName = emulated::productPropertyValueName(property);
   if (valueName == nullptr) return kErrorUnknownProperty;
   const std::string& text = registered->text(productCode, valueName);
   if (size == nullptr) return kErrorSuccess;

@@ -5,14 +5,12 @@
 #include <ctime>
 
 #include "base/ascii.h"
+#include "emulation/machine/product_registration_format.h"
 #include "emulation/machine/registry_view.h"
 #include "platform/platform.h"
 
 namespace msiexec {
 namespace {
-
-constexpr char kUninstallKey[] =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 uint32_t versionField(const std::string& version, int index) {
   std::size_t start = 0;
@@ -36,14 +34,12 @@ std::string today() {
 
 }  // namespace
 
-std::string uninstallKeyPath(const std::string& productCode) { return kUninstallKey + productCode; }
+using emulated::uninstallKeyPath;
+namespace value = emulated::uninstall_value;
 
 bool isProductInstalled(const emulated::RegistryFile& registry, const std::string& productCode) {
   const emulated::RegistryKey* key = registry.findKey(uninstallKeyPath(productCode));
-  if (key == nullptr) return false;
-  const emulated::RegistryValue* marker = key->findValue("WindowsInstaller");
-  return marker != nullptr && marker->type == platform::kRegDword &&
-         marker->data == std::string("\1\0\0\0", 4);
+  return key != nullptr && emulated::isInstallerRegistration(*key);
 }
 
 namespace {
@@ -61,12 +57,12 @@ std::string registeredText(const emulated::RegistryFile& registry, const std::st
 
 std::string registeredLocalPackage(const emulated::RegistryFile& registry,
                                    const std::string& productCode) {
-  return registeredText(registry, productCode, "LocalPackage");
+  return registeredText(registry, productCode, value::kLocalPackage);
 }
 
 std::string registeredTransforms(const emulated::RegistryFile& registry,
                                  const std::string& productCode) {
-  return registeredText(registry, productCode, "Transforms");
+  return registeredText(registry, productCode, value::kTransforms);
 }
 
 void registerProduct(emulated::RegistryFile* registry, const ProductRegistration& product) {
@@ -74,28 +70,29 @@ void registerProduct(emulated::RegistryFile* registry, const ProductRegistration
   const uint32_t major = versionField(product.productVersion, 0);
   const uint32_t minor = versionField(product.productVersion, 1);
   const uint32_t build = versionField(product.productVersion, 2);
-  registry->setValue(key, emulated::makeDwordValue("WindowsInstaller", 1));
-  registry->setValue(key, emulated::makeTextValue("DisplayName", product.productName));
-  registry->setValue(key, emulated::makeTextValue("DisplayVersion", product.productVersion));
-  registry->setValue(key, emulated::makeTextValue("Publisher", product.manufacturer));
-  registry->setValue(key, emulated::makeTextValue("InstallLocation", product.installLocation));
-  registry->setValue(key, emulated::makeTextValue("InstallSource", product.installSource));
-  registry->setValue(key, emulated::makeTextValue("LocalPackage", product.localPackage));
+  registry->setValue(key, emulated::makeDwordValue(value::kWindowsInstaller, 1));
+  registry->setValue(key, emulated::makeTextValue(value::kDisplayName, product.productName));
+  registry->setValue(key, emulated::makeTextValue(value::kDisplayVersion, product.productVersion));
+  registry->setValue(key, emulated::makeTextValue(value::kPublisher, product.manufacturer));
+  registry->setValue(key,
+                     emulated::makeTextValue(value::kInstallLocation, product.installLocation));
+  registry->setValue(key, emulated::makeTextValue(value::kInstallSource, product.installSource));
+  registry->setValue(key, emulated::makeTextValue(value::kLocalPackage, product.localPackage));
   if (!product.transforms.empty()) {
-    registry->setValue(key, emulated::makeTextValue("Transforms", product.transforms));
+    registry->setValue(key, emulated::makeTextValue(value::kTransforms, product.transforms));
   }
-  registry->setValue(key, emulated::makeTextValue("InstallDate", today()));
-  registry->setValue(key,
-                     emulated::makeDwordValue("Version", (major << 24) | (minor << 16) | build));
-  registry->setValue(key, emulated::makeDwordValue("VersionMajor", major));
-  registry->setValue(key, emulated::makeDwordValue("VersionMinor", minor));
+  registry->setValue(key, emulated::makeTextValue(value::kInstallDate, today()));
   registry->setValue(
-      key, emulated::makeDwordValue("Language", static_cast<uint32_t>(std::strtoul(
-                                                    product.language.c_str(), nullptr, 10))));
+      key, emulated::makeDwordValue(value::kVersion, (major << 24) | (minor << 16) | build));
+  registry->setValue(key, emulated::makeDwordValue(value::kVersionMajor, major));
+  registry->setValue(key, emulated::makeDwordValue(value::kVersionMinor, minor));
   registry->setValue(
-      key, emulated::makeTextValue("UninstallString", "MsiExec.exe /X" + product.productCode));
-  registry->setValue(key,
-                     emulated::makeTextValue("ModifyPath", "MsiExec.exe /I" + product.productCode));
+      key, emulated::makeDwordValue(value::kLanguage, static_cast<uint32_t>(std::strtoul(
+                                                          product.language.c_str(), nullptr, 10))));
+  registry->setValue(key, emulated::makeTextValue(value::kUninstallString,
+                                                  "MsiExec.exe /X" + product.productCode));
+  registry->setValue(
+      key, emulated::makeTextValue(value::kModifyPath, "MsiExec.exe /I" + product.productCode));
 }
 
 std::string cachedPackagePath(const std::string& productCode) {

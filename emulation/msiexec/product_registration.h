@@ -4,11 +4,9 @@
 
 #include "emulation/machine/registry_file.h"
 
-// Windows Installer's registration of an installed product, in the form the
-// emulated machine answers product queries from:
-// HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{CODE}
-// with "WindowsInstaller"=dword:1, "InstallLocation", "LocalPackage", the
-// product's name, version and publisher, and "Transforms" when it was
+// Windows Installer's registration of an installed product: its uninstall
+// key (emulation/machine/product_registration_format.h), with its location,
+// cached package, name, version and publisher, and "Transforms" when it was
 // installed with transforms.
 namespace msiexec {
 
@@ -25,9 +23,6 @@ struct ProductRegistration {
   // which every later run on the product applies again.
   std::string transforms;
 };
-
-// The uninstall key of a product code.
-std::string uninstallKeyPath(const std::string& productCode);
 
 // Whether the registry holds an installed product under that code.
 bool isProductInstalled(const emulated::RegistryFile& registry, const std::string& productCode);
