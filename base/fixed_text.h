@@ -73,8 +73,12 @@ class FixedText {
   std::size_t len_ = 0;
 };
 
-// Common sizes of the system's texts.
-using PathText = FixedText<261>;
-using CopyNameText = FixedText<65>;
-using ProductCodeText = FixedText<39>;
-using CommandText = FixedText<4097>;
+// The sizes of the system's common texts, terminator included.
+constexpr std::size_t kPathCapacity = 261;  // 260 characters and the NUL
+constexpr std::size_t kCopyNameCapacity = 65;
+constexpr std::size_t kProductCodeCapacity = 39;  // a GUID in braces
+constexpr std::size_t kCommandCapacity = 4097;
+using PathText = FixedText<kPathCapacity>;
+using CopyNameText = FixedText<kCopyNameCapacity>;
+using ProductCodeText = FixedText<kProductCodeCapacity>;
+using CommandText = FixedText<kCommandCapacity>;

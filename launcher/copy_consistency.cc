@@ -1,5 +1,6 @@
 #include "launcher/copy_consistency.h"
 
+#include "base/fixed_text.h"
 #include "installed/install_copy.h"
 #include "installed/install_copy_list.h"
 #include "launcher/path_utils.h"
@@ -18,7 +19,7 @@ bool copyNameAndPathAgree(const char* installPath, const char* copyName) {
   const uint32_t count = copies.count();
   InstallCopy* copy = copies.First();
   for (uint32_t i = 0; i < count && copy != nullptr; ++i, copy = copies.Next()) {
-    char name[65] = {};
+    char name[kCopyNameCapacity] = {};
     char path[kPathCapacity] = {};
     copy->GetName(name, sizeof name);
     copy->GetPath(path, sizeof path);

@@ -9,9 +9,6 @@
 // routine writes into a buffer, capacity is the buffer's size in bytes, its
 // terminator included; nothing is ever written beyond it.
 
-// The capacity of the system's path buffers (260 characters and the NUL).
-constexpr std::size_t kPathCapacity = 261;
-
 // Makes a relative path absolute in place by putting the current directory
 // (and a backslash) in front of it. A path counts as absolute when it holds a
 // ":" anywhere, begins with two backslashes, or begins with a double quote and

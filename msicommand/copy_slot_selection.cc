@@ -25,6 +25,8 @@ namespace {
 constexpr uint32_t kReinstallBelowModification = 600;
 // Sixteen qualifying copies is the first count refused.
 constexpr uint32_t kMaximumCopies = 16;
+// The maximum-copies message is looked up into a field of its own size.
+constexpr std::size_t kMaximumCopiesMessageCapacity = 1025;
 constexpr const char* kDriverProductName = "QOR Telvar Driver Package";
 
 // A copy takes part in the driver's slot bookkeeping when it holds the
@@ -160,8 +162,8 @@ uint32_t decideByPath(LauncherContext& context, const DriverProduct& driver,
 
 // Asks before a plain run turns into maintenance of the copy already there.
 bool userConfirmsMaintenance(LauncherContext& context) {
-  char caption[4097] = {};
-  char question[4097] = {};
+  char caption[kComposedMessageCapacity] = {};
+  char question[kComposedMessageCapacity] = {};
   lookupMessage(context.messageDir.c_str(), "WARNING_HEADER", caption, sizeof caption);
   lookupMessage(context.messageDir.c_str(), "IMSG_LAUNCHER_INSTALLTYPE_WARNING", question,
                 sizeof question);
@@ -241,7 +243,7 @@ uint32_t collectInstanceProductCodes(LauncherContext& context, const char* drive
   }
   context.copiesScanned = 1;
   if (counted >= kMaximumCopies) {
-    char text[1025] = {};
+    char text[kMaximumCopiesMessageCapacity] = {};
     lookupMessage(context.messageDir.c_str(), "ERROR_MAXIMUM_COPIES_REACHED", text, sizeof text);
     showMessage(context, text, context.responseFileMode);
     return kInstanceSlotUnavailable;

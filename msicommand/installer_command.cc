@@ -30,7 +30,7 @@ uint32_t fail(LauncherContext& context, uint32_t code) {
 // The installer from the system directory, so that no msiexec.exe of the
 // current directory or the search path can stand in for it.
 void startWithInstaller(CommandBuffer& command) {
-  char systemDir[1025] = {};
+  char systemDir[kSystemDirectoryCapacity] = {};
   uint32_t length = platform::getSystemDirectory(systemDir, sizeof systemDir);
   if (length == 0 || length >= sizeof systemDir) {
     command.reset(std::string(kInstallerProgram) + " /i ");
@@ -80,7 +80,7 @@ uint32_t composeInstallerCommand(LauncherContext& context, char* buffer, std::si
                      package.append(kPackageFileName);
   if (!packageFits || !isRegularFile(package.c_str())) {
     std::string shown = context.imageDir.c_str() + std::string("\\") + kPackageFileName;
-    char text[261] = {};
+    char text[kMessageCapacity] = {};
     lookupMessage(context.messageDir.c_str(), "ERROR_ACCESSING", text, sizeof text);
     std::string message = formatMessage(text, {shown.c_str()});
     showMessage(context, message.c_str(), context.responseFileMode);
@@ -108,21 +108,21 @@ uint32_t composeInstallerCommand(LauncherContext& context, char* buffer, std::si
   if (rc != 0) return fail(context, rc);
   if (type == InstallTypeNone) return fail(context, kInstallTypeUnknown);
 
-  FixedText<65> transforms;
+  TransformText transforms;
   if (type == InstallTypeNewCopy || type == InstallTypeMaintainInstance ||
       type == InstallTypeReinstallInstance) {
     char instanceCode[ProductCodeText::kCapacity] = {};
     rc = selectInstanceProductCode(context, kDriverProductCode, instanceCode);
     if (rc != 0) return fail(context, rc);
-    FixedText<65> slotTransform;
+    TransformText slotTransform;
     rc = slotTransformName(kDriverProductCode, instanceCode, slotTransform.data(),
-                           FixedText<65>::kCapacity);
+                           TransformText::kCapacity);
     slotTransform.syncLength();
     if (rc != 0) return fail(context, rc);
     if (type == InstallTypeNewCopy) {
       command.append(" MSINEWINSTANCE=1 ");
       if (slotTransform.empty()) {
-        char text[261] = {};
+        char text[kMessageCapacity] = {};
         lookupMessage(context.messageDir.c_str(), "ERROR_INSTALL_TRANSFORM", text, sizeof text);
         showMessage(context, text, context.responseFileMode);
         return fail(context, kInstanceSlotUnavailable);

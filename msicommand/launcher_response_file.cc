@@ -16,7 +16,7 @@ namespace {
 // Looks a message up in the run's language and shows it formatted with the
 // given texts.
 void tell(LauncherContext& context, const char* key, std::initializer_list<const char*> args) {
-  char text[261] = {};
+  char text[kMessageCapacity] = {};
   lookupMessage(context.messageDir.c_str(), key, text, sizeof text);
   std::string message = formatMessage(text, args);
   showMessage(context, message.c_str(), context.responseFileMode);
@@ -81,7 +81,7 @@ int32_t loadLauncherResponseFile(LauncherContext& context, const char* responseF
       tell(context, "ERROR_RSP_OPEN_FAILED", {responseFilePath});
       return status;
     case RspOutOfMemory: {
-      char text[261] = {};
+      char text[kMessageCapacity] = {};
       lookupMessage(context.messageDir.c_str(), "ERROR_NOMEM", text, sizeof text);
       showMessage(context, text, context.responseFileMode);
       return status;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/fixed_text.h"
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/program_arguments.h"
 #include "platform/platform.h"
@@ -31,7 +32,7 @@ std::string commandLineOfThisProcess() {
   const std::vector<std::string> arguments = ownArguments();
   const char* given = std::getenv(emulated::kCommandLineVariable);
   if (given != nullptr && emulated::splitCommandLine(given).arguments == arguments) return given;
-  char self[261] = {};
+  char self[kPathCapacity] = {};
   const uint32_t length = getModuleFileName(self, sizeof self);
   return emulated::joinCommandLine(length < sizeof self ? self : "", arguments);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/ascii.h"
+#include "base/fixed_text.h"
 #include "emulation/machine/child_process.h"
 #include "emulation/machine/exit_code_channel.h"
 #include "emulation/machine/handle_table.h"
@@ -65,7 +66,7 @@ std::string hostProgramFile(const std::string& windowsPath) {
 // program, in the current directory, then in the system directories.
 std::string findProgram(const std::string& program) {
   if (program.find_first_of("\\/:") != std::string::npos) return hostProgramFile(program);
-  char module[261];
+  char module[kPathCapacity];
   const uint32_t length = getModuleFileName(module, sizeof module);
   std::vector<std::string> dirs;
   if (length > 0 && length < sizeof module) {

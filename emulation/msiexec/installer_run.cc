@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/ascii.h"
+#include "base/fixed_text.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/machine.h"
@@ -38,7 +39,7 @@ std::string fullPackagePath(const std::string& given) {
   const bool full = (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') ||
                     (!path.empty() && path[0] == '\\');
   if (!full) {
-    char cwd[261] = {};
+    char cwd[kPathCapacity] = {};
     const uint32_t length = platform::getCurrentDirectory(sizeof cwd, cwd);
     if (length > 0 && length < sizeof cwd) {
       std::string dir = emulated::ansiToUtf8(cwd);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/fixed_text.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/msiexec/installer_options.h"
 #include "emulation/msiexec/installer_run.h"
@@ -18,7 +19,7 @@ int main() {
     // installer works in UTF-8, as the package and the registry model do.
     std::vector<std::string> args = msiexec::splitInstallerCommandLine(platform::getCommandLine());
     for (std::string& arg : args) arg = emulated::ansiToUtf8(arg);
-    char self[261] = {};
+    char self[kPathCapacity] = {};
     const uint32_t length = platform::getModuleFileName(self, sizeof self);
     const std::string callingProcess =
         length > 0 && length < sizeof self ? emulated::ansiToUtf8(self) : "msiexec.exe";
