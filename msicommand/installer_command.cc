@@ -39,13 +39,18 @@ void startWithInstaller(CommandBuffer& command) {
   command.reset(std::string(systemDir) + "\\" + kInstallerProgram + " /i ");
 }
 
+// The language chosen with /i, handed to the package as KV7_INSTALL_LANG.
+void appendInstallLanguage(const LauncherContext& context, CommandBuffer& command) {
+  if (!context.languageGiven) return;
+  command.append(" KV7_INSTALL_LANG=");
+  command.appendQuoted(context.languageCode.view());
+}
+
 // The language transform's file name, or empty when the run names none.
-std::string languageTransform(LauncherContext& context, CommandBuffer& command) {
+std::string languageTransform(const LauncherContext& context) {
   FixedText<6> code;
   bool haveCode = false;
   if (context.languageGiven) {
-    command.append(" KV7_INSTALL_LANG=");
-    command.appendQuoted(context.languageCode.view());
     haveCode = lcidForCode(context.languageCode.c_str(), code.data(), code.kCapacity) == 0;
   } else {
     haveCode = systemLanguageField(kLanguageFieldLcid, code.data(), code.kCapacity);
@@ -135,7 +140,8 @@ uint32_t composeInstallerCommand(LauncherContext& context, char* buffer, std::si
     }
   }
 
-  std::string language = languageTransform(context, command);
+  appendInstallLanguage(context, command);
+  std::string language = languageTransform(context);
   if (!language.empty()) {
     bool fits = transforms.empty() ? transforms.assign(" TRANSFORMS=" + language)
                                    : transforms.append(";" + language);
