@@ -4,10 +4,12 @@
 #include <cstdint>
 
 #include "base/fixed_text.h"
+#include "process/runner_codes.h"
 
-// A composed command line, or a transform name, that does not fit its buffer.
-// The process runner refuses a command it cannot hold with the same code.
-constexpr uint32_t kCommandTooLong = 5006;
+// A composed command line, or a transform name, that does not fit its buffer
+// ends the composition with the process runner's code for a text that does
+// not fit (kRunnerTextDoesNotFit), the code the runner would refuse such a
+// command with.
 
 // The composition's working fields, each with its terminator: the system
 // directory the installer is taken from, and the transform texts (a slot

@@ -287,7 +287,7 @@ uint32_t selectInstanceProductCode(LauncherContext& context, const char* driverP
   }
 
   // A new copy takes the highest-numbered slot that no installed copy holds.
-  for (uint32_t slot = kFirstInstanceSlot; slot <= kLastInstanceSlot; ++slot) {
+  for (uint32_t slot = kFirstInstance; slot <= kLastInstance; ++slot) {
     char slotCode[ProductCodeText::kCapacity] = {};
     MakeInstanceProductCode(driverProductCode, slot, slotCode);
     std::string_view slotView(slotCode);
@@ -305,7 +305,7 @@ uint32_t selectInstanceProductCode(LauncherContext& context, const char* driverP
 
 uint32_t slotTransformName(const char* driverProductCode, const char* instanceProductCode,
                            char* out, std::size_t capacity) {
-  for (uint32_t slot = kFirstInstanceSlot; slot <= kLastInstanceSlot; ++slot) {
+  for (uint32_t slot = kFirstInstance; slot <= kLastInstance; ++slot) {
     char slotCode[ProductCodeText::kCapacity] = {};
     MakeInstanceProductCode(driverProductCode, slot, slotCode);
     if (instanceProductCode == nullptr || !ascii::equalsNoCase(slotCode, instanceProductCode)) {
@@ -313,7 +313,7 @@ uint32_t slotTransformName(const char* driverProductCode, const char* instancePr
     }
     char name[32];
     int length = std::snprintf(name, sizeof name, "inst%u.mst", static_cast<unsigned>(slot));
-    if (length < 0 || static_cast<std::size_t>(length) + 1 > capacity) return kCommandTooLong;
+    if (length < 0 || static_cast<std::size_t>(length) + 1 > capacity) return kRunnerTextDoesNotFit;
     std::memcpy(out, name, static_cast<std::size_t>(length) + 1);
     return 0;
   }

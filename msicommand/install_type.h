@@ -13,10 +13,9 @@ enum InstallType : uint32_t {
   InstallTypeReinstallInstance = 6,
 };
 
-// Instance slots 1 to 15 each carry a product code of their own and a
-// transform "inst<N>.mst" stored in the package.
-constexpr uint32_t kFirstInstanceSlot = 1;
-constexpr uint32_t kLastInstanceSlot = 15;
+// Instance slots (kFirstInstance to kLastInstance, installed/product_catalogue.h)
+// each carry a product code of their own and a transform "inst<N>.mst" stored
+// in the package.
 
 // The driver package's base product code; it belongs to no slot.
 constexpr const char* kDriverProductCode = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";

@@ -145,7 +145,7 @@ uint32_t composeInstallerCommand(LauncherContext& context, char* buffer, std::si
   if (!language.empty()) {
     bool fits = transforms.empty() ? transforms.assign(" TRANSFORMS=" + language)
                                    : transforms.append(";" + language);
-    if (!fits) return fail(context, kCommandTooLong);
+    if (!fits) return fail(context, kRunnerTextDoesNotFit);
   }
   if (!transforms.empty()) command.append(transforms.view());
 
@@ -166,7 +166,7 @@ uint32_t composeInstallerCommand(LauncherContext& context, char* buffer, std::si
     command.appendQuoted(context.installPath.view());
   }
 
-  if (!command.fits()) return fail(context, kCommandTooLong);
+  if (!command.fits()) return fail(context, kRunnerTextDoesNotFit);
   context.errorFlag = 0;
   return 0;
 }

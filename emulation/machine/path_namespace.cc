@@ -13,11 +13,10 @@
 #include "emulation/machine/machine.h"
 #include "emulation/machine/machine_state.h"
 #include "emulation/machine/short_names.h"
+#include "platform/platform.h"
 
 namespace emulated {
 namespace {
-
-constexpr uint32_t kErrorPathNotFound = 3;
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -148,7 +147,7 @@ bool acceptedByWindows(const std::vector<std::string_view>& pieces, ResolvedPath
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     if (deviceNameOf(pieces[i]) == DeviceName::kNone) continue;
     if (i + 1 < pieces.size()) {
-      result->error = kErrorPathNotFound;
+      result->error = platform::kErrorPathNotFound;
     } else {
       result->device = deviceNameOf(pieces[i]);
     }

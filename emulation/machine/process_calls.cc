@@ -22,14 +22,13 @@
 #include "emulation/machine/named_mutex.h"
 #include "emulation/machine/path_namespace.h"
 #include "emulation/machine/program_arguments.h"
+#include "emulation/machine/refused_names.h"
 #include "platform/platform.h"
 
 extern char** environ;
 
 namespace platform {
 namespace {
-
-constexpr uint32_t kErrorDirectory = 267;  // the working directory is not one
 
 bool fail(uint32_t code) {
   emulated::setLastError(code);
@@ -181,7 +180,7 @@ bool createProcess(const char* commandLine, const char* workingDir, Handle stdOu
     dir = emulated::toHostPath(workingDir);
     struct stat st;
     if (dir.empty() || ::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-      return fail(kErrorDirectory);
+      return fail(emulated::kErrorNotADirectory);
     }
   }
   int outFd, errFd;

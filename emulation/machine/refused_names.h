@@ -8,7 +8,8 @@ namespace emulated {
 
 // ERROR_INVALID_NAME: a name holds a character Windows refuses.
 constexpr uint32_t kErrorInvalidName = 123;
-// ERROR_DIRECTORY: a directory cannot be made where a device is named.
+// ERROR_DIRECTORY: a directory cannot be made where a device is named, and
+// a program's working directory is not a directory.
 constexpr uint32_t kErrorNotADirectory = 267;
 
 // True when the name (ANSI) holds one of " < > | * ? or a control character
