@@ -12,7 +12,10 @@ struct INODE {
   INODE* prev = nullptr;
 
   explicit INODE(T* element) : data(element) {}
-  INODE(const INODE&) = default;
+  // A copied node would delete its element a second time, so there is none;
+  // the assignment copies the three fields, as the lists' callers expect, and
+  // leaves owning the element to the list.
+  INODE(const INODE&) = delete;
   INODE& operator=(const INODE&) = default;
   // Deletes the element through its virtual destructor; the lists unlink and
   // release their nodes themselves.
