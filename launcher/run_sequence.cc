@@ -59,7 +59,7 @@ uint32_t runWithGuard(int argc, char** argv, ProcessRunner& runner) {
 
   runner.setCommand(command.data());
   runner.setTimeout(kChildWaitMs);
-  runner.start(true, false);
+  runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false);
   uint32_t childExitCode = 0;
   uint32_t waitResult = runner.waitForExit(&childExitCode, kChildWaitMs);
   return waitResult != 0 ? waitResult : childExitCode;
@@ -76,7 +76,8 @@ bool showCommandRequested(int argc, char** argv) {
 }
 
 uint32_t runLauncher(int argc, char** argv) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                       /*allOutputMode=*/false, /*unusedFlag=*/false);
   if (argc == 1) platform::freeConsole();
 
   platform::Handle mutex = platform::createMutex(kSetupMutexName);

@@ -55,7 +55,7 @@ class ProcessRunnerChild : public ::testing::Test {
   uint32_t runToEnd(ProcessRunner& runner, const std::string& arguments, uint32_t waitMs = 60000) {
     EXPECT_EQ(runner.setCommand(helperCommand(arguments).c_str()), 0u);
     runner.setTimeout(waitMs);
-    EXPECT_EQ(runner.start(true, false), 0u);
+    EXPECT_EQ(runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false), 0u);
     uint32_t exitCode = 12345;
     EXPECT_EQ(runner.waitForExit(&exitCode, waitMs), 0u);
     return exitCode;
@@ -80,7 +80,8 @@ TEST_F(ProcessRunnerChild, ExitCodesAndOutputOnBothStreamsArriveWhole) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ProcessRunner runner(nullptr, nullptr, false, false, false);
+    ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                         /*allOutputMode=*/false, /*unusedFlag=*/false);
     EXPECT_EQ(runToEnd(runner,
                        "--out " + std::to_string(c.outBytes) + " --err " +
                            std::to_string(c.errBytes) + " --exit " + std::to_string(c.exitCode),
@@ -98,7 +99,8 @@ TEST_F(ProcessRunnerChild, ExitCodesAndOutputOnBothStreamsArriveWhole) {
 }
 
 TEST_F(ProcessRunnerChild, CaptureCopiedIntoASmallBufferIsCutAndTerminated) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                       /*allOutputMode=*/false, /*unusedFlag=*/false);
   ASSERT_EQ(runToEnd(runner, "--out 40 --exit 0"), 0u);
   char small[11];
   EXPECT_EQ(runner.copyOutput(Output::kStdout, small, sizeof small), kRunnerTextDoesNotFit);
@@ -113,11 +115,12 @@ TEST_F(ProcessRunnerChild, CaptureCopiedIntoASmallBufferIsCutAndTerminated) {
 }
 
 TEST_F(ProcessRunnerChild, ChildOutlivingTheWaitsGives259AndIsLeftRunning) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                       /*allOutputMode=*/false, /*unusedFlag=*/false);
   runner.setCommand(
       helperCommand("--out 10 --sleep " + std::to_string(kLongSleepMs) + " --exit 7").c_str());
   runner.setTimeout(kShortWaitMs);
-  runner.start(true, false);
+  runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false);
   uint32_t exitCode = 0;
   EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), 0u);
   EXPECT_EQ(exitCode, platform::kStillActive);
@@ -158,11 +161,12 @@ TEST_F(ProcessRunnerChild, RunsLeaveNoHandleOpen) {
     SCOPED_TRACE(run.name);
     std::size_t before = openFileCount();
     {
-      ProcessRunner runner(nullptr, nullptr, false, false, false);
+      ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                           /*allOutputMode=*/false, /*unusedFlag=*/false);
       runner.setCommand(run.arguments.empty() ? "Z:\\nowhere.exe"
                                               : helperCommand(run.arguments).c_str());
       runner.setTimeout(run.timeoutMs);
-      runner.start(run.wait, false);
+      runner.start(run.wait, /*unusedFlag=*/false);
       uint32_t exitCode = 0;
       if (run.wait) runner.waitForExit(&exitCode, run.timeoutMs);
     }
@@ -178,10 +182,11 @@ TEST_F(ProcessRunnerChild, ProgramThatCannotStartGives5082) {
   };
   for (const char* command : commands) {
     SCOPED_TRACE(command);
-    ProcessRunner runner(nullptr, nullptr, false, false, false);
+    ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                         /*allOutputMode=*/false, /*unusedFlag=*/false);
     runner.setCommand(command);
     runner.setTimeout(kShortWaitMs);
-    EXPECT_EQ(runner.start(true, false), 0u);
+    EXPECT_EQ(runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false), 0u);
     uint32_t exitCode = 77;
     EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerExitCodeUnavailable);
     EXPECT_EQ(exitCode, 77u);
@@ -208,14 +213,15 @@ class FileLimit {
 };
 
 TEST_F(ProcessRunnerChild, StartFailingBeforeTheChildGives5030AndRestoresStandardHandles) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                       /*allOutputMode=*/false, /*unusedFlag=*/false);
   runner.setCommand(helperCommand("--exit 3").c_str());
   runner.setTimeout(kShortWaitMs);
   platform::Handle output = platform::getStdHandle(platform::kStdOutputHandle);
   platform::Handle error = platform::getStdHandle(platform::kStdErrorHandle);
   {
     FileLimit noMoreFiles;
-    EXPECT_EQ(runner.start(true, false), 0u);
+    EXPECT_EQ(runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false), 0u);
   }
   EXPECT_EQ(platform::getStdHandle(platform::kStdOutputHandle), output);
   EXPECT_EQ(platform::getStdHandle(platform::kStdErrorHandle), error);
@@ -223,18 +229,19 @@ TEST_F(ProcessRunnerChild, StartFailingBeforeTheChildGives5030AndRestoresStandar
   EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerNeverStarted);
 
   // The same runner starts once files can be opened again.
-  runner.start(true, false);
+  runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false);
   EXPECT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
   EXPECT_EQ(exitCode, 3u);
 }
 
 TEST_F(ProcessRunnerChild, CommandTooLongIsRefusedWholeAndRunsNothing) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                       /*allOutputMode=*/false, /*unusedFlag=*/false);
   std::string command = helperCommand("--exit 0 ");
   command += std::string(kCommandLineCapacity - command.size(), 'x');
   EXPECT_EQ(runner.setCommand(command.c_str()), kRunnerTextDoesNotFit);
   EXPECT_TRUE(runner.preparedCommandLine().empty());
-  EXPECT_EQ(runner.start(true, false), kRunnerTextDoesNotFit);
+  EXPECT_EQ(runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false), kRunnerTextDoesNotFit);
   uint32_t exitCode = 77;
   EXPECT_EQ(runner.waitForExit(&exitCode, kShortWaitMs), kRunnerTextDoesNotFit);
   EXPECT_EQ(exitCode, 77u);
@@ -246,10 +253,11 @@ TEST_F(ProcessRunnerChild, CommandTooLongIsRefusedWholeAndRunsNothing) {
 TEST_F(ProcessRunnerChild, CommandGivenAtConstructionIsPreparedAtOnce) {
   machine.makeDirectory("C:\\Work Dir");
   std::string command = helperCommand("--print-cwd 1 --exit 9");
-  ProcessRunner runner(command.c_str(), "C:\\Work Dir", false, false, false);
+  ProcessRunner runner(command.c_str(), "C:\\Work Dir", /*statementMode=*/false,
+                       /*allOutputMode=*/false, /*unusedFlag=*/false);
   EXPECT_EQ(runner.timeout(), platform::kInfinite);
   EXPECT_EQ(runner.preparedCommandLine().substr(0, 1), "\"");
-  runner.start(false, false);
+  runner.start(/*waitAfterStart=*/false, /*unusedFlag=*/false);
   uint32_t exitCode = 0;
   ASSERT_EQ(runner.waitForExit(&exitCode, platform::kInfinite), 0u);
   EXPECT_EQ(exitCode, 9u);
@@ -266,7 +274,8 @@ TEST_F(ProcessRunnerChild, CommandGivenAtConstructionIsPreparedAtOnce) {
 }
 
 TEST_F(ProcessRunnerChild, NewCommandDiscardsTheEarlierRunAndItsCaptures) {
-  ProcessRunner runner(nullptr, nullptr, false, false, false);
+  ProcessRunner runner(/*command=*/nullptr, /*workingDir=*/nullptr, /*statementMode=*/false,
+                       /*allOutputMode=*/false, /*unusedFlag=*/false);
   ASSERT_EQ(runToEnd(runner, "--out 300 --err 200 --exit 1"), 1u);
   ASSERT_EQ(runner.joinOutput(Output::kStdout), 300u);
 
@@ -280,10 +289,10 @@ TEST_F(ProcessRunnerChild, NewCommandDiscardsTheEarlierRunAndItsCaptures) {
   // A run nobody waited for is ended by the next command: its readers stop,
   // the child is left to finish by itself.
   runner.setCommand(helperCommand("--out 50 --sleep 300 --exit 3").c_str());
-  runner.start(false, false);
+  runner.start(/*waitAfterStart=*/false, /*unusedFlag=*/false);
   runner.setCommand(helperCommand("--err 20 --sleep 600 --exit 4").c_str());
   runner.setTimeout(60000);
-  runner.start(true, false);
+  runner.start(/*waitAfterStart=*/true, /*unusedFlag=*/false);
   ASSERT_EQ(runner.waitForExit(&exitCode, 60000), 0u);
   EXPECT_EQ(exitCode, 4u);
   EXPECT_EQ(capture(runner, Output::kStdout), "");
