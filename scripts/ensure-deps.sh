@@ -42,7 +42,6 @@ needs=(
   'test|test -f /usr/include/gtest/gtest.h|libgtest-dev libgmock-dev'
   'test|test -f /usr/include/benchmark/benchmark.h|libbenchmark-dev'
   'test|command -v x86_64-w64-mingw32-g++-posix|g++-mingw-w64-x86-64'
-  'test|compgen -G "/usr/lib/llvm-14/lib/clang/14*/lib/linux/libclang_rt.fuzzer-x86_64.a"|libclang-rt-14-dev'
   'test|command -v msiinfo|msitools'
   'test|command -v wine|wine wine64'
   'test|command -v clang-format|clang-format'
@@ -60,20 +59,42 @@ for line in "${needs[@]}"; do
   eval "$check" >/dev/null 2>&1 || need+=("${list[@]}")
 done
 
+install() {
+  echo "Installing: $*"
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "error: missing packages ($*) and not root; install them and run again" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq || { echo "error: apt-get update failed" >&2; exit 1; }
+  apt-get install -y -qq "$@" >/dev/null || { echo "error: could not install $*" >&2; exit 1; }
+}
+
+# libFuzzer's runtime comes in a package named after clang's major version,
+# so it is looked for beside whichever clang is installed, once clang is.
+fuzzer_runtime_package() {
+  local major
+  major=$(clang -dumpversion 2>/dev/null | cut -d. -f1)
+  [[ -n $major ]] || { echo "libclang-rt-<clang's major version>-dev"; return; }
+  [[ -f $(clang -print-resource-dir)/lib/linux/libclang_rt.fuzzer-x86_64.a ]] ||
+    echo "libclang-rt-$major-dev"
+}
+
 if $dry_run; then
+  if [[ $set_name == test ]]; then
+    all+=("libclang-rt-<clang's major version>-dev")
+    rt=$(fuzzer_runtime_package)
+    if [[ -n $rt ]]; then need+=("$rt"); fi
+  fi
   echo "$set_name: ${all[*]}"
   echo "missing here: ${need[*]:-none}"
   exit 0
 fi
 
 if ((${#need[@]})); then
-  echo "Installing: ${need[*]}"
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "error: missing packages (${need[*]}) and not root; install them and run again" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq || { echo "error: apt-get update failed" >&2; exit 1; }
-  apt-get install -y -qq "${need[@]}" >/dev/null ||
-    { echo "error: could not install ${need[*]}" >&2; exit 1; }
+  install "${need[@]}"
+fi
+if [[ $set_name == test ]]; then
+  rt=$(fuzzer_runtime_package)
+  if [[ -n $rt ]]; then install "$rt"; fi
 fi

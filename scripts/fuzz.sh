@@ -26,7 +26,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKV7_FUZZ=ON -DKV7_BUILD_TESTS=OFF -DKV7_BUILD_BENCH=OFF \
   -DCMAKE_C_FLAGS="$sanitizers" -DCMAKE_CXX_FLAGS="$sanitizers" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build "$build" --target fuzzers -j2 >"$build/build.log" 2>&1 ||
+cmake --build "$build" --target fuzzers -j"$(nproc)" >"$build/build.log" 2>&1 ||
   { tail -40 "$build/build.log" >&2; echo "error: the fuzz harnesses did not build" >&2; exit 1; }
 
 # Where a finding failed: "system" when, going down its report's stack, a

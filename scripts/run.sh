@@ -8,12 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh run
-# Without GoogleTest (a first run before scripts/test.sh) the tests are left
-# out of the configuration, which otherwise needs it; scripts/test.sh turns
-# them back on.
-tests=ON
-[[ -f /usr/include/gtest/gtest.h ]] || tests=OFF
-cmake --preset native -DKV7_BUILD_TESTS=$tests >/dev/null
-cmake --build build/native -j"$(nproc)" \
+# A build of its own (build/run), without the tests, so that it needs none of
+# their tools and never reconfigures the test build (build/native).
+cmake --preset run >/dev/null
+cmake --build build/run -j"$(nproc)" \
   --target setup msiexec stage_image driver_package rspcheck kv7inventory >/dev/null
-exec build/native/image/setup "$@"
+exec build/run/image/setup "$@"
