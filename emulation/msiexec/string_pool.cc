@@ -1,6 +1,6 @@
 #include "emulation/msiexec/string_pool.h"
 
-#include <glib.h>
+#include "packaging/msidb/code_page_text.h"
 
 namespace msiexec {
 namespace {
@@ -20,35 +20,7 @@ bool refuse(std::string* error, std::string reason) {
   return false;
 }
 
-std::string charsetOf(uint32_t codePage) {
-  return codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage == 0 ? 1252 : codePage);
-}
-
 }  // namespace
-
-bool isKnownCodePage(uint32_t codePage) {
-  GIConv converter = g_iconv_open("UTF-8", charsetOf(codePage).c_str());
-  if (converter == reinterpret_cast<GIConv>(-1)) return false;
-  g_iconv_close(converter);
-  return true;
-}
-
-bool codePageToUtf8(std::string_view text, uint32_t codePage, std::string* out) {
-  bool ascii = true;
-  for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
-    out->assign(text);
-    return true;
-  }
-  const std::string charset = charsetOf(codePage);
-  gsize written = 0;
-  gchar* converted = g_convert(text.data(), static_cast<gssize>(text.size()), "UTF-8",
-                               charset.c_str(), nullptr, &written, nullptr);
-  if (converted == nullptr) return false;
-  out->assign(converted, written);
-  g_free(converted);
-  return true;
-}
 
 bool decodeStringPool(std::string_view pool, std::string_view data, StringPool* out,
                       std::string* error) {
@@ -59,7 +31,7 @@ bool decodeStringPool(std::string_view pool, std::string_view data, StringPool* 
   const uint16_t high = word(pool, 2);
   out->codePage = word(pool, 0) | (static_cast<uint32_t>(high & ~kLongReferencesFlag) << 16);
   if ((high & kLongReferencesFlag) != 0) out->bytesPerReference = kLongReferenceBytes;
-  if (!isKnownCodePage(out->codePage)) {
+  if (!msidb::isKnownCodePage(out->codePage)) {
     return refuse(error, "unknown code page " + std::to_string(out->codePage));
   }
 
@@ -81,7 +53,7 @@ bool decodeStringPool(std::string_view pool, std::string_view data, StringPool* 
                                " runs past the end of _StringData");
     }
     std::string text;
-    if (!codePageToUtf8(data.substr(offset, length), out->codePage, &text)) {
+    if (!msidb::codePageToUtf8(data.substr(offset, length), out->codePage, &text)) {
       return refuse(error, "string " + std::to_string(out->strings.size() + 1) +
                                " is no text of code page " + std::to_string(out->codePage));
     }

@@ -25,13 +25,4 @@ struct StringPool {
 bool decodeStringPool(std::string_view pool, std::string_view data, StringPool* out,
                       std::string* error);
 
-// Whether the host can convert texts of the Windows code page (0 and 65001
-// included).
-bool isKnownCodePage(uint32_t codePage);
-
-// The UTF-8 form of text in a Windows code page (0 counts as 1252, the
-// emulated machine's); false when the code page is unknown or the bytes are
-// not text of it.
-bool codePageToUtf8(std::string_view text, uint32_t codePage, std::string* out);
-
 }  // namespace msiexec

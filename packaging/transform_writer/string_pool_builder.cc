@@ -1,6 +1,6 @@
 #include "packaging/transform_writer/string_pool_builder.h"
 
-#include <glib.h>
+#include "packaging/msidb/code_page_text.h"
 
 namespace transform_writer {
 namespace {
@@ -15,24 +15,6 @@ void putWord(std::string* out, uint32_t value) {
 
 }  // namespace
 
-bool utf8ToCodePage(std::string_view text, uint32_t codePage, std::string* out) {
-  bool ascii = true;
-  for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
-    out->assign(text);
-    return true;
-  }
-  if (codePage == 0) return false;
-  const std::string charset = codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage);
-  gsize written = 0;
-  gchar* converted = g_convert(text.data(), static_cast<gssize>(text.size()), charset.c_str(),
-                               "UTF-8", nullptr, &written, nullptr);
-  if (converted == nullptr) return false;
-  out->assign(converted, written);
-  g_free(converted);
-  return true;
-}
-
 bool StringPoolBuilder::add(std::string_view text, std::string* error) {
   if (text.empty()) return true;
   auto found = ids_.find(text);
@@ -41,7 +23,7 @@ bool StringPoolBuilder::add(std::string_view text, std::string* error) {
     return true;
   }
   Entry entry;
-  if (!utf8ToCodePage(text, codePage_, &entry.bytes)) {
+  if (!msidb::utf8ToCodePage(text, codePage_, &entry.bytes)) {
     *error = "\"" + std::string(text) + "\" has no form in code page " + std::to_string(codePage_);
     return false;
   }

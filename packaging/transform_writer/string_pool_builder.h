@@ -38,8 +38,4 @@ class StringPoolBuilder {
   std::map<std::string, uint32_t, std::less<>> ids_;  // UTF-8 text to id
 };
 
-// The text in the Windows code page (0: ASCII only); false when a character
-// has no form there.
-bool utf8ToCodePage(std::string_view text, uint32_t codePage, std::string* out);
-
 }  // namespace transform_writer
