@@ -7,17 +7,19 @@ cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh
 
 jobs=$(nproc)
+# Each phase says when it starts, so that a slow one shows in the log.
+phase() { printf '== %s (at %dm%02ds)\n' "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
 
-echo "== native build"
+phase "native build"
 cmake --preset native >/dev/null
 cmake --build build/native -j"$jobs"
 
-echo "== Windows cross build"
+phase "Windows cross build"
 cmake --preset windows >/dev/null
 cmake --build build/windows -j"$jobs"
 export KV7_WINDOWS_IMAGE_DIR=$PWD/build/windows/image
 
-echo "== native tests (the Windows programs run under Wine)"
+phase "native tests (the Windows programs run under Wine)"
 # A test skips only when something it needs is missing, which here is an
 # error: the Wine suites must run, and must be there at all.
 wine_tests=$(ctest --test-dir build/native -N -L wine | sed -n 's/^Total Tests: //p')
@@ -33,18 +35,18 @@ if grep -q '\*\*\*Skipped' "$native_log"; then
   exit 1
 fi
 
-echo "== sanitizer build (ASan + UBSan) and tests"
+phase "sanitizer build (ASan + UBSan) and tests"
 cmake --preset sanitize >/dev/null
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs" -LE wine
 
-echo "== ThreadSanitizer: process runner"
+phase "ThreadSanitizer: process runner"
 cmake --preset tsan >/dev/null
 cmake --build build/tsan -j"$jobs" --target process_tests child_helper
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -R '^ProcessRunner'
 
-echo "== fuzzing every parser and reader (a short run of each harness)"
+phase "fuzzing every parser and reader (a short run of each harness)"
 scripts/fuzz.sh 4
 
-echo "all test suites passed"
+phase "all test suites passed"
