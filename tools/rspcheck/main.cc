@@ -38,9 +38,10 @@ constexpr const char* kHelp =
     "line follows. A line that setup reads otherwise than it looks gets a line\n"
     "FILE:LINE: warning: ... (on standard error with --tsv); warnings do not\n"
     "change the exit code unless --werror is given.\n"
+    "A UTF-16 file, which setup cannot read, is one error at line 1.\n"
     "Exit code: 0 when the file loads cleanly; else the load status: 1 content\n"
-    "invalid (or warnings with --werror), 2 cannot open, 3 read error, 5 out of\n"
-    "memory; 64 usage error.\n";
+    "invalid (or UTF-16, or warnings with --werror), 2 cannot open, 3 read error,\n"
+    "5 out of memory; 64 usage error.\n";
 
 struct Arguments {
   bool tsv = false;
@@ -120,13 +121,13 @@ int run(int argc, char** argv) {
         args.tsv ? entryTable(file) : problemReport(file, args.file, &layout, warnings);
     std::fwrite(output.data(), 1, output.size(), stdout);
     if (args.tsv) {
-      std::string report = warningLines(args.file, warnings);
+      std::string report = encodingError(args.file, layout) + warningLines(args.file, warnings);
       std::fwrite(report.data(), 1, report.size(), stderr);
     }
     if (args.tsv && file.status() != RspOk && file.status() != RspContentInvalid) {
       std::fprintf(stderr, "rspcheck: %s: load status %d\n", args.file, file.status());
     }
-    int code = exitCodeFor(file);
+    int code = exitCodeFor(file, &layout);
     if (code == RspOk && args.werror && !warnings.empty()) code = RspContentInvalid;
     return code;
   } catch (const std::bad_alloc&) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,57 @@ TEST_F(RspcheckProgram, WarningsChangeTheExitCodeOnlyWithWerror) {
   EXPECT_EQ(table.exitCode, 1u);
   EXPECT_EQ(table.out, "1\t0\t17\tPROD\tALL\n2\t0\t25\tCOMP\tx # note\nstatus\t0\n");
   EXPECT_NE(table.err.find("trap.rsp:2: warning: "), std::string::npos) << table.err;
+}
+
+// The encodings that Windows PowerShell 5.1 and Notepad write: UTF-16 fails
+// with one error at line 1; UTF-8 beyond ASCII warns at each line that holds
+// it; the same text in code page 1252 is what setup reads, and passes.
+TEST_F(RspcheckProgram, NamesTheEncodingsThatSetupCannotRead) {
+  const std::string text =
+      "PROD=QOR_TELVAR_DRIVER\r\nLIC_AGREEMENT=ACCEPT\r\nCOPY_NAME=Z\xC3\xBCrich\r\n"
+      "COMP=Z\xC3\xBCrich\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) utf16 += std::string{c, '\0'};
+  machine.writeFile("C:\\rsp\\u16.rsp", utf16);
+  machine.writeFile("C:\\rsp\\bare16.rsp", utf16.substr(2));
+  for (const char* name : {"C:\\rsp\\u16.rsp", "C:\\rsp\\bare16.rsp"}) {
+    auto run = rspcheck({name});
+    EXPECT_EQ(run.exitCode, 1u) << name;
+    EXPECT_EQ(run.out.rfind(std::string(name) + ":1: error: the file is UTF-16 text", 0), 0u)
+        << run.out;
+    EXPECT_NE(run.out.find("\n" + std::string(name) +
+                           ": UTF-16 text, 1 problem; load status 1 (content invalid)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
+  }
+
+  machine.writeFile("C:\\rsp\\u8.rsp", text);
+  auto utf8 = rspcheck({"C:\\rsp\\u8.rsp"});
+  EXPECT_NE(utf8.out.find("C:\\rsp\\u8.rsp:3: warning: the value of COPY_NAME is UTF-8 text: it "
+                          "means 6 characters, 'Z', U+00FC LATIN SMALL LETTER U WITH DIAERESIS, "
+                          "'rich', but setup reads the file byte by byte in the system's code "
+                          "page and takes 7 characters, 'Z', U+00C3 LATIN CAPITAL LETTER A WITH "
+                          "TILDE, U+00BC VULGAR FRACTION ONE QUARTER, 'rich';"),
+            std::string::npos)
+      << utf8.out;
+  EXPECT_NE(utf8.out.find("C:\\rsp\\u8.rsp:4: warning: the value of COMP is UTF-8 text"),
+            std::string::npos)
+      << utf8.out;
+  EXPECT_NE(utf8.out.find(", 2 warnings; load status 1"), std::string::npos) << utf8.out;
+
+  // COMP takes any text, so in code page 1252 that line passes outright.
+  machine.writeFile("C:\\rsp\\ansi.rsp",
+                    "PROD=QOR_TELVAR_DRIVER\r\nLIC_AGREEMENT=ACCEPT\r\n"
+                    "COPY_NAME=Z\xFCrich\r\nCOMP=Z\xFCrich\r\n");
+  auto ansi = rspcheck({"--werror", "C:\\rsp\\ansi.rsp"});
+  EXPECT_EQ(ansi.out.find("warning"), std::string::npos) << ansi.out;
+  EXPECT_NE(ansi.out.find("4 entries, 1 in error, 1 problem; load status 1"), std::string::npos)
+      << ansi.out;
+  machine.writeFile("C:\\rsp\\comp.rsp", "PROD=QOR_TELVAR_DRIVER\r\nCOMP=Z\xFCrich\r\n");
+  auto comp = rspcheck({"--werror", "C:\\rsp\\comp.rsp"});
+  EXPECT_EQ(comp.exitCode, 0u) << comp.out;
+  EXPECT_EQ(comp.out, "C:\\rsp\\comp.rsp: 2 entries, 0 in error, 0 problems; load status 0 (ok)\n");
 }
 
 TEST_F(RspcheckProgram, RunningOutOfMemoryIsReportedWithItsLoadStatus) {
