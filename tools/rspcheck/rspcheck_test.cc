@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,65 @@ TEST_F(RspcheckProgram, NamesTheEncodingsThatSetupCannotRead) {
   auto comp = rspcheck({"--werror", "C:\\rsp\\comp.rsp"});
   EXPECT_EQ(comp.exitCode, 0u) << comp.out;
   EXPECT_EQ(comp.out, "C:\\rsp\\comp.rsp: 2 entries, 0 in error, 0 problems; load status 0 (ok)\n");
+}
+
+// setup's command line, checked by the program beside setup in the image:
+// the image directory is its own, and the exit code is as for a file.
+TEST_F(RspcheckProgram, ChecksSetupsCommandLine) {
+  auto hidden = rspcheck({"--args", "/u", "C:\\rsp\\drv.rsp", "/l", "C:\\logs\\kv7-install.log"});
+  EXPECT_EQ(hidden.exitCode, 1u);
+  EXPECT_NE(hidden.out.find("option /i: 'stall.log', found inside argument 4\n"), std::string::npos)
+      << hidden.out;
+  EXPECT_NE(hidden.out.find("argument 4: error: 'C:\\logs\\kv7-install.log', the value of /l, "
+                            "holds '-i' in 'kv7-install.log', which setup takes as option /i"),
+            std::string::npos)
+      << hidden.out;
+  EXPECT_NE(hidden.out.find("\narguments: 3 options, 1 error, 0 warnings\n"), std::string::npos);
+
+  auto old = rspcheck({"--args", "/l", "C:\\logs\\drv-old.log"});
+  EXPECT_EQ(old.exitCode, 0u);
+  EXPECT_NE(old.out.find("argument 2: warning: 'C:\\logs\\drv-old.log', the value of /l, holds "
+                         "'-o' in 'drv-old.log'"),
+            std::string::npos)
+      << old.out;
+  EXPECT_EQ(rspcheck({"--werror", "--args", "/l", "C:\\logs\\drv-old.log"}).exitCode, 1u);
+
+  auto clean =
+      rspcheck({"--werror", "--args", "/u", "C:\\rsp\\drv.rsp", "/l", "C:\\logs\\install.log"});
+  EXPECT_EQ(clean.exitCode, 0u);
+  // A host path outside the machine's drives is on Z:.
+  std::string image = "Z:" + std::filesystem::canonical(emulated::TestMachine::imageDir()).string();
+  std::replace(image.begin(), image.end(), '/', '\\');
+  EXPECT_EQ(clean.out,
+            "option /l: 'C:\\logs\\install.log'\n"
+            "option /u: 'C:\\rsp\\drv.rsp'\n"
+            "image directory: '" +
+                image + "', " + std::to_string(image.size()) +
+                " characters; setup takes at most 213\n"
+                "arguments: 2 options, 0 errors, 0 warnings\n");
+  EXPECT_EQ(clean.err, "");
+
+  auto nothing = rspcheck({"--werror", "--args"});
+  EXPECT_EQ(nothing.exitCode, 0u);
+  EXPECT_EQ(nothing.out.rfind("no arguments: setup starts an interactive installation", 0), 0u)
+      << nothing.out;
+
+  // --args takes every word after it as setup's, even one like rspcheck's.
+  auto words = rspcheck({"--image", "D:\\media\\image", "--args", "--werror"});
+  EXPECT_EQ(words.exitCode, 1u);
+  EXPECT_NE(words.out.find("image directory: 'D:\\media\\image', 14 characters"), std::string::npos)
+      << words.out;
+  EXPECT_NE(words.out.find("argument 1: error: '--werror' is no option of setup"),
+            std::string::npos)
+      << words.out;
+  auto deep = rspcheck({"--image", "D:\\" + std::string(250, 'd'), "--args"});
+  EXPECT_EQ(deep.exitCode, 1u);
+  EXPECT_NE(deep.out.find("setup.exe does not even start"), std::string::npos) << deep.out;
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--tsv", "--args"},
+                                                {"--image", "D:\\x", "a.rsp"},
+                                                {"a.rsp", "--args", "/u"}}) {
+    EXPECT_EQ(rspcheck(wrong).exitCode, 64u) << ::testing::PrintToString(wrong);
+  }
 }
 
 TEST_F(RspcheckProgram, RunningOutOfMemoryIsReportedWithItsLoadStatus) {
