@@ -23,14 +23,27 @@ constexpr char kShowCommand[] = "-showcommand";
 
 }  // namespace
 
-uint32_t scanArguments(int argc, char** argv) {
+uint32_t scanArguments(int argc, char** argv) { return scanArguments(argc, argv, nullptr); }
+
+uint32_t scanArguments(int argc, char** argv, ArgumentRole* roles) {
+  auto take = [roles](int i, ArgumentRole role) {
+    if (roles != nullptr) roles[i] = role;
+  };
+  for (int i = 0; roles != nullptr && i < argc; ++i) roles[i] = ArgumentRole::kNotReached;
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i] != nullptr ? argv[i] : "";
-    if (startsWithAny(argument, kHelpForms)) return kHelpRequested;
+    if (startsWithAny(argument, kHelpForms)) {
+      take(i, ArgumentRole::kHelp);
+      return kHelpRequested;
+    }
     if (startsWithAny(argument, kOptionsWithValue)) {
-      ++i;
-    } else if (!startsWithAny(argument, kOptionsWithoutValue) &&
-               std::strncmp(argument, kShowCommand, sizeof kShowCommand - 1) != 0) {
+      take(i, ArgumentRole::kOption);
+      if (++i < argc) take(i, ArgumentRole::kValue);
+    } else if (startsWithAny(argument, kOptionsWithoutValue) ||
+               std::strncmp(argument, kShowCommand, sizeof kShowCommand - 1) == 0) {
+      take(i, ArgumentRole::kOption);
+    } else {
+      take(i, ArgumentRole::kUnknown);
       return kUnknownArgument;
     }
   }

@@ -10,3 +10,16 @@
 // "-h" or "/h"; kUnknownArgument for anything else. The first of those found
 // decides.
 uint32_t scanArguments(int argc, char** argv);
+
+// What the scan took an argument for.
+enum class ArgumentRole {
+  kNotReached,  // the scan ended before it
+  kOption,      // an option (or -showcommand)
+  kValue,       // the value of the option before it
+  kHelp,        // a help form: the scan ends here
+  kUnknown,     // no option of the launcher: the scan ends here
+};
+
+// The same scan, and the role of each argument in roles[i] (roles has argc
+// entries; roles[0], the program name, stays kNotReached).
+uint32_t scanArguments(int argc, char** argv, ArgumentRole* roles);

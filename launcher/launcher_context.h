@@ -6,13 +6,9 @@
 
 #include "base/fixed_text.h"
 #include "installed/inode.h"
+#include "launcher/command_options.h"
 
 class ResponseFile;
-
-// The joined argument line: every argument after the program name followed by
-// "|". The arguments themselves may total 1023 characters; the field leaves
-// room for one separator per argument on top of that.
-using ArgumentLineText = FixedText<2048>;
 
 // The launcher's one state object. Construction parses the arguments,
 // settles the program directory, the message directory and the log path,

@@ -3,7 +3,7 @@
 #include "base/ascii.h"
 
 OptionOutcome extractOption(std::string_view argumentLine, char letter, std::size_t limit,
-                            std::string_view* value) {
+                            std::string_view* value, std::size_t* found) {
   if (argumentLine.empty()) return OptionOutcome::kAbsent;
   const char lower = ascii::toLower(letter);
   const char upper = ascii::toUpper(letter);
@@ -14,6 +14,7 @@ OptionOutcome extractOption(std::string_view argumentLine, char letter, std::siz
     if (match != std::string_view::npos) break;
   }
   if (match == std::string_view::npos) return OptionOutcome::kAbsent;
+  if (found != nullptr) *found = match;
 
   std::size_t start = match + 3;
   while (start < argumentLine.size() && argumentLine[start] == '|') ++start;

@@ -18,6 +18,7 @@ enum class OptionOutcome {
 // Looks option letter up in argumentLine. Its value starts three characters
 // after the match (after the option and its "|" when the option was an
 // argument of its own), skips leading "|" and runs to the next "|". With
-// kValue, *value views it inside argumentLine.
+// kValue, *value views it inside argumentLine. Unless the option is absent,
+// *match (when given) is where in argumentLine the "-x" or "/x" found begins.
 OptionOutcome extractOption(std::string_view argumentLine, char letter, std::size_t limit,
-                            std::string_view* value);
+                            std::string_view* value, std::size_t* match = nullptr);

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr const char* kInstallerProgram = "msiexec.exe";
-constexpr const char* kPackageFileName = "QOR Telvar Driver for ODBC, CLI, and .NET.msi";
 constexpr const char* kFallbackLanguageTransform = "1033.mst";
 
 uint32_t fail(LauncherContext& context, uint32_t code) {
@@ -81,9 +80,7 @@ uint32_t composeInstallerCommand(LauncherContext& context, char* buffer, std::si
   // Paths formed from imageDir carry a doubled backslash; the file system
   // accepts it, and the installer receives the path as it was tested.
   PathText package;
-  bool packageFits = package.assign(context.imageDir.view()) && package.append("\\") &&
-                     package.append(kPackageFileName);
-  if (!packageFits || !isRegularFile(package.c_str())) {
+  if (!packagePathFor(context.imageDir, package) || !isRegularFile(package.c_str())) {
     std::string shown = context.imageDir.c_str() + std::string("\\") + kPackageFileName;
     char text[kMessageCapacity] = {};
     lookupMessage(context.messageDir.c_str(), "ERROR_ACCESSING", text, sizeof text);

@@ -1,6 +1,7 @@
 // Arbitrary command lines: the input, split at its NUL bytes, is the
-// arguments after the program name. The scan answers one of its codes, and
-// every option value found lies inside the joined line and within its limit.
+// arguments after the program name. The scan answers one of its codes (and
+// the same with the arguments' roles), and every option value found lies
+// inside the joined line, after its option, and within its limit.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "launcher/argument_scan.h"
+#include "launcher/command_options.h"
 #include "launcher/launcher_codes.h"
 #include "launcher/option_extraction.h"
 
@@ -25,6 +27,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   argv.push_back(nullptr);
   const uint32_t scanned = scanArguments(static_cast<int>(args.size()), argv.data());
   if (scanned != 0 && scanned != kHelpRequested && scanned != kUnknownArgument) __builtin_trap();
+  // The roles agree with the code, and a value follows an option.
+  std::vector<ArgumentRole> roles(args.size());
+  if (scanArguments(static_cast<int>(args.size()), argv.data(), roles.data()) != scanned) {
+    __builtin_trap();
+  }
+  for (std::size_t i = 1; i < roles.size(); ++i) {
+    if (roles[i] == ArgumentRole::kValue && roles[i - 1] != ArgumentRole::kOption) __builtin_trap();
+  }
+
+  // setup's own reading: every option found where its value begins after it.
+  ArgumentLineText joined;
+  if (joinArguments(static_cast<int>(args.size()), argv.data(), joined)) {
+    const CommandOptions options(joined.view());
+    for (const FoundOption& found : options.all()) {
+      if (found.outcome == OptionOutcome::kAbsent) continue;
+      if (found.match + 2 > joined.size() ||
+          (found.outcome == OptionOutcome::kValue &&
+           (found.value.data() < joined.c_str() + found.match + 3 ||
+            found.value.data() + found.value.size() > joined.c_str() + joined.size()))) {
+        __builtin_trap();
+      }
+    }
+  }
 
   std::string line;
   for (std::size_t i = 1; i < args.size(); ++i) line += args[i] + "|";

@@ -25,7 +25,7 @@ parity_runs=0
 parity_begin() { # native image dir
   native_image=$1
   local program
-  for program in setup kv7inventory; do
+  for program in setup kv7inventory rspcheck; do
     [[ -x $native_image/$program ]] || {
       echo "missing: $native_image/$program (build the native programs first)" >&2
       exit 1
@@ -67,7 +67,8 @@ sync_emulated_machine() {
   done
   cp -a "$drive/media/image" "$machine/drive_c/media/image"
   rm -f "$machine/drive_c/media/image/"*.exe
-  cp "$native_image/setup" "$native_image/kv7inventory" "$machine/drive_c/media/image/"
+  cp "$native_image/setup" "$native_image/kv7inventory" "$native_image/rspcheck" \
+    "$machine/drive_c/media/image/"
 }
 
 # A Windows command line from words that a Windows program's runtime takes

@@ -10,7 +10,9 @@
 # - after each step, setup's -showcommand output and kv7inventory's report
 #   on Wine equal those of the native programs on an emulated machine with
 #   the same registry, files and image;
-# - the interactive runs end without anyone to answer them.
+# - the interactive runs end without anyone to answer them;
+# - rspcheck --args reports the option letters hidden in paths alike on both
+#   platforms, and setup does with them what it says.
 #
 #   setup_install_wine_test.sh <wine-env.sh> <Windows helpers dir>
 #                              <native image dir> <driver.wxs>
@@ -42,7 +44,7 @@ mkdir -p "$work/older"
   { echo "could not build the older package" >&2; exit 1; }
 place_image "$drive/media/older" "$work/older/driver.msi" "$windows_image/setup.exe"
 place_image "$drive/media/image" "$windows_image/$kv7_package_name" \
-  "$windows_image/setup.exe" "$windows_image/kv7inventory.exe"
+  "$windows_image/setup.exe" "$windows_image/kv7inventory.exe" "$windows_image/rspcheck.exe"
 # A German transform, so that /i DE has one to name; a run that only prints
 # its command never opens it.
 echo "not read" >"$drive/media/image/1031.mst"
@@ -156,5 +158,44 @@ win_run interactive-install 'C:\media\image\setup.exe /l C:\logs\interactive.log
 expect "interactive maintenance with the installer's own interface: exit code" "$run_code" 0
 expect_true "interactive maintenance: the installer ran" \
   test -s "$(on_drive 'C:\logs\interactive.log')"
+
+# 5. rspcheck beside setup in the image: response files in the encodings
+#    that Windows tools write, read through the system's code page; setup's
+#    command line checked ahead, with the arguments as the Windows runtime
+#    splits them (a quoted path with a blank included); then setup itself on
+#    two of the lines.
+compare_rspcheck_with_emulated() { # label, expected exit code, rspcheck arguments...
+  local label=$1 code=$2
+  shift 2
+  local name="rspcheck$((parity_runs += 1))"
+  win_run "$name" "$(windows_command_line 'C:\media\image\rspcheck.exe' "$@")"
+  emulated_run "$name" rspcheck "$@"
+  as_windows_output "$work/$name.emulated-out" "$work/$name.expected"
+  expect "$label: rspcheck exit code" "$run_code" "$code"
+  expect "$label: rspcheck exit code as on the emulated machine" "$run_code" "$emulated_code"
+  expect_same_bytes "$label: rspcheck output as on the emulated machine" "$work/$name.out" \
+    "$work/$name.expected"
+}
+printf 'PROD=QOR_TELVAR_DRIVER\r\nCOMP=Z\xc3\xbcrich\r\n' >"$drive/rsp/utf8.rsp"
+printf 'PROD=QOR_TELVAR_DRIVER\r\n' | iconv -f UTF-8 -t UTF-16 >"$drive/rsp/utf16.rsp"
+sync_emulated_machine
+compare_rspcheck_with_emulated "UTF-8 response file" 0 'C:\rsp\utf8.rsp'
+expect_true "UTF-8 response file: read as code page 1252" \
+  grep -q -F "takes 7 characters, 'Z', U+00C3 LATIN CAPITAL LETTER A WITH TILDE, U+00BC" \
+  "$work/rspcheck$parity_runs.out"
+compare_rspcheck_with_emulated "UTF-16 response file" 1 'C:\rsp\utf16.rsp'
+compare_rspcheck_with_emulated "hidden /i" 1 --args /u 'C:\rsp\sitea.rsp' /l 'C:\logs\kv7-install.log'
+expect_true "hidden /i: named with the log file" \
+  grep -q -F "'C:\logs\kv7-install.log', the value of /l, holds '-i'" "$work/rspcheck$parity_runs.out"
+compare_rspcheck_with_emulated "hidden /p in a quoted path" 0 \
+  --args /u 'C:\rsp\sitea.rsp' /p 'C:\Program Files\my-prog'
+expect_true "hidden /p: found inside the quoted path" \
+  grep -q -F "option /p: 'og', found inside argument 4" "$work/rspcheck$parity_runs.out"
+compare_rspcheck_with_emulated "clean line" 0 --args /u 'C:\rsp\sitea.rsp' /l 'C:\logs\install.log'
+compare_setup_with_emulated "hidden /i" /u 'C:\rsp\sitea.rsp' /l 'C:\logs\kv7-install.log'
+expect "hidden /i: setup refuses the line, as rspcheck says" "$run_code" 8115
+compare_setup_with_emulated "hidden /o" /l 'C:\logs\drv-old.log'
+expect_true "hidden /o: setup adds a further copy, as rspcheck says" \
+  grep -q -F ' MSINEWINSTANCE=1 ' "$work/parity$parity_runs.out"
 
 wine_checks_end

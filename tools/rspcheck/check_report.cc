@@ -7,6 +7,7 @@
 #include "tools/rspcheck/entry_problems.h"
 #include "tools/rspcheck/line_layout.h"
 #include "tools/rspcheck/printable_text.h"
+#include "tools/rspcheck/text_encoding.h"
 
 namespace {
 
@@ -41,6 +42,33 @@ const char* loadFailure(int32_t status) {
   return nullptr;
 }
 
+// Why setup cannot read a UTF-16 file, who writes one, and how to write the
+// file instead.
+std::string utf16Problem(Utf16Form form) {
+  const bool big = form == Utf16Form::kBigEndianWithMark || form == Utf16Form::kBigEndian;
+  const bool mark =
+      form == Utf16Form::kLittleEndianWithMark || form == Utf16Form::kBigEndianWithMark;
+  std::string text = std::string("the file is UTF-16 text (") +
+                     (big ? "big-endian" : "little-endian") +
+                     (mark ? ", with a byte-order mark" : ", without a byte-order mark") +
+                     "), which setup cannot read: it reads a response file byte by byte in the "
+                     "system's code page, and the NUL byte that UTF-16 writes beside every ASCII "
+                     "character ends what setup sees of a line. ";
+  text += big ? "Notepad writes it when saving as \"Unicode big endian\", and PowerShell with "
+                "-Encoding BigEndianUnicode"
+              : "Windows PowerShell 5.1 writes it with '>', '>>' and Out-File, and Notepad when "
+                "saving as \"Unicode\"";
+  return text +
+         "; write the file with PowerShell's Set-Content -Encoding Default (or Out-File "
+         "-Encoding ascii for plain ASCII text), or save it in Notepad as \"ANSI\"";
+}
+
+// A UTF-16 file is refused as content, unless it could not even be read.
+int32_t effectiveStatus(const ResponseFile& file, const LineLayout* layout) {
+  const bool utf16 = layout != nullptr && recognizeUtf16(layout->head()) != Utf16Form::kNone;
+  return utf16 && file.status() == RspOk ? RspContentInvalid : file.status();
+}
+
 }  // namespace
 
 std::string problemReport(const ResponseFile& file, const std::string& displayName,
@@ -52,6 +80,18 @@ std::string problemReport(const ResponseFile& file, const std::string& displayNa
   if (const char* failure = loadFailure(file.status())) {
     report += name + ": error: " + failure + "\n";
     ++problems;
+  }
+  const std::string encoding = layout != nullptr ? encodingError(displayName, *layout) : "";
+  if (!encoding.empty()) {
+    // What the reader made of the bytes says nothing about the file's
+    // keywords: the encoding is the one problem.
+    const int32_t status = effectiveStatus(file, layout);
+    report += encoding;
+    ++problems;
+    report += name + ": UTF-16 text, " + std::to_string(problems) +
+              (problems == 1 ? " problem" : " problems") + "; load status " +
+              std::to_string(status) + " (" + statusName(status) + ")\n";
+    return report;
   }
   // Entries come in file order and warnings in line order, so the two are
   // merged as they come; errors of a line go before its warnings.
@@ -123,4 +163,12 @@ std::string entryTable(const ResponseFile& file) {
   return table;
 }
 
-int exitCodeFor(const ResponseFile& file) { return file.status(); }
+int exitCodeFor(const ResponseFile& file, const LineLayout* layout) {
+  return effectiveStatus(file, layout);
+}
+
+std::string encodingError(const std::string& displayName, const LineLayout& layout) {
+  const Utf16Form utf16 = recognizeUtf16(layout.head());
+  if (utf16 == Utf16Form::kNone) return "";
+  return printableText(displayName) + ":1: error: " + utf16Problem(utf16) + "\n";
+}

@@ -209,7 +209,8 @@ TEST(CheckReport, LayoutFollowsTheReaderWhereverTheReadsCutTheText) {
                            "A2=2\n" +                               // this line
                            "A3=" + std::string(1000, 'y') + '\0' + std::string(19, 'y') +
                            "A4=" + std::string(10, 'z') + "\n" +   // a NUL cuts it in two
-                           "A5=" + std::string(1019, 'v') + "\n";  // full, but nothing follows
+                           "A5=Z\xC3\xBCrich\n" +                  // UTF-8
+                           "A6=" + std::string(1019, 'v') + "\n";  // full, but nothing follows
   auto file = loadText(text);
   const LineLayout whole(text);
   std::vector<std::pair<std::string, int32_t>> seen;
@@ -218,22 +219,126 @@ TEST(CheckReport, LayoutFollowsTheReaderWhereverTheReadsCutTheText) {
     seen.emplace_back(entry->name(), whole.fileLine(entry->lineNumber()));
   }
   EXPECT_EQ(seen, (std::vector<std::pair<std::string, int32_t>>{
-                      {"A1", 1}, {"A3", 3}, {"A4", 3}, {"A5", 4}}));
+                      {"A1", 1}, {"A3", 3}, {"A4", 3}, {"A5", 4}, {"A6", 5}}));
   EXPECT_EQ(whole.joinedLines(), std::vector<int32_t>{1});
-  EXPECT_EQ(whole.lineCount(), 4);
+  EXPECT_EQ(whole.lineCount(), 5);
   EXPECT_EQ(whole.line(2), "A2=2");
-  EXPECT_EQ(whole.fileLine(5), 5);  // past the end
+  EXPECT_EQ(whole.utf8Lines(), std::vector<int32_t>{4});
+  EXPECT_EQ(whole.line(4), "A5=Z\xC3\xBCrich");
+  EXPECT_EQ(whole.head(), "A1=x");
+  EXPECT_EQ(whole.fileLine(6), 6);  // past the end
   for (std::size_t size : {1, 7, 1022, 1023, 1024}) {
     LineLayout parts;
     for (std::size_t at = 0; at < text.size(); at += size) parts.add(text.substr(at, size));
     parts.finish();
     EXPECT_EQ(parts.joinedLines(), whole.joinedLines()) << size;
     EXPECT_EQ(parts.lineCount(), whole.lineCount()) << size;
-    for (int32_t n = 1; n <= 4; ++n) {
+    EXPECT_EQ(parts.head(), whole.head()) << size;
+    EXPECT_EQ(parts.utf8Lines(), whole.utf8Lines()) << size;
+    for (int32_t n = 1; n <= 5; ++n) {
       EXPECT_EQ(parts.line(n), whole.line(n)) << size;
       EXPECT_EQ(parts.fileLine(n), whole.fileLine(n)) << size;
     }
   }
+}
+
+// Text in UTF-8 warns at each line setup reads as a keyword or value; text
+// that setup skips, a file in code page 1252 and a file with a byte-order
+// mark (whose own warning tells how to save it) do not.
+TEST(CheckReport, WarnsOfUtf8KeywordsAndValuesOnly) {
+  const std::string text =
+      "PROD=QOR_TELVAR_DRIVER\n"
+      "* Z\xC3\xBCrich office\n"
+      "COMP=Z\xC3\xBCrich\n"
+      "FILE=C:\\apps\\x ## Z\xC3\xBCrich\n"
+      "KAS_PASSWORD=p\xC3\xA4ss\n"
+      "Z\xC3\xBCRICH=1\n"
+      "COMP=caf\xE9\n";  // code page 1252
+  auto file = loadText(text);
+  LineLayout layout(text);
+  EXPECT_EQ(layout.utf8Lines(), (std::vector<int32_t>{2, 3, 4, 5, 6}));
+  std::vector<FormatWarning> warnings = findFormatWarnings(*file, layout);
+  ASSERT_EQ(warnings.size(), 3u);
+  EXPECT_EQ(warnings[0].line, 3);
+  EXPECT_EQ(warnings[0].text,
+            "the value of COMP is UTF-8 text: it means 6 characters, 'Z', U+00FC LATIN SMALL "
+            "LETTER U WITH DIAERESIS, 'rich', but setup reads the file byte by byte in the "
+            "system's code page and takes 7 characters, 'Z', U+00C3 LATIN CAPITAL LETTER A WITH "
+            "TILDE, U+00BC VULGAR FRACTION ONE QUARTER, 'rich'; save the file as ANSI text in the "
+            "system's code page (1252 on Western systems), for example with PowerShell's "
+            "Set-Content -Encoding Default");
+  EXPECT_EQ(warnings[1].line, 5);
+  EXPECT_EQ(warnings[1].text.find("a\xC3"), std::string::npos) << warnings[1].text;
+  EXPECT_EQ(warnings[1].text.find("U+00E4"), std::string::npos) << warnings[1].text;
+  EXPECT_NE(warnings[1].text.find("the value of KAS_PASSWORD is UTF-8 text (a secret of 4 "
+                                  "characters), but setup reads the file byte by byte in the "
+                                  "system's code page and takes 5 characters;"),
+            std::string::npos)
+      << warnings[1].text;
+  EXPECT_EQ(warnings[2].line, 6);
+  EXPECT_EQ(warnings[2].text.rfind("the keyword is UTF-8 text: it means 6 characters, 'Z', "
+                                   "U+00FC LATIN SMALL LETTER U WITH DIAERESIS, 'RICH'",
+                                   0),
+            0u)
+      << warnings[2].text;
+
+  const std::string marked = "\xEF\xBB\xBF" + text;
+  LineLayout markedLayout(marked);
+  std::vector<FormatWarning> markWarnings = findFormatWarnings(*loadText(marked), markedLayout);
+  ASSERT_EQ(markWarnings.size(), 1u);
+  EXPECT_NE(markWarnings[0].text.find("byte-order mark"), std::string::npos);
+}
+
+// A UTF-16 file, with or without a byte-order mark, gets one error at line
+// 1, whatever the reader made of its bytes, and fails.
+TEST(CheckReport, ReportsAUtf16FileAsThatAlone) {
+  const std::string ascii = "PROD=QOR_TELVAR_DRIVER\r\nLIC_AGREEMENT=ACCEPT\r\nCOPY_NAME=SITEA\r\n";
+  auto utf16 = [&](bool little, bool mark) {
+    std::string out = mark ? (little ? "\xFF\xFE" : "\xFE\xFF") : "";
+    for (char c : ascii) {
+      out += little ? std::string{c, '\0'} : std::string{'\0', c};
+    }
+    return out;
+  };
+  const struct {
+    bool little;
+    bool mark;
+    std::string form;
+    std::string writers;
+  } cases[] = {
+      {true, true, "(little-endian, with a byte-order mark)",
+       "Windows PowerShell 5.1 writes it with '>', '>>' and Out-File, and Notepad when saving "
+       "as \"Unicode\""},
+      {true, false, "(little-endian, without a byte-order mark)", "Out-File"},
+      {false, true, "(big-endian, with a byte-order mark)", "\"Unicode big endian\""},
+      {false, false, "(big-endian, without a byte-order mark)", "BigEndianUnicode"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = utf16(c.little, c.mark);
+    auto file = loadText(text);
+    LineLayout layout(text);
+    EXPECT_TRUE(findFormatWarnings(*file, layout).empty()) << c.form;
+    std::vector<std::string> lines = linesOf(problemReport(*file, "u16.rsp", &layout));
+    ASSERT_EQ(lines.size(), 2u) << c.form;
+    EXPECT_EQ(lines[0].rfind("u16.rsp:1: error: the file is UTF-16 text " + c.form, 0), 0u)
+        << lines[0];
+    EXPECT_NE(lines[0].find(c.writers), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("write the file with PowerShell's Set-Content -Encoding Default (or "
+                            "Out-File -Encoding ascii for plain ASCII text), or save it in "
+                            "Notepad as \"ANSI\""),
+              std::string::npos)
+        << lines[0];
+    EXPECT_EQ(lines[1], "u16.rsp: UTF-16 text, 1 problem; load status 1 (content invalid)");
+    EXPECT_EQ(exitCodeFor(*file, &layout), 1) << c.form;
+    EXPECT_EQ(encodingError("u16.rsp", layout), lines[0] + "\n");
+  }
+  // Even a file that the reader loads without a problem.
+  const std::string blank = std::string("\n\0\n\0", 4);
+  auto blankFile = loadText(blank);
+  LineLayout blankLayout(blank);
+  EXPECT_EQ(blankFile->status(), RspOk);
+  EXPECT_EQ(exitCodeFor(*blankFile, &blankLayout), 1);
+  EXPECT_EQ(exitCodeFor(*blankFile), 0);
 }
 
 TEST(CheckReport, CleanAndUnopenableFilesSaySo) {

@@ -41,14 +41,7 @@ bool holdsSecret(const ResponseFileEntry& entry) {
   if (const KeywordDefinition* row = definitionAt(entry.catalogueIndex())) {
     return (row->flags & kKeywordSecret) != 0;
   }
-  std::string_view name = entry.nameView();
-  for (std::string_view secret : secretKeywords()) {
-    if (name.size() >= secret.size() &&
-        ascii::equalsNoCase(name.substr(name.size() - secret.size()), secret)) {
-      return true;
-    }
-  }
-  return false;
+  return namesSecret(entry.nameView());
 }
 
 // "KEYWORD = 'value'" as the file has it.
@@ -212,6 +205,16 @@ std::string ownProblem(const ResponseFile& file, const ResponseFileEntry& entry)
 }
 
 }  // namespace
+
+bool namesSecret(std::string_view name) {
+  for (std::string_view secret : secretKeywords()) {
+    if (name.size() >= secret.size() &&
+        ascii::equalsNoCase(name.substr(name.size() - secret.size()), secret)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::string shownValue(const ResponseFileEntry& entry) {
   if (entry.rawValue() != nullptr && holdsSecret(entry)) {

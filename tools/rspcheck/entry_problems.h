@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ResponseFile;
@@ -16,3 +17,7 @@ std::vector<std::string> describeEntryProblems(const ResponseFile& file, int32_t
 // password only its length, so that a report kept in a build log does not
 // give it away.
 std::string shownValue(const ResponseFileEntry& entry);
+
+// Whether a keyword as written names a password: it ends in the name of a
+// password keyword, as every way of writing one does.
+bool namesSecret(std::string_view name);

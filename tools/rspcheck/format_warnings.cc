@@ -14,6 +14,7 @@
 #include "tools/rspcheck/entry_problems.h"
 #include "tools/rspcheck/line_layout.h"
 #include "tools/rspcheck/printable_text.h"
+#include "tools/rspcheck/text_encoding.h"
 
 namespace {
 
@@ -49,7 +50,10 @@ class WarningFinder {
       : file_(file), layout_(layout) {}
 
   std::vector<FormatWarning> find() {
+    // A UTF-16 file has one problem only, reported as an error of its own.
+    if (recognizeUtf16(layout_.head()) != Utf16Form::kNone) return {};
     checkByteOrderMark();
+    checkUtf8Lines();
     checkJoinedLines();
     for (int32_t i = 0; i < file_.entryCount(); ++i) {
       const ResponseFileEntry& entry = *file_.entryAt(i);
@@ -70,8 +74,8 @@ class WarningFinder {
   }
 
   void checkByteOrderMark() {
+    if (!hasByteOrderMark()) return;
     std::string_view first = layout_.line(1);
-    if (first.substr(0, kUtf8ByteOrderMark.size()) != kUtf8ByteOrderMark) return;
     KeywordLine rest = splitKeywordLine(first.substr(kUtf8ByteOrderMark.size()));
     std::string effect =
         rest.isComment ? "so line 1 is no comment or blank line but an unknown keyword"
@@ -81,6 +85,53 @@ class WarningFinder {
          "the file begins with a UTF-8 byte-order mark, which setup reads as three characters "
          "at the start of line 1, " +
              effect + "; save the file as ANSI text (code page 1252) without a byte-order mark");
+  }
+
+  // Setup takes each byte for a character of the system's code page, so a
+  // character that UTF-8 writes in two to four bytes becomes as many
+  // characters. The warning spells both readings out in ASCII, so that it
+  // reads right on a console of any code page. A file with a byte-order mark
+  // has its own warning, whose remedy covers these lines too; comments, and
+  // text after "##", are skipped by setup and left alone.
+  void checkUtf8Lines() {
+    if (layout_.utf8Lines().empty() || hasByteOrderMark()) return;
+    for (int32_t n : layout_.utf8Lines()) {
+      KeywordLine split = splitKeywordLine(layout_.line(n));
+      if (split.isComment) continue;
+      std::string_view text;
+      std::string what;
+      if (holdsUtf8Sequences(split.keyword)) {
+        text = split.keyword;
+        what = "the keyword";
+      } else if (holdsUtf8Sequences(split.value)) {
+        text = split.value;
+        what = split.keyword.empty() ? "the value" : "the value of " + printableText(split.keyword);
+      } else {
+        continue;
+      }
+      const std::u32string meant = decodeUtf8(text);
+      const std::u32string read = readInSystemCodePage(text);
+      auto count = [](std::size_t n) {
+        return std::to_string(n) + (n == 1 ? " character" : " characters");
+      };
+      std::string readings;
+      if (namesSecret(split.keyword)) {
+        // A password is never spelled out, not even as code points.
+        readings = " (a secret of " + count(meant.size()) + "), but setup reads the file byte by " +
+                   "byte in the system's code page and takes " + count(read.size());
+      } else {
+        readings = ": it means " + count(meant.size()) + ", " + describeCharacters(meant) +
+                   ", but setup reads the file byte by byte in the system's code page and takes " +
+                   count(read.size()) + ", " + describeCharacters(read);
+      }
+      warn(n, what + " is UTF-8 text" + readings +
+                  "; save the file as ANSI text in the system's code page (1252 on Western "
+                  "systems), for example with PowerShell's Set-Content -Encoding Default");
+    }
+  }
+
+  bool hasByteOrderMark() const {
+    return layout_.line(1).substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark;
   }
 
   void checkJoinedLines() {

@@ -14,8 +14,11 @@ struct FormatWarning {
   std::string text;
 };
 
-// The warnings for a loaded file and its text, in line order:
+// The warnings for a loaded file and its text, in line order (none for a
+// UTF-16 file, which setup cannot read at all):
 // - a UTF-8 byte-order mark, which setup reads as part of line 1;
+// - without one, a keyword or value in UTF-8 with characters beyond ASCII,
+//   which setup reads as other characters of its code page;
 // - " #" or " *" inside a value, which starts no comment;
 // - a line that fills the reader's pieces exactly and takes the next line in;
 // - a COPY_NAME or FILE value that setup cannot put between the quotes of

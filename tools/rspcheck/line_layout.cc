@@ -13,6 +13,13 @@ LineLayout::LineLayout(std::string_view text) {
 }
 
 void LineLayout::add(std::string_view part) {
+  if (head_.size() < kEncodingHeadSize) {
+    head_.append(part.substr(0, kEncodingHeadSize - head_.size()));
+  }
+  // A line is looked at for UTF-8 only when its part, or the start of it
+  // that an earlier part carried over, holds a byte beyond ASCII.
+  checkLines_ = carryNonAscii_ || holdsNonAsciiByte(part);
+  carryNonAscii_ = false;
   std::size_t start = 0;
   while (start < part.size()) {
     if (joinPending_) {
@@ -23,6 +30,7 @@ void LineLayout::add(std::string_view part) {
     const void* found = std::memchr(part.data() + start, '\n', part.size() - start);
     if (found == nullptr) {
       carry_.append(part.substr(start));
+      carryNonAscii_ = checkLines_;
       return;
     }
     const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(found) - part.data());
@@ -38,8 +46,10 @@ void LineLayout::add(std::string_view part) {
 }
 
 void LineLayout::finish() {
+  checkLines_ = carryNonAscii_;
   if (!carry_.empty()) endLine(carry_, false);
   carry_.clear();
+  carryNonAscii_ = false;
   carry_.shrink_to_fit();
   joinPending_ = false;
 }
@@ -66,7 +76,9 @@ void LineLayout::endLine(std::string_view text, bool hasLineEnd) {
         withEnd - at >= kPiece && text.substr(at, kPiece).find('\0') == std::string_view::npos;
   }
   joinPending_ = hasLineEnd && pieceFull;
-  if (lines_ == 1 || takenIn || joinPending_) kept_.push_back({lines_, std::string(text)});
+  const bool utf8 = checkLines_ && holdsUtf8Sequences(text);
+  if (utf8) utf8Lines_.push_back(lines_);
+  if (lines_ == 1 || takenIn || joinPending_ || utf8) kept_.push_back({lines_, std::string(text)});
 }
 
 std::string_view LineLayout::line(int32_t n) const {

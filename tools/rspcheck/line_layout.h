@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/rspcheck/text_encoding.h"
+
 // A response file's lines as an editor shows them, and how setup's reader
 // groups them. The reader takes a line in pieces of at most 1023 characters,
 // its line end included, and keeps reading while a piece is full; a NUL byte
@@ -15,9 +17,14 @@
 // - a line longer than a piece, with a NUL byte in a piece before its last,
 //   is read as several lines, each with a number of its own.
 //
+// It also notes what setup reads otherwise than an editor shows it: whether
+// the text is UTF-16, and which lines hold UTF-8 characters beyond ASCII.
+//
 // The text is taken in parts as it is read, and only the lines the warnings
 // quote are kept: a file of millions of lines costs no more than its longest
-// line and the few lines read otherwise than they look.
+// line and the few lines read otherwise than they look. A part of ASCII text
+// is looked at once more, as a whole, for bytes beyond ASCII; only a part
+// that holds them has its lines looked at one by one.
 class LineLayout {
  public:
   LineLayout() = default;
@@ -35,8 +42,15 @@ class LineLayout {
   // line after them.
   const std::vector<int32_t>& joinedLines() const { return joined_; }
   // The text of line n without its line end, for line 1, each line that joins
-  // the next and each line taken in; empty for any other line.
+  // the next, each line taken in and each line of utf8Lines(); empty for any
+  // other line.
   std::string_view line(int32_t n) const;
+  // The first bytes of the text, at most kEncodingHeadSize, for telling
+  // whether it is UTF-16.
+  std::string_view head() const { return head_; }
+  // The file lines (1-based, ascending) that are valid UTF-8 with at least
+  // one character beyond ASCII (holdsUtf8Sequences).
+  const std::vector<int32_t>& utf8Lines() const { return utf8Lines_; }
   // The line of the file where the line that setup numbers readerLine
   // begins; readerLine itself past the file's end.
   int32_t fileLine(int32_t readerLine) const;
@@ -59,8 +73,12 @@ class LineLayout {
   std::vector<int32_t> joined_;
   std::vector<KeptLine> kept_;
   std::vector<Anchor> anchors_;
-  std::string carry_;         // the start of a line that a part cut off
-  bool joinPending_ = false;  // the last line ended full; it joins if more text follows
+  std::vector<int32_t> utf8Lines_;
+  std::string head_;
+  std::string carry_;           // the start of a line that a part cut off
+  bool joinPending_ = false;    // the last line ended full; it joins if more text follows
+  bool checkLines_ = false;     // the part being taken, or carry_, holds a byte beyond ASCII
+  bool carryNonAscii_ = false;  // carry_ may hold a byte beyond ASCII
 };
 
 // The layout of a response file as setup's reader gets it: opened by Windows

@@ -5,9 +5,12 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "launcher/program_paths.h"
 #include "platform/platform.h"
 #include "responsefile/response_file.h"
+#include "tools/rspcheck/argument_check.h"
 #include "tools/rspcheck/check_report.h"
 #include "tools/rspcheck/keyword_listing.h"
 #include "tools/rspcheck/line_layout.h"
@@ -16,6 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: rspcheck [--tsv] [--werror] FILE\n"
+    "       rspcheck [--werror] [--image DIR] --args [ARG...]\n"
     "       rspcheck --list-keywords\n"
     "       rspcheck --help\n";
 
@@ -30,6 +34,14 @@ constexpr const char* kHelp =
     "                    status<TAB>N (STATE: 0 valid, 1 unknown keyword,\n"
     "                    2 invalid value; INDEX: catalogue row, -1 unknown)\n"
     "  --werror          count warnings as errors: exit code 1 when there are any\n"
+    "  --args ARG...     check setup's command line instead of a file: the\n"
+    "                    arguments after --args, read by setup's own code; prints\n"
+    "                    each option setup will see, and an error or warning\n"
+    "                    for each option letter found after '-' or '/' inside\n"
+    "                    another option's value or a path\n"
+    "  --image DIR       with --args: the installation image's directory, held\n"
+    "                    against the longest setup can use (default: this\n"
+    "                    program's directory when setup lies beside it)\n"
     "  --list-keywords   print every keyword with its ways of writing, rules,\n"
     "                    repetition and secrecy\n"
     "  --help            print this text\n"
@@ -38,9 +50,11 @@ constexpr const char* kHelp =
     "line follows. A line that setup reads otherwise than it looks gets a line\n"
     "FILE:LINE: warning: ... (on standard error with --tsv); warnings do not\n"
     "change the exit code unless --werror is given.\n"
+    "A UTF-16 file, which setup cannot read, is one error at line 1.\n"
     "Exit code: 0 when the file loads cleanly; else the load status: 1 content\n"
-    "invalid (or warnings with --werror), 2 cannot open, 3 read error, 5 out of\n"
-    "memory; 64 usage error.\n";
+    "invalid (or UTF-16, or warnings with --werror), 2 cannot open, 3 read error,\n"
+    "5 out of memory; 64 usage error. With --args: 0, or 1 on errors (or on\n"
+    "warnings with --werror).\n";
 
 struct Arguments {
   bool tsv = false;
@@ -48,6 +62,9 @@ struct Arguments {
   bool listKeywords = false;
   bool help = false;
   const char* file = nullptr;
+  bool setupArguments = false;  // --args: the rest is setup's command line
+  std::vector<std::string> setupArgs;
+  const char* imageDir = nullptr;
   std::string error;
 };
 
@@ -62,6 +79,16 @@ Arguments parseArguments(int argc, char** argv) {
       args.tsv = true;
     } else if (!optionsEnded && std::strcmp(arg, "--werror") == 0) {
       args.werror = true;
+    } else if (!optionsEnded && std::strcmp(arg, "--args") == 0) {
+      args.setupArguments = true;
+      args.setupArgs.assign(argv + i + 1, argv + argc);
+      break;
+    } else if (!optionsEnded && std::strcmp(arg, "--image") == 0) {
+      if (i + 1 == argc) {
+        args.error = "--image needs a directory";
+      } else {
+        args.imageDir = argv[++i];
+      }
     } else if (!optionsEnded && std::strcmp(arg, "--list-keywords") == 0) {
       args.listKeywords = true;
     } else if (!optionsEnded && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
@@ -76,12 +103,45 @@ Arguments parseArguments(int argc, char** argv) {
     }
   }
   if (!args.error.empty() || args.help) return args;
-  if (args.listKeywords && (args.tsv || args.werror || args.file != nullptr)) {
+  if (args.setupArguments) {
+    if (args.tsv || args.listKeywords || args.file != nullptr) {
+      args.error = "--args takes no file, --tsv or --list-keywords";
+    }
+    return args;
+  }
+  if (args.imageDir != nullptr) {
+    args.error = "--image goes with --args";
+  } else if (args.listKeywords && (args.tsv || args.werror || args.file != nullptr)) {
     args.error = "--list-keywords takes no file and no other option";
   } else if (!args.listKeywords && args.file == nullptr) {
     args.error = "no response file given";
   }
   return args;
+}
+
+// The image directory for --args: the one given, or this program's own when
+// setup lies beside it; empty when there is none.
+std::string imageDirectory(const Arguments& args) {
+  if (args.imageDir != nullptr) return args.imageDir;
+  PathText own;
+  if (programDirectory(own) != 0 || own.empty()) return "";
+  // On Windows setup is setup.exe; the emulated machine's programs carry no
+  // extension.
+  for (const char* name : {"setup.exe", "setup"}) {
+    PathText setup = own;
+    if (setup.append(name) &&
+        platform::pathKind(setup.c_str()) == platform::PathKind::kRegularFile) {
+      return std::string(own.view());
+    }
+  }
+  return "";
+}
+
+int checkSetupArguments(const Arguments& args) {
+  const ArgumentReport report = checkArguments(args.setupArgs, imageDirectory(args));
+  const std::string text = argumentReportText(report);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return report.errors > 0 || (args.werror && report.warnings > 0) ? RspContentInvalid : RspOk;
 }
 
 // Reported as the reader reports a file too large for memory, with its load
@@ -109,6 +169,7 @@ int run(int argc, char** argv) {
     std::fputs(keywordListing().c_str(), stdout);
     return 0;
   }
+  if (args.setupArguments) return checkSetupArguments(args);
   try {
     ResponseFile file(args.file);
     // A file that cannot be read again is reported by the load; its lines
@@ -120,13 +181,13 @@ int run(int argc, char** argv) {
         args.tsv ? entryTable(file) : problemReport(file, args.file, &layout, warnings);
     std::fwrite(output.data(), 1, output.size(), stdout);
     if (args.tsv) {
-      std::string report = warningLines(args.file, warnings);
+      std::string report = encodingError(args.file, layout) + warningLines(args.file, warnings);
       std::fwrite(report.data(), 1, report.size(), stderr);
     }
     if (args.tsv && file.status() != RspOk && file.status() != RspContentInvalid) {
       std::fprintf(stderr, "rspcheck: %s: load status %d\n", args.file, file.status());
     }
-    int code = exitCodeFor(file);
+    int code = exitCodeFor(file, &layout);
     if (code == RspOk && args.werror && !warnings.empty()) code = RspContentInvalid;
     return code;
   } catch (const std::bad_alloc&) {

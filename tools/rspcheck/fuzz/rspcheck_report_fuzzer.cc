@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes to rspcheck as a response file: the reader loads
 // them, the line layout reads them whole and in parts of the size the first
 // byte chooses, and the warnings and the report are made. What must hold:
-// the layout does not depend on where the reads cut the text, every entry's
-// line and every warning's line is a line of the file, and lines come in
-// order in the report.
+// the layout (its lines, the text's first bytes and the lines in UTF-8) does
+// not depend on where the reads cut the text, every entry's line and every
+// warning's line is a line of the file, and lines come in order in the
+// report.
 
 #include <stdio.h>
 
@@ -19,6 +20,7 @@
 #include "tools/rspcheck/check_report.h"
 #include "tools/rspcheck/format_warnings.h"
 #include "tools/rspcheck/line_layout.h"
+#include "tools/rspcheck/text_encoding.h"
 
 namespace {
 
@@ -45,8 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   LineLayout parts;
   for (std::size_t at = 0; at < text.size(); at += partSize) parts.add(text.substr(at, partSize));
   parts.finish();
-  expect(parts.lineCount() == whole.lineCount() && parts.joinedLines() == whole.joinedLines(),
+  expect(parts.lineCount() == whole.lineCount() && parts.joinedLines() == whole.joinedLines() &&
+             parts.head() == whole.head() && parts.utf8Lines() == whole.utf8Lines(),
          "the same layout in parts as whole");
+  for (int32_t n : whole.utf8Lines()) {
+    expect(n >= 1 && n <= whole.lineCount() && parts.line(n) == whole.line(n) &&
+               holdsUtf8Sequences(whole.line(n)),
+           "a UTF-8 line is a line of the file, kept whole, and holds UTF-8");
+  }
   for (int32_t n : whole.joinedLines()) {
     expect(n >= 1 && n < whole.lineCount() && parts.line(n) == whole.line(n),
            "a joined line has a line after it and the same text in parts");
