@@ -88,7 +88,9 @@ class ProcessRunner {
   CommandLineText statementText;
   CaptureBuffer stderrText;
   CaptureBuffer stdoutText;
-  bool allOutputMode = false;
+  // Kept as the constructor was given them; they take effect there, and
+  // nothing reads them later.
+  [[maybe_unused]] bool allOutputMode = false;
   ThreadRecord stdoutReader;
   ThreadRecord stderrReader;
   platform::Handle stderrWrite = nullptr;
@@ -98,7 +100,7 @@ class ProcessRunner {
   platform::ProcessInfo processInfo;
   uint32_t timeoutMs = platform::kInfinite;
   bool started = false;
-  bool statementMode = false;
+  [[maybe_unused]] bool statementMode = false;  // likewise
   std::optional<std::string> workingDir;
   bool commandRefused = false;
 };
