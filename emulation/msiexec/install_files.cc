@@ -22,11 +22,6 @@ std::string hostPathOf(const std::string& windowsPath) {
   return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
 }
 
-std::string parentOf(const std::string& hostPath) {
-  const std::size_t slash = hostPath.find_last_of('/');
-  return slash == std::string::npos ? std::string() : hostPath.substr(0, slash);
-}
-
 std::string packageDirectory(const std::string& packagePath) {
   const std::size_t slash = packagePath.find_last_of('\\');
   return slash == std::string::npos ? std::string() : packagePath.substr(0, slash + 1);
@@ -118,8 +113,8 @@ bool InstallSession::installFiles() {
       continue;
     }
     std::string error;
-    if (!journal_->makeDirectories(parentOf(host), &error) ||
-        !journal_->writeFile(host, content->second, &error)) {
+    if (!journal_->makeDirectories(directory, &error) ||
+        !journal_->writeFile(target, content->second, &error)) {
       return fail("cannot write " + target + ": " + error);
     }
     log_->message("File: " + target + "; installed (" + std::to_string(content->second.size()) +
@@ -136,7 +131,7 @@ bool InstallSession::createFolders() {
     auto directory = directories_.find(row.directory);
     if (directory == directories_.end()) return fail("no directory " + row.directory);
     std::string error;
-    if (!journal_->makeDirectories(hostPathOf(directory->second), &error)) {
+    if (!journal_->makeDirectories(directory->second, &error)) {
       return fail("cannot create the folder " + directory->second + ": " + error);
     }
     log_->message("Folder: " + directory->second + "; created");

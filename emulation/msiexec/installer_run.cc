@@ -332,11 +332,9 @@ class InstallerRun {
       localPackage = cachedPackagePath(productCode_);
       std::string bytes;
       std::string error;
-      const std::string cached = hostPathOf(localPackage);
-      const std::size_t slash = cached.find_last_of('/');
       if (!emulated::readHostFile(hostPathOf(packagePath_), &bytes, &error) ||
-          !journal_.makeDirectories(cached.substr(0, slash), &error) ||
-          !journal_.writeFile(cached, bytes, &error)) {
+          !journal_.makeDirectories(directoryOf(localPackage), &error) ||
+          !journal_.writeFile(localPackage, bytes, &error)) {
         return failWith(kInstallFailure, "cannot cache the package as " + localPackage +
                                              (error.empty() ? "" : ": " + error));
       }
@@ -363,7 +361,7 @@ class InstallerRun {
     pauseBeforeCommitIfAsked();
     if (log_.failed()) return logFailure();
     std::string error;
-    if (!journal_.commitRegistry(emulated::registryFilePath(), registry_.serialize(), &error)) {
+    if (!journal_.commitRegistry(registry_.serialize(), &error)) {
       return failWith(kInstallFailure, "cannot write the registry: " + error);
     }
     log_.message("Registry committed");
@@ -379,14 +377,13 @@ class InstallerRun {
     for (TransformReference& transform : transforms) {
       if (transform.embedded) continue;
       const std::string cache = cachedTransformPath(productCode_, transform.name);
-      const std::string cached = hostPathOf(cache);
       std::string bytes;
       std::string error;
       // Placed through the journal, so that a failed installation takes the
       // copies away again.
       if (!emulated::readHostFile(hostPathOf(transform.name), &bytes, &error) ||
-          !journal_.makeDirectories(cached.substr(0, cached.find_last_of('/')), &error) ||
-          !journal_.writeFile(cached, bytes, &error)) {
+          !journal_.makeDirectories(directoryOf(cache), &error) ||
+          !journal_.writeFile(cache, bytes, &error)) {
         return failWith(kInstallFailure, "cannot cache the transform " + transform.name +
                                              (error.empty() ? "" : ": " + error));
       }
@@ -399,15 +396,21 @@ class InstallerRun {
   // An installation stopped before on this machine is finished or rolled
   // back before this one changes anything.
   uint32_t recoverStoppedInstallation() {
-    std::vector<std::string> done;
-    std::string error;
-    const bool recovered = RollbackJournal::recover(rollbackJournalFile(), &done, &error);
-    for (const std::string& line : done) log_.message(line);
-    if (!recovered) {
-      return failWith(kInstallFailure,
-                      "an installation that was stopped cannot be rolled back: " + error);
+    const RollbackJournal::Recovery recovery = RollbackJournal::recover(rollbackJournalFile());
+    for (const std::string& line : recovery.log) log_.message(line);
+    switch (recovery.outcome) {
+      case RollbackJournal::Outcome::kFailed:
+        return failWith(
+            kInstallFailure,
+            "an installation that was stopped cannot be rolled back: " + recovery.error);
+      case RollbackJournal::Outcome::kSetAside:
+        // The run goes on, but whoever runs it should know that a stopped
+        // installation may have left files behind.
+        warn(recovery.error);
+        return 0;
+      default:
+        return 0;
     }
-    return 0;
   }
 
   // Undoes what this run placed on the disks; its registry changes were
@@ -426,6 +429,14 @@ class InstallerRun {
   uint32_t logFailure() {
     return failWith(kLogFileFailure,
                     "cannot write the log file " + options_.logPath + "; the installation stops");
+  }
+
+  void warn(const std::string& text) {
+    if (options_.uiLevel != UiLevel::kNone) {
+      progress_->say("Warning: " + text);
+    } else {
+      std::fprintf(stderr, "msiexec: warning: %s\n", emulated::utf8ToAnsi(text).c_str());
+    }
   }
 
   uint32_t failWith(uint32_t code, const std::string& reason) {

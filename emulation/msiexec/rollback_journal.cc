@@ -4,9 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "base/ascii.h"
+#include "emulation/machine/code_page.h"
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/host_listings.h"
 #include "emulation/machine/machine.h"
@@ -14,27 +20,94 @@
 namespace msiexec {
 namespace {
 
+using Step = RollbackJournal::Step;
+using Entry = RollbackJournal::Entry;
+
+constexpr const char* kHeader = "KV7 emulated Windows Installer rollback journal 2";
 // Beside an installed file: its new content while it is written, and the
-// file it replaces until the installation is committed.
+// file it replaces or removes until the installation is finished.
 constexpr const char* kPartialSuffix = ".kv7-partial";
 constexpr const char* kAsideSuffix = ".kv7-rollback";
 // Beside the registry file: its new text until the commit renames it.
 constexpr const char* kCommitSuffix = ".kv7-commit";
 // A journal lists a few steps a file; this is far beyond any.
 constexpr std::uint64_t kMaxJournalBytes = 64 * emulated::kMiB;
+// How much of a journal that is set aside is copied into the log.
+constexpr std::size_t kLoggedLines = 50;
+constexpr std::size_t kLoggedLineLength = 300;
+// How many symbolic links a path may pass through, as the host allows.
+constexpr int kMaxLinkHops = 40;
 
-const char* stepName(RollbackJournal::Step step) {
+// The kill campaigns' stop points (kStopAtVariable).
+enum class StopPoint { kFlush, kRemoval };
+
+struct StopPlan {
+  enum class Kind { kNone, kStop, kCount } kind = Kind::kNone;
+  StopPoint point = StopPoint::kFlush;
+  long at = 0;
+};
+
+long reachedPoints[2] = {0, 0};
+
+const StopPlan& stopPlan() {
+  static const StopPlan plan = [] {
+    StopPlan p;
+    const char* text = std::getenv(kStopAtVariable);
+    const std::string value = text != nullptr ? text : "";
+    const std::size_t colon = value.find(':');
+    if (colon == std::string::npos) return p;
+    const std::string kind = value.substr(0, colon);
+    if (kind == "count") {
+      p.kind = StopPlan::Kind::kCount;
+      // Read again at exit: the plan itself may be gone by then.
+      std::atexit([] {
+        const std::string value = std::getenv(kStopAtVariable);
+        const std::string counts =
+            std::to_string(reachedPoints[0]) + " " + std::to_string(reachedPoints[1]) + "\n";
+        emulated::writeHostFileAtomically(value.substr(value.find(':') + 1), counts, nullptr);
+      });
+      return p;
+    }
+    p.at = std::atol(value.c_str() + colon + 1);
+    p.point = kind == "removal" ? StopPoint::kRemoval : StopPoint::kFlush;
+    if ((kind == "flush" || kind == "removal") && p.at > 0) p.kind = StopPlan::Kind::kStop;
+    return p;
+  }();
+  return plan;
+}
+
+void reach(StopPoint point) {
+  const StopPlan& plan = stopPlan();
+  if (plan.kind == StopPlan::Kind::kNone) return;
+  const long reached = ++reachedPoints[static_cast<int>(point)];
+  if (plan.kind == StopPlan::Kind::kStop && point == plan.point && reached == plan.at) {
+    ::kill(::getpid(), SIGKILL);
+  }
+}
+
+int flush(int fd) {
+  reach(StopPoint::kFlush);
+  return ::fsync(fd);
+}
+
+const char* stepName(Step step) {
   switch (step) {
-    case RollbackJournal::Step::kDirectory:
+    case Step::kDirectory:
       return "directory";
-    case RollbackJournal::Step::kNewFile:
+    case Step::kNewFile:
       return "new";
-    case RollbackJournal::Step::kReplacedFile:
+    case Step::kReplacedFile:
       return "replaced";
+    case Step::kRemovedFile:
+      return "removed";
+    case Step::kRegistryText:
+      return "registry";
     default:
       return "commit";
   }
 }
+
+bool hasPath(Step step) { return step != Step::kRegistryText && step != Step::kCommit; }
 
 // Paths in the journal: a tab, a line end and % written as %09, %0A, %0D
 // and %25, so that every step stays one line.
@@ -73,9 +146,110 @@ std::string unescaped(const std::string& text) {
   return out;
 }
 
+// A path of the machine's own drives, "X:\name\name...", split into its
+// drive letter (upper case) and names; false for anything else (another
+// form, drive Z:, the host's, or a "." or ".." name that would move out of
+// the path as written).
+bool splitMachinePath(const std::string& path, char* drive, std::vector<std::string>* names) {
+  if (path.size() < 3 || !ascii::isAlpha(path[0]) || path[1] != ':' ||
+      (path[2] != '\\' && path[2] != '/')) {
+    return false;
+  }
+  *drive = ascii::toUpper(path[0]);
+  if (*drive == 'Z') return false;
+  names->clear();
+  std::size_t start = 3;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string::npos) end = path.size();
+    const std::string name = path.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) continue;
+    if (name == "." || name == "..") return false;
+    names->push_back(name);
+  }
+  return true;
+}
+
+std::string joinMachinePath(char drive, const std::vector<std::string>& names, std::size_t count) {
+  std::string path = std::string(1, drive) + ":";
+  if (count == 0) return path + "\\";
+  for (std::size_t i = 0; i < count; ++i) path += "\\" + names[i];
+  return path;
+}
+
 bool exists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string parentOf(const std::string& hostPath) {
+  const std::size_t slash = hostPath.find_last_of('/');
+  return slash == std::string::npos || slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
+std::string realPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return "";
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+// The file a path leads to through symbolic links, also when that file is
+// not there (a file moved aside, or one being written): the last name of
+// the chain. Empty for a chain that loops or cannot be read.
+std::string linkTarget(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops <= kMaxLinkHops; ++hops) {
+    struct stat st;
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
+    const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= link.size()) return "";
+    link.resize(static_cast<std::size_t>(n));
+    current = link.front() == '/' ? link : parentOf(current) + "/" + link;
+  }
+  return "";
+}
+
+// True when the folder that holds hostPath (or its nearest existing
+// ancestor) lies, with every symbolic link on the way followed, inside the
+// host directory of the machine's drive.
+bool onMachineDrive(char drive, const std::string& hostPath) {
+  const std::string driveDir =
+      emulated::machineDirectory() + "/drive_" + static_cast<char>(ascii::toLower(drive));
+  if (hostPath == driveDir) return true;
+  const std::string root = realPath(driveDir);
+  if (root.empty()) return false;
+  std::string dir = parentOf(hostPath);
+  while (dir != "/" && !exists(dir)) dir = parentOf(dir);
+  const std::string real = realPath(dir);
+  return !real.empty() && (real == root || real.rfind(root + "/", 0) == 0);
+}
+
+enum class Links { kKept, kFollowed };
+
+// The host path that a Windows path of the journal names on this machine:
+// resolved through the machine's namespace, then, for files written through
+// links, along their symbolic links. False, with the reason, for a path that
+// is not on one of the machine's drives or leads off it.
+bool locate(const std::string& windowsPath, Links links, std::string* host, std::string* error) {
+  char drive = 0;
+  std::vector<std::string> names;
+  if (!splitMachinePath(windowsPath, &drive, &names)) {
+    if (error) *error = windowsPath + " is not a path on one of this machine's drives";
+    return false;
+  }
+  std::string path = emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (!path.empty() && links == Links::kFollowed) path = linkTarget(path);
+  if (path.empty() || !onMachineDrive(drive, path)) {
+    if (error) *error = windowsPath + " leads off this machine's drive " + drive + ":";
+    return false;
+  }
+  *host = path;
+  return true;
 }
 
 std::string failure(const std::string& what, const std::string& path) {
@@ -97,7 +271,7 @@ bool writeDurably(const std::string& path, const std::string& content, std::stri
     ok = n > 0;
     if (ok) done += static_cast<std::size_t>(n);
   }
-  ok = ok && ::fsync(fd) == 0;
+  ok = ok && flush(fd) == 0;
   if (!ok) *error = failure("cannot write", path);
   if (::close(fd) != 0 && ok) {
     *error = failure("cannot write", path);
@@ -107,28 +281,71 @@ bool writeDurably(const std::string& path, const std::string& content, std::stri
   return ok;
 }
 
-bool parseJournal(const std::string& text, std::vector<RollbackJournal::Entry>* entries) {
-  std::size_t start = 0;
+// The removals of a rollback, a recovery and a finish. Each is a stop point
+// of the kill campaigns when there is something to remove; a name already
+// gone is removed (ENOENT is no failure).
+bool removeName(const std::string& path) {
+  if (!exists(path)) return true;
+  reach(StopPoint::kRemoval);
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+// True when the folder is gone; false, with errno, when it stays.
+bool removeFolder(const std::string& path) {
+  if (!exists(path)) return true;
+  reach(StopPoint::kRemoval);
+  return ::rmdir(path.c_str()) == 0;
+}
+
+// The registry file's new text beside it, where the commit takes it from.
+std::string commitTextFile() {
+  const std::string target = linkTarget(emulated::registryFilePath());
+  return target.empty() ? "" : target + kCommitSuffix;
+}
+
+bool parseJournal(const std::string& text, std::vector<Entry>* entries, std::string* why) {
+  const std::size_t headerEnd = text.find('\n');
+  if (headerEnd == std::string::npos) {
+    // Stopped while the first line was written: nothing was recorded.
+    if (std::string(kHeader).rfind(text, 0) == 0) return true;
+    *why = "its first line is not this installer's";
+    return false;
+  }
+  if (text.compare(0, headerEnd, kHeader) != 0) {
+    *why = "its first line is not this installer's";
+    return false;
+  }
+  std::size_t start = headerEnd + 1;
+  int number = 1;
   // A last line without its line end was being written when the installer
   // stopped: its step was never taken.
   for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    ++number;
     const std::string line = text.substr(start, end - start);
     const std::size_t tab = line.find('\t');
-    if (tab == std::string::npos) return false;
     const std::string name = line.substr(0, tab);
-    const std::size_t second = line.find('\t', tab + 1);
-    RollbackJournal::Entry entry{RollbackJournal::Step::kDirectory,
-                                 unescaped(line.substr(tab + 1, second - tab - 1)), ""};
-    if (second != std::string::npos) entry.aside = unescaped(line.substr(second + 1));
-    if (name == "directory") {
-      entry.step = RollbackJournal::Step::kDirectory;
-    } else if (name == "new") {
-      entry.step = RollbackJournal::Step::kNewFile;
-    } else if (name == "replaced") {
-      entry.step = RollbackJournal::Step::kReplacedFile;
-    } else if (name == "commit") {
-      entry.step = RollbackJournal::Step::kCommit;
-    } else {
+    Entry entry{Step::kDirectory, tab == std::string::npos ? "" : unescaped(line.substr(tab + 1))};
+    bool known = false;
+    for (Step step : {Step::kDirectory, Step::kNewFile, Step::kReplacedFile, Step::kRemovedFile,
+                      Step::kRegistryText, Step::kCommit}) {
+      if (name == stepName(step)) {
+        entry.step = step;
+        known = true;
+      }
+    }
+    const std::string where = "line " + std::to_string(number);
+    if (!known) {
+      *why = where + " is no step this installer takes";
+      return false;
+    }
+    char drive = 0;
+    std::vector<std::string> names;
+    if (hasPath(entry.step) && !splitMachinePath(entry.path, &drive, &names)) {
+      *why = where + " names " + entry.path + ", which is not on one of this machine's drives";
+      return false;
+    }
+    if (!hasPath(entry.step) && tab != std::string::npos) {
+      *why = where + " names a path where its step takes none";
       return false;
     }
     entries->push_back(entry);
@@ -136,53 +353,150 @@ bool parseJournal(const std::string& text, std::vector<RollbackJournal::Entry>* 
   return true;
 }
 
-// Undoes the steps, newest first. A step that never happened or was already
-// undone is no failure.
-bool undo(const std::vector<RollbackJournal::Entry>& entries, std::vector<std::string>* done) {
+// Undoes the file steps, newest first. A step that never happened or was
+// already undone is no failure; a path that now leads off the machine's
+// drives is left alone.
+bool undoFileSteps(const std::vector<Entry>& entries, std::vector<std::string>* done) {
+  // The paths this program resolves afterwards must see what changed.
+  const emulated::ForgetListingsAfter changesFiles;
   bool ok = true;
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    if (!hasPath(it->step)) continue;
+    std::string host;
+    std::string error;
+    const Links links = it->step == Step::kNewFile || it->step == Step::kReplacedFile
+                            ? Links::kFollowed
+                            : Links::kKept;
+    if (!locate(it->path, links, &host, &error)) {
+      done->push_back("Rollback: " + error + "; left as it is");
+      continue;
+    }
     switch (it->step) {
-      case RollbackJournal::Step::kCommit:
-        ::unlink(it->aside.c_str());
-        break;
-      case RollbackJournal::Step::kNewFile:
-        ::unlink((it->path + kPartialSuffix).c_str());
-        if (::unlink(it->path.c_str()) == 0) {
+      case Step::kNewFile:
+        if (!removeName(host + kPartialSuffix)) {
+          done->push_back("Rollback: " + failure("cannot remove", host + kPartialSuffix));
+          ok = false;
+        }
+        if (!exists(host)) break;
+        if (removeName(host)) {
           done->push_back("Rollback: removed " + it->path);
-        } else if (errno != ENOENT) {
+        } else {
           done->push_back("Rollback: " + failure("cannot remove", it->path));
           ok = false;
         }
         break;
-      case RollbackJournal::Step::kReplacedFile:
-        ::unlink((it->path + kPartialSuffix).c_str());
-        if (!exists(it->aside)) break;  // never moved aside: the file is as it was
-        if (::rename(it->aside.c_str(), it->path.c_str()) == 0) {
+      case Step::kReplacedFile:
+      case Step::kRemovedFile: {
+        if (!removeName(host + kPartialSuffix)) {
+          done->push_back("Rollback: " + failure("cannot remove", host + kPartialSuffix));
+          ok = false;
+        }
+        const std::string aside = host + kAsideSuffix;
+        if (!exists(aside)) break;  // never moved aside, or put back already
+        reach(StopPoint::kRemoval);
+        if (::rename(aside.c_str(), host.c_str()) == 0) {
           done->push_back("Rollback: restored " + it->path);
         } else {
           done->push_back("Rollback: " + failure("cannot restore", it->path));
           ok = false;
         }
         break;
-      case RollbackJournal::Step::kDirectory:
-        // A directory that holds something else by now stays.
-        if (::rmdir(it->path.c_str()) == 0) done->push_back("Rollback: removed " + it->path);
+      }
+      default:
+        // A folder that holds something else by now stays.
+        if (exists(host) && removeFolder(host)) done->push_back("Rollback: removed " + it->path);
         break;
+    }
+    emulated::forgetHostListings();
+  }
+  return ok;
+}
+
+// The registry's new text of an installation that did not commit: removed
+// last, once nothing else of that installation is left, because while it is
+// there it tells that the installation did not commit.
+bool removeCommitText(std::vector<std::string>* done, std::string* error) {
+  const std::string text = commitTextFile();
+  if (text.empty() || !exists(text)) return true;
+  if (!removeName(text)) {
+    if (error) *error = failure("cannot remove", text);
+    return false;
+  }
+  done->push_back("Removed " + text + ", the registry text of an installation that did not commit");
+  return true;
+}
+
+// After a commit: the files kept aside are deleted.
+bool removeAside(const std::vector<Entry>& entries, std::string* error) {
+  bool ok = true;
+  for (const Entry& entry : entries) {
+    if (entry.step != Step::kReplacedFile && entry.step != Step::kRemovedFile) continue;
+    std::string host;
+    if (!locate(entry.path, entry.step == Step::kReplacedFile ? Links::kFollowed : Links::kKept,
+                &host, nullptr)) {
+      continue;
+    }
+    if (!removeName(host + kAsideSuffix)) {
+      if (error) *error = failure("cannot remove", host + kAsideSuffix);
+      ok = false;
     }
   }
   return ok;
 }
 
-bool removeAside(const std::vector<RollbackJournal::Entry>& entries, std::string* error) {
-  bool ok = true;
-  for (const RollbackJournal::Entry& entry : entries) {
-    if (entry.step != RollbackJournal::Step::kReplacedFile) continue;
-    if (::unlink(entry.aside.c_str()) != 0 && errno != ENOENT) {
-      if (error) *error = failure("cannot remove", entry.aside);
-      ok = false;
-    }
+// A journal line as the log shows it: control characters as "?", cut to a
+// length a log line can take.
+std::string loggable(std::string line) {
+  for (char& c : line) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
   }
-  return ok;
+  if (line.size() > kLoggedLineLength) line = line.substr(0, kLoggedLineLength) + "...";
+  return line;
+}
+
+// Renames an unreadable journal to the first free <journal>.unreadable-<n>,
+// after its lines are copied into the log.
+RollbackJournal::Recovery setAside(const std::string& journalFile, const std::string& why,
+                                   const std::string* text) {
+  RollbackJournal::Recovery r;
+  std::string aside;
+  for (int n = 1; n < 10000 && aside.empty(); ++n) {
+    const std::string candidate = journalFile + ".unreadable-" + std::to_string(n);
+    if (!exists(candidate)) aside = candidate;
+  }
+  r.log.push_back("The rollback journal " + journalFile +
+                  " cannot be read as this installer's own: " + why);
+  if (text != nullptr) {
+    std::size_t start = 0;
+    std::size_t lines = 0;
+    while (start < text->size()) {
+      std::size_t end = text->find('\n', start);
+      if (end == std::string::npos) end = text->size();
+      if (lines < kLoggedLines) {
+        r.log.push_back("  it held: " + loggable(text->substr(start, end - start)));
+      }
+      ++lines;
+      start = end + 1;
+    }
+    if (lines > kLoggedLines) {
+      r.log.push_back("  and " + std::to_string(lines - kLoggedLines) + " more lines");
+    }
+    if (lines == 0) r.log.push_back("  it was empty");
+  }
+  reach(StopPoint::kRemoval);
+  if (aside.empty() || ::rename(journalFile.c_str(), aside.c_str()) != 0) {
+    r.outcome = RollbackJournal::Outcome::kFailed;
+    r.error = "the rollback journal " + journalFile + " cannot be read as this installer's own (" +
+              why + ") and cannot be set aside" +
+              (aside.empty() ? std::string() : ": " + std::string(std::strerror(errno))) +
+              "; move it away, then install again";
+    return r;
+  }
+  r.outcome = RollbackJournal::Outcome::kSetAside;
+  r.log.push_back("Nothing it names was changed; it is kept as " + aside);
+  r.error = "the rollback journal " + journalFile + " cannot be read as this installer's own (" +
+            why + "); it is kept as " + aside + " and nothing it names was changed";
+  return r;
 }
 
 }  // namespace
@@ -192,91 +506,149 @@ RollbackJournal::~RollbackJournal() {
 }
 
 bool RollbackJournal::record(const Entry& entry, std::string* error) {
+  std::string line;
   if (fd_ < 0) {
     fd_ = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
     if (fd_ < 0) {
       *error = failure("cannot create the rollback journal", file_);
       return false;
     }
+    line = std::string(kHeader) + "\n";
   }
-  std::string line = std::string(stepName(entry.step)) + "\t" + escaped(entry.path);
-  if (!entry.aside.empty()) line += "\t" + escaped(entry.aside);
+  line += stepName(entry.step);
+  if (hasPath(entry.step)) line += "\t" + escaped(entry.path);
   line += "\n";
   const ssize_t n = ::write(fd_, line.data(), line.size());
-  if (n != static_cast<ssize_t>(line.size()) || ::fsync(fd_) != 0) {
+  if (n != static_cast<ssize_t>(line.size()) || flush(fd_) != 0) {
     if (n >= 0 && n != static_cast<ssize_t>(line.size())) errno = ENOSPC;
     *error = failure("cannot write the rollback journal", file_);
     // What was written of the line ends without its line end, and a later
     // line must not complete it.
-    if (n > 0) ::ftruncate(fd_, ::lseek(fd_, 0, SEEK_END) - n);
+    if (n > 0) {
+      if (::ftruncate(fd_, ::lseek(fd_, 0, SEEK_END) - n) != 0) {
+        // The journal cannot be mended: this run is rolled back from what
+        // it holds in memory, and the next run reads the torn last line as
+        // a step never taken.
+      }
+    }
     return false;
   }
   entries_.push_back(entry);
   return true;
 }
 
-bool RollbackJournal::makeDirectories(const std::string& hostDir, std::string* error) {
+bool RollbackJournal::changedBefore(const std::string& hostTarget) const {
+  return std::find(changed_.begin(), changed_.end(), hostTarget) != changed_.end();
+}
+
+bool RollbackJournal::makeDirectories(const std::string& windowsDir, std::string* error) {
   // The paths this program resolves afterwards must see what changed.
   const emulated::ForgetListingsAfter changesFiles;
-  std::vector<std::string> missing;
-  std::string dir = hostDir;
-  while (!dir.empty() && !exists(dir)) {
-    missing.push_back(dir);
-    const std::size_t slash = dir.find_last_of('/');
-    if (slash == std::string::npos || slash == 0) break;
-    dir.resize(slash);
+  char drive = 0;
+  std::vector<std::string> names;
+  if (!splitMachinePath(windowsDir, &drive, &names)) {
+    *error = windowsDir + " is not a path on one of this machine's drives";
+    return false;
   }
-  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-    if (!record({Step::kDirectory, *it, ""}, error)) return false;
-    if (::mkdir(it->c_str(), 0777) != 0 && errno != EEXIST) {
-      *error = failure("cannot create the directory", *it);
+  for (std::size_t count = 0; count <= names.size(); ++count) {
+    const std::string path = joinMachinePath(drive, names, count);
+    std::string host;
+    if (!locate(path, Links::kKept, &host, error)) return false;
+    struct stat st;
+    if (::stat(host.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) continue;
+      *error = path + ": not a directory";
       return false;
     }
-  }
-  struct stat st;
-  if (::stat(hostDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    *error = hostDir + ": not a directory";
-    return false;
+    if (count == 0) {
+      *error = "the drive " + path + " does not exist on this machine";
+      return false;
+    }
+    if (!record({Step::kDirectory, path}, error)) return false;
+    if (::mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) {
+      *error = failure("cannot create the directory", path);
+      return false;
+    }
+    emulated::forgetHostListings();
   }
   return true;
 }
 
-bool RollbackJournal::writeFile(const std::string& hostPath, const std::string& content,
+bool RollbackJournal::writeFile(const std::string& windowsPath, const std::string& content,
                                 std::string* error) {
   // The paths this program resolves afterwards must see what changed.
   const emulated::ForgetListingsAfter changesFiles;
+  std::string host;
   std::string target;
-  if (!emulated::followHostLinks(hostPath, &target, error)) return false;
-  const std::string partial = target + kPartialSuffix;
-  if (exists(target)) {
-    const std::string aside = target + kAsideSuffix;
-    if (!record({Step::kReplacedFile, target, aside}, error)) return false;
-    if (::rename(target.c_str(), aside.c_str()) != 0) {
-      *error = failure("cannot move aside", target);
-      return false;
-    }
-  } else if (!record({Step::kNewFile, target, ""}, error)) {
+  if (!locate(windowsPath, Links::kKept, &host, error) ||
+      !emulated::followHostLinks(host, &target, error) ||
+      !locate(windowsPath, Links::kFollowed, &target, error)) {
     return false;
   }
+  struct stat st;
+  const bool present = ::lstat(target.c_str(), &st) == 0;
+  if (present && !S_ISREG(st.st_mode)) {
+    *error = windowsPath + ": not a file";
+    return false;
+  }
+  if (!changedBefore(target)) {
+    if (present) {
+      if (!record({Step::kReplacedFile, windowsPath}, error)) return false;
+      if (::rename(target.c_str(), (target + kAsideSuffix).c_str()) != 0) {
+        *error = failure("cannot move aside", windowsPath);
+        return false;
+      }
+    } else if (!record({Step::kNewFile, windowsPath}, error)) {
+      return false;
+    }
+    changed_.push_back(target);
+  }
+  const std::string partial = target + kPartialSuffix;
   if (!writeDurably(partial, content, error)) return false;
   if (::rename(partial.c_str(), target.c_str()) != 0) {
-    *error = failure("cannot write", target);
+    *error = failure("cannot write", windowsPath);
     return false;
   }
   return true;
 }
 
-bool RollbackJournal::commitRegistry(const std::string& registryFile, const std::string& text,
-                                     std::string* error) {
+bool RollbackJournal::removeFile(const std::string& windowsPath, std::string* error) {
+  // The paths this program resolves afterwards must see what changed.
+  const emulated::ForgetListingsAfter changesFiles;
+  std::string host;
+  if (!locate(windowsPath, Links::kKept, &host, error)) return false;
+  struct stat st;
+  if (::lstat(host.c_str(), &st) != 0) return true;  // nothing to take away
+  if (S_ISDIR(st.st_mode)) {
+    *error = windowsPath + ": a directory, not a file";
+    return false;
+  }
+  if (changedBefore(host)) {
+    // This run's own content: what was there before is recorded already.
+    if (::unlink(host.c_str()) != 0) {
+      *error = failure("cannot remove", windowsPath);
+      return false;
+    }
+    return true;
+  }
+  if (!record({Step::kRemovedFile, windowsPath}, error)) return false;
+  changed_.push_back(host);
+  if (::rename(host.c_str(), (host + kAsideSuffix).c_str()) != 0) {
+    *error = failure("cannot move aside", windowsPath);
+    return false;
+  }
+  return true;
+}
+
+bool RollbackJournal::commitRegistry(const std::string& text, std::string* error) {
   // The paths this program resolves afterwards must see what changed.
   const emulated::ForgetListingsAfter changesFiles;
   std::string target;
-  if (!emulated::followHostLinks(registryFile, &target, error)) return false;
+  if (!emulated::followHostLinks(emulated::registryFilePath(), &target, error)) return false;
   const std::string next = target + kCommitSuffix;
-  if (!writeDurably(next, text, error)) return false;
-  if (!record({Step::kCommit, target, next}, error)) {
-    ::unlink(next.c_str());
-    return false;
+  if (!record({Step::kRegistryText, ""}, error) || !writeDurably(next, text, error) ||
+      !record({Step::kCommit, ""}, error)) {
+    return false;  // the rollback removes the text
   }
   // The commit: from here on the installation is done.
   if (::rename(next.c_str(), target.c_str()) != 0) {
@@ -287,63 +659,97 @@ bool RollbackJournal::commitRegistry(const std::string& registryFile, const std:
 }
 
 bool RollbackJournal::finish(std::string* error) {
+  const emulated::ForgetListingsAfter changesFiles;
   const bool ok = removeAside(entries_, error);
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (ok && ::unlink(file_.c_str()) != 0 && errno != ENOENT) {
+  if (ok && !removeName(file_)) {
     if (error) *error = failure("cannot remove", file_);
     return false;
   }
   entries_.clear();
+  changed_.clear();
   return ok;
 }
 
 bool RollbackJournal::rollBack(std::vector<std::string>* done) {
-  // The paths this program resolves afterwards must see what changed.
-  const emulated::ForgetListingsAfter changesFiles;
   if (fd_ < 0 && entries_.empty()) return true;
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!undo(entries_, done)) return false;
+  if (!undoFileSteps(entries_, done)) return false;
+  std::string error;
+  if (!removeName(file_)) {
+    done->push_back("Rollback: " + failure("cannot remove", file_));
+    return false;
+  }
   entries_.clear();
-  ::unlink(file_.c_str());
+  changed_.clear();
+  if (!removeCommitText(done, &error)) {
+    done->push_back("Rollback: " + error);
+    return false;
+  }
   return true;
 }
 
-bool RollbackJournal::recover(const std::string& journalFile, std::vector<std::string>* done,
-                              std::string* error) {
+RollbackJournal::Recovery RollbackJournal::recover(const std::string& journalFile) {
   // The paths this program resolves afterwards must see what changed.
   const emulated::ForgetListingsAfter changesFiles;
+  Recovery r;
+  struct stat st;
+  if (::lstat(journalFile.c_str(), &st) != 0) {
+    if (errno != ENOENT) return setAside(journalFile, std::strerror(errno), nullptr);
+    // No installation was stopped; a registry text without its journal was
+    // written by one stopped before it recorded it.
+    if (!removeCommitText(&r.log, &r.error)) r.outcome = Outcome::kFailed;
+    return r;
+  }
+  if (S_ISLNK(st.st_mode)) {
+    return setAside(journalFile, "a symbolic link, which this installer never makes", nullptr);
+  }
   std::string text;
   std::string readError;
   if (!emulated::readHostFile(journalFile, &text, &readError, kMaxJournalBytes)) {
-    if (readError.empty()) return true;  // no installation was stopped
-    *error = journalFile + ": " + readError;
-    return false;
+    return setAside(journalFile, readError.empty() ? "it cannot be read" : readError, nullptr);
   }
   std::vector<Entry> entries;
-  if (!parseJournal(text, &entries)) {
-    *error = journalFile + ": not a rollback journal";
-    return false;
-  }
-  // The commit's rename is the one step that makes the installation done.
-  const bool committed =
-      !entries.empty() && entries.back().step == Step::kCommit && !exists(entries.back().aside);
+  std::string why;
+  if (!parseJournal(text, &entries, &why)) return setAside(journalFile, why, &text);
+
+  // The commit's rename is the one step that makes the installation done,
+  // and the rename takes the registry text away; an undo removes that text
+  // only after everything else.
+  const std::string commitText = commitTextFile();
+  const bool committed = !entries.empty() && entries.back().step == Step::kCommit &&
+                         !commitText.empty() && !exists(commitText);
   if (committed) {
-    if (!removeAside(entries, error)) return false;
-    done->push_back("An installation stopped after its commit: its changes stay");
-  } else {
-    done->push_back("Rolling back an installation that was stopped before its commit");
-    if (!undo(entries, done)) {
-      *error = "the installation stopped earlier cannot be rolled back";
-      return false;
+    r.log.push_back("An installation stopped after its commit: its changes stay");
+    if (!removeAside(entries, &r.error) || !removeName(journalFile)) {
+      if (r.error.empty()) r.error = failure("cannot remove", journalFile);
+      r.outcome = Outcome::kFailed;
+      return r;
     }
+    r.outcome = Outcome::kFinished;
+    return r;
   }
-  if (::unlink(journalFile.c_str()) != 0 && errno != ENOENT) {
-    *error = failure("cannot remove", journalFile);
-    return false;
+  r.log.push_back(entries.empty() ? "An installation stopped before it changed anything"
+                                  : "Rolling back an installation that was stopped before its "
+                                    "commit");
+  if (!undoFileSteps(entries, &r.log)) {
+    r.error = "the installation stopped earlier cannot be rolled back";
+    r.outcome = Outcome::kFailed;
+    return r;
   }
-  return true;
+  if (!removeName(journalFile)) {
+    r.error = failure("cannot remove", journalFile);
+    r.outcome = Outcome::kFailed;
+    return r;
+  }
+  if (!removeCommitText(&r.log, &r.error)) {
+    r.outcome = Outcome::kFailed;
+    return r;
+  }
+  r.outcome = Outcome::kRolledBack;
+  return r;
 }
 
 std::string rollbackJournalFile() {
