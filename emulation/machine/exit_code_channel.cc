@@ -1,21 +1,29 @@
 #include "emulation/machine/exit_code_channel.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "emulation/machine/host_files.h"
 
 namespace emulated {
 namespace {
 
 // A code is at most ten digits; the reservation leaves room for a line end.
 constexpr std::size_t kCodeRoom = 16;
+// How long a program waits at its end for room in a full pipe to its parent.
+// A parent reads the code only once the program has ended, so a pipe that
+// others filled stays full; the wait is for one that a reader is emptying.
+constexpr int kChannelWaitMilliseconds = 1000;
 
 std::string pipeIdentity(int fd) {
   struct stat st;
@@ -37,15 +45,43 @@ int inheritedChannel() {
   return !identity.empty() && text.substr(prefix.size()) == identity ? kExitCodeDescriptor : -1;
 }
 
-bool writeAll(int fd, const std::string& text, off_t at, bool positioned) {
+bool writeAll(int fd, const std::string& text, off_t at) {
   std::size_t done = 0;
   while (done < text.size()) {
-    const ssize_t n = positioned ? ::pwrite(fd, text.data() + done, text.size() - done,
-                                            at + static_cast<off_t>(done))
-                                 : ::write(fd, text.data() + done, text.size() - done);
+    const ssize_t n =
+        ::pwrite(fd, text.data() + done, text.size() - done, at + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Writes into the pipe without blocking, waiting for room at most
+// kChannelWaitMilliseconds in all; false with errno set (ETIMEDOUT when the
+// pipe stayed full).
+bool writeToPipeWithin(int fd, const std::string& text) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kChannelWaitMilliseconds);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      errno = ETIMEDOUT;
+      return false;
+    }
+    pollfd room = {fd, POLLOUT, 0};
+    if (::poll(&room, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) return false;
   }
   return true;
 }
@@ -56,9 +92,42 @@ int& exitCodeFileDescriptor() {
   return fd;
 }
 
-void reportExitCodeFileFailure(const char* file, uint32_t exitCode, int error) {
+// Why KV7_EXIT_CODE_FILE could not be opened at program start.
+std::string& exitCodeFileProblem() {
+  static std::string problem;
+  return problem;
+}
+
+// Opens KV7_EXIT_CODE_FILE for the code, emptied; -1 with the reason when it
+// is no regular file or cannot be opened. Like every file the machine reads,
+// it is opened without waiting, so that a FIFO holds no program up.
+int openExitCodeFile(const char* file, std::string* problem) {
+  struct stat st;
+  if (::stat(file, &st) == 0 && !S_ISREG(st.st_mode)) {
+    *problem = kindOfNonRegular(st.st_mode) + ", not a regular file";
+    return -1;
+  }
+  const int fd = ::open(file, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *problem = std::strerror(errno);
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    *problem = kindOfNonRegular(st.st_mode) + ", not a regular file";
+    ::close(fd);
+    return -1;
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    *problem = std::strerror(errno);
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void reportExitCodeFileFailure(const char* file, uint32_t exitCode, const std::string& problem) {
   std::fprintf(stderr, "The emulated Windows machine cannot write the exit code %u to %s: %s\n",
-               exitCode, file, std::strerror(error));
+               exitCode, file, problem.c_str());
 }
 
 }  // namespace
@@ -126,7 +195,7 @@ void prepareExitCodeHandOver() {
   const char* file = std::getenv(kExitCodeFileVariable);
   int& fd = exitCodeFileDescriptor();
   if (fd >= 0 || file == nullptr || *file == '\0') return;
-  fd = ::open(file, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  fd = openExitCodeFile(file, &exitCodeFileProblem());
   // The room for the code is taken now, while the program has written
   // nothing, and without changing the file's size: a shell that reads the
   // file of a program that never ended finds it empty.
@@ -138,28 +207,35 @@ void handOverExitCode(uint32_t exitCode) {
   // A parent that has gone away is no reason to end differently.
   std::signal(SIGPIPE, SIG_IGN);
   const int channel = inheritedChannel();
-  if (channel >= 0 && !writeAll(channel, text, 0, false) && errno != EPIPE) {
-    std::fprintf(stderr,
-                 "The emulated Windows machine cannot hand exit code %u to its parent: %s\n",
-                 exitCode, std::strerror(errno));
+  if (channel >= 0 && !writeToPipeWithin(channel, text) && errno != EPIPE) {
+    if (errno == ETIMEDOUT) {
+      std::fprintf(stderr,
+                   "The emulated Windows machine cannot hand exit code %u to its parent: the "
+                   "pipe stayed full for %d ms\n",
+                   exitCode, kChannelWaitMilliseconds);
+    } else {
+      std::fprintf(stderr,
+                   "The emulated Windows machine cannot hand exit code %u to its parent: %s\n",
+                   exitCode, std::strerror(errno));
+    }
   }
 
   const char* file = std::getenv(kExitCodeFileVariable);
   if (file == nullptr || *file == '\0') return;
   int& fd = exitCodeFileDescriptor();
-  const bool reserved = fd >= 0;
-  if (!reserved) fd = ::open(file, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string problem = exitCodeFileProblem();
+  if (fd < 0) fd = openExitCodeFile(file, &problem);
   if (fd < 0) {
-    reportExitCodeFileFailure(file, exitCode, errno);
+    reportExitCodeFileFailure(file, exitCode, problem);
     return;
   }
   const bool written =
-      writeAll(fd, text, 0, true) && ::ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+      writeAll(fd, text, 0) && ::ftruncate(fd, static_cast<off_t>(text.size())) == 0;
   const int writeError = errno;
   if (::close(fd) != 0 && written) {
-    reportExitCodeFileFailure(file, exitCode, errno);
+    reportExitCodeFileFailure(file, exitCode, std::strerror(errno));
   } else if (!written) {
-    reportExitCodeFileFailure(file, exitCode, writeError);
+    reportExitCodeFileFailure(file, exitCode, std::strerror(writeError));
   }
   fd = -1;
 }

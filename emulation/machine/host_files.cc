@@ -18,7 +18,14 @@ namespace {
 // How many symbolic links a path may pass through, as the host allows.
 constexpr int kMaxLinkHops = 40;
 
-std::string kindOfNonRegular(mode_t mode) {
+std::string sizeText(std::uint64_t bytes) {
+  return bytes % kMiB == 0 ? std::to_string(bytes / kMiB) + " MiB"
+                           : std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+std::string kindOfNonRegular(unsigned mode) {
   if (S_ISDIR(mode)) return "a directory";
   if (S_ISFIFO(mode)) return "a FIFO";
   if (S_ISCHR(mode)) return "a character device";
@@ -26,13 +33,6 @@ std::string kindOfNonRegular(mode_t mode) {
   if (S_ISSOCK(mode)) return "a socket";
   return "not a file";
 }
-
-std::string sizeText(std::uint64_t bytes) {
-  return bytes % kMiB == 0 ? std::to_string(bytes / kMiB) + " MiB"
-                           : std::to_string(bytes) + " bytes";
-}
-
-}  // namespace
 
 bool followHostLinks(const std::string& path, std::string* target, std::string* error) {
   std::string current = path;

@@ -32,6 +32,8 @@ bool writeHostFileAtomically(const std::string& path, const std::string& content
 // the link's directory). The path itself when it is no link; false with
 // *error for a link that leads nowhere or in a loop.
 bool followHostLinks(const std::string& path, std::string* target, std::string* error);
+// What a host entry of that mode is, for messages: "a FIFO", "a directory"...
+std::string kindOfNonRegular(unsigned mode);
 // Creates the directory and its missing parents; true when it exists after.
 bool makeHostDirectories(const std::string& path);
 // The names in a directory (without "." and ".."), sorted by their bytes;

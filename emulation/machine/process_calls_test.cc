@@ -1,7 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/machine.h"
@@ -90,6 +98,94 @@ TEST(EmulatedProcess, AProgramWritesItsWholeCodeToTheFileAShellAsksFor) {
   std::string written;
   ASSERT_TRUE(emulated::readHostFile(file, &written, nullptr));
   EXPECT_EQ(written, "3010");
+}
+
+// Runs the probe with "exit 3010" from the host, descriptor 3 and the
+// environment as given; its status (-1 when it did not end within ten
+// seconds, when it is killed) and its standard error.
+struct HostRun {
+  int status = -1;
+  std::string err;
+};
+HostRun runProbeWithin(int descriptor3, const std::vector<std::string>& env) {
+  HostRun result;
+  char errFile[] = "/tmp/kv7-probe-err-XXXXXX";
+  const int errFd = ::mkstemp(errFile);
+  if (errFd < 0) return result;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  if (descriptor3 >= 0) posix_spawn_file_actions_adddup2(&actions, descriptor3, 3);
+  std::vector<std::string> texts = {probe(), "exit", "3010"};
+  std::vector<char*> argv = emulated::cStringArray(texts);
+  std::vector<std::string> envTexts = env;
+  envTexts.push_back("KV7_MACHINE=" + emulated::machineDirectory());
+  std::vector<char*> envp = emulated::cStringArray(envTexts);
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, probe().c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        status = -1;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    result.status = status;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(errFd);
+  emulated::readHostFile(errFile, &result.err, nullptr);
+  ::unlink(errFile);
+  return result;
+}
+
+TEST(EmulatedProcess, HandingOverTheExitCodeHoldsNoProgramUp) {
+  TestMachine machine;
+  const std::string fifo = machine.dir() + "/code.fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = machine.dir() + "/code.dir";
+  ASSERT_TRUE(emulated::makeHostDirectories(folder));
+  // A pipe to a parent that is full: nobody empties it.
+  int full[2];
+  ASSERT_EQ(::pipe2(full, O_CLOEXEC | O_NONBLOCK), 0);
+  const std::string filler(4096, 'x');
+  while (::write(full[1], filler.data(), filler.size()) > 0) {
+  }
+  struct stat st;
+  ASSERT_EQ(::fstat(full[1], &st), 0);
+  const std::string fullPipe =
+      "KV7_EXIT_CODE_FD=3:" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  struct Case {
+    const char* what;
+    int descriptor3;
+    std::string variable;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a FIFO as the file", -1, "KV7_EXIT_CODE_FILE=" + fifo,
+       "cannot write the exit code 3010 to " + fifo + ": a FIFO, not a regular file"},
+      {"a directory as the file", -1, "KV7_EXIT_CODE_FILE=" + folder,
+       "cannot write the exit code 3010 to " + folder + ": a directory, not a regular file"},
+      {"a full pipe to the parent", full[1], fullPipe,
+       "cannot hand exit code 3010 to its parent: the pipe stayed full for 1000 ms"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto start = std::chrono::steady_clock::now();
+    const HostRun run = runProbeWithin(c.descriptor3, {c.variable});
+    ASSERT_TRUE(WIFEXITED(run.status)) << "the program was held up";
+    EXPECT_EQ(WEXITSTATUS(run.status), 3010 & 0xFF);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(emulated::listHostDirectory(folder), std::vector<std::string>{});
+  ::close(full[0]);
+  ::close(full[1]);
 }
 
 TEST(EmulatedProcess, SplitsArgumentsAsWindowsProgramsDo) {

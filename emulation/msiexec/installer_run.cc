@@ -19,6 +19,7 @@
 #include "emulation/msiexec/installer_lock.h"
 #include "emulation/msiexec/installer_options.h"
 #include "emulation/msiexec/installer_package.h"
+#include "emulation/msiexec/library_messages.h"
 #include "emulation/msiexec/product_registration.h"
 #include "emulation/msiexec/rollback_journal.h"
 #include "emulation/msiexec/transforms.h"
@@ -146,6 +147,7 @@ class InstallerRun {
     std::string commandLine;
     for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;
     log_.message("Command line: " + commandLine);
+    sendLibraryMessagesTo(&log_);
     uint32_t result = install();
     if (result != kSuccess) rollBack();
     return finish(result);
@@ -462,6 +464,7 @@ class InstallerRun {
                  ". Product Code: " + productCode_ +
                  ". Installation success or error status: " + std::to_string(result) + ".");
     log_.message("MainEngineThread is returning " + std::to_string(result));
+    sendLibraryMessagesTo(nullptr);
     if (!log_.close()) {
       // Installed and committed: the installation stands, and only the end
       // of its log is missing.

@@ -4,7 +4,8 @@
 // registered, none of its files there) or as after it (registered, with all
 // its files), nothing is half-written and nothing of the installer's own is
 // left. The test suite tries a few such points; KV7_KILL_CAMPAIGN=long tries
-// every pair of points of three installations (scripts/kill-campaign.sh).
+// every point of three installations, with the recovery and the one after it
+// each killed at every removal (scripts/kill-campaign.sh).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -160,14 +161,16 @@ class KillCampaign {
   enum class Outcome { kBefore, kAfter, kBroken };
   struct Result {
     Outcome outcome = Outcome::kBroken;
-    bool recoveryKilled = false;  // false: the recovery ended before that removal
+    // false: the recovery ended before it came to that removal
+    bool recoveryKilled = false;
+    bool secondRecoveryKilled = false;
     std::string problem;
   };
 
   // The installation killed at a stop point ("flush:3", "removal:1"), the
-  // recovery that follows killed at its removal m (0: not killed), then one
-  // more recovery.
-  Result killAt(const std::string& point, long m) {
+  // recovery that follows killed at its removal m, a second recovery at its
+  // removal m2 (0: not killed), then one more recovery.
+  Result killAt(const std::string& point, long m, long m2 = 0) {
     Result result;
     reset();
     int status = run(scenario_.install, point);
@@ -178,6 +181,10 @@ class KillCampaign {
     if (m > 0) {
       status = run(kRecoveryRun, "removal:" + std::to_string(m));
       result.recoveryKilled = WIFSIGNALED(status);
+    }
+    if (m2 > 0) {
+      status = run(kRecoveryRun, "removal:" + std::to_string(m2));
+      result.secondRecoveryKilled = WIFSIGNALED(status);
     }
     status = run(kRecoveryRun, "");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != (1624 & 0xFF)) {
@@ -251,18 +258,28 @@ TEST(KillCampaignTest, EveryStoppedInstallationEndsAllOrNothing) {
     for (long n = 1; n <= campaign.removals(); ++n) {
       points.push_back("removal:" + std::to_string(n));
     }
+    auto count = [&](const KillCampaign::Result& result, const std::string& stops) {
+      ++cases;
+      if (result.outcome == KillCampaign::Outcome::kBefore) ++asBefore;
+      if (result.outcome == KillCampaign::Outcome::kAfter) ++asAfter;
+      if (result.outcome == KillCampaign::Outcome::kBroken) {
+        ++broken;
+        ADD_FAILURE() << scenario.name << ", killed at " << stops << ":" << result.problem;
+      }
+    };
     for (const std::string& point : points) {
       for (long m = 0;; ++m) {
         const KillCampaign::Result result = campaign.killAt(point, m);
-        ++cases;
-        if (result.outcome == KillCampaign::Outcome::kBefore) ++asBefore;
-        if (result.outcome == KillCampaign::Outcome::kAfter) ++asAfter;
-        if (result.outcome == KillCampaign::Outcome::kBroken) {
-          ++broken;
-          ADD_FAILURE() << scenario.name << ", killed at " << point
-                        << " and its recovery at removal " << m << ":" << result.problem;
-        }
+        count(result, point + ", its recovery at removal " + std::to_string(m));
         if (m > 0 && !result.recoveryKilled) break;
+        // The long campaign stops the next recovery too, at each of its
+        // removals.
+        for (long m2 = 1; exhaustive && m > 0; ++m2) {
+          const KillCampaign::Result twice = campaign.killAt(point, m, m2);
+          count(twice, point + ", its recovery at removal " + std::to_string(m) +
+                           ", the next at removal " + std::to_string(m2));
+          if (!twice.secondRecoveryKilled) break;
+        }
       }
     }
     if (!exhaustive) break;  // one installation is enough for the test suite

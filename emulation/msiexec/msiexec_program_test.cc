@@ -536,6 +536,42 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
   EXPECT_EQ(m.value(kCopies + longest, "KV7 Path Name"), "C:\\apps\\N");
 }
 
+// The sample package with its first stream claiming more bytes than the
+// whole file holds: libgsf reads past it, and complains as it does.
+std::string packageWithAnOversizedStream() {
+  std::string bytes = readHost(KV7_SAMPLE_PACKAGE);
+  auto number = [&bytes](std::size_t at, int size) {
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value * 256 + static_cast<uint8_t>(bytes[at + i]);
+    return value;
+  };
+  if (bytes.size() < 512) return bytes;
+  const std::size_t sectorSize = std::size_t{1} << number(30, 2);
+  const std::size_t entries = (number(48, 4) + 1) * sectorSize;
+  const std::size_t sizeField = entries + 128 + 120;  // the second entry's stream size
+  if (sizeField + 4 > bytes.size()) return bytes;
+  bytes.replace(sizeField, 4, "\xFF\xFF\xFF\x7F");
+  return bytes;
+}
+
+TEST(MsiexecProgramTest, TheLibrariesComplaintsGoToTheLogNotToStandardError) {
+  InstallerMachine m;
+  m.machine.writeFile("D:\\sample\\oversized.msi", packageWithAnOversizedStream());
+  m.machine.makeDirectory("C:\\temp");
+  auto run = m.msiexec({"/i", "D:\\sample\\oversized.msi", "/qn", "/l*v", "C:\\temp\\x.log"});
+  EXPECT_EQ(run.exitCode, 1619u) << run.err;
+  EXPECT_EQ(run.err.find("CRITICAL"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("msiexec: the package D:\\sample\\oversized.msi cannot be opened"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(m.machine.readFile("C:\\temp\\x.log").find("libgsf:msole-CRITICAL: ole_dirent_new"),
+            std::string::npos);
+  // Without a log they are not shown at all.
+  run = m.msiexec({"/i", "D:\\sample\\oversized.msi", "/qn"});
+  EXPECT_EQ(run.exitCode, 1619u);
+  EXPECT_EQ(run.err.find("CRITICAL"), std::string::npos) << run.err;
+}
+
 TEST(MsiexecProgramTest, ASecondInstallationWaitsForNoneAndGets1618) {
   InstallerMachine m;
   const std::string marker = m.machine.dir() + "/paused";
