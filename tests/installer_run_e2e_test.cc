@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "emulation/machine/registry_file.h"
+#include "emulation/machine/registry_view.h"
 #include "tests/machine_with_image.h"
 
 namespace {
@@ -45,4 +47,78 @@ TEST(InstallerRunTest, AnInstallPathEndingInABackslashInstallsIntoThatDirectory)
   }
   EXPECT_EQ(installed, std::vector<std::string>{"SITEA"});
   EXPECT_TRUE(std::filesystem::exists(m.machine().hostPath("C:\\apps\\SITEA\\bin\\kv7drv.dll")));
+}
+
+namespace {
+
+const std::string kUninstallKey =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A value of the machine's registry, "<missing>" when there is none.
+std::string registryValue(const emulated::TestMachine& machine, const std::string& key,
+                          const std::string& name) {
+  emulated::RegistryFile registry;
+  std::string error;
+  if (!registry.load(machine.dir() + "/system.reg", &error)) return error;
+  const emulated::RegistryKey* k = registry.findKey(key);
+  const emulated::RegistryValue* v = k ? k->findValue(name) : nullptr;
+  std::string text;
+  return v != nullptr && emulated::valueAsText(*v, &text) ? text : "<missing>";
+}
+
+}  // namespace
+
+TEST(InstallerRunTest, AnImageInAFolderWhoseNameHoldsASemicolonInstalls) {
+  MachineWithImage m;
+  m.commitRegistry();
+  // Only the TRANSFORMS list is split at ";": setup names the language
+  // transform by its bare name, and its full path keeps the folder's ";".
+  const std::string image = m.machine().hostPath("C:\\media\\v1;2");
+  std::filesystem::create_directories(image);
+  std::filesystem::copy(emulated::TestMachine::imageDir(), image,
+                        std::filesystem::copy_options::recursive);
+  m.writeFile(
+      "D:\\rsp\\sitea.rsp",
+      "PROD=QOR_TELVAR_DRIVER\nLIC_AGREEMENT=ACCEPT\nCOPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
+  auto run = m.machine().run(image + "/setup",
+                             {"/u", "D:\\rsp\\sitea.rsp", "/l", "C:\\temp\\semicolon.log"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  const std::string log = m.machine().readFile("C:\\temp\\semicolon.log");
+  EXPECT_TRUE(contains(log, "Transform C:\\media\\v1;2\\1033.mst applied")) << log;
+  const std::string product = kUninstallKey + MachineWithImage::kDriverCode;
+  EXPECT_EQ(registryValue(m.machine(), product, "InstallSource"), "C:\\media\\v1;2\\");
+  const std::string transforms = registryValue(m.machine(), product, "Transforms");
+  EXPECT_EQ(m.machine().readFile(transforms), m.machine().readFile("C:\\media\\v1;2\\1033.mst"))
+      << transforms;
+  EXPECT_TRUE(std::filesystem::exists(m.machine().hostPath("C:\\apps\\SITEA\\bin\\kv7drv.dll")));
+}
+
+TEST(InstallerRunTest, AMaintenanceInAnotherLanguageKeepsTheTransformsOfTheInstallation) {
+  MachineWithImage m;
+  m.setSystemLanguage("0409");
+  m.commitRegistry();
+  m.writeFile(
+      "D:\\rsp\\sitea.rsp",
+      "PROD=QOR_TELVAR_DRIVER\nLIC_AGREEMENT=ACCEPT\nCOPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
+  auto first = m.setup({"/u", "D:\\rsp\\sitea.rsp", "/l", "C:\\temp\\first.log"});
+  ASSERT_EQ(first.exitCode, 0u) << first.out << first.err;
+  const std::string product = kUninstallKey + MachineWithImage::kDriverCode;
+  const std::string kept = registryValue(m.machine(), product, "Transforms");
+  ASSERT_TRUE(contains(kept, "1033.mst")) << kept;
+
+  // setup names the German transform; the installed copy stays English, and
+  // the log says so instead of claiming 1031.mst was applied.
+  auto german = m.setup({"/i", "DE", "/u", "D:\\rsp\\sitea.rsp", "/l", "C:\\temp\\de.log"});
+  ASSERT_EQ(german.exitCode, 0u) << german.out << german.err;
+  const std::string log = m.machine().readFile("C:\\temp\\de.log");
+  EXPECT_TRUE(contains(log, "TRANSFORMS=1031.mst")) << "setup asked for German";
+  EXPECT_FALSE(contains(log, "1031.mst applied")) << log;
+  EXPECT_TRUE(contains(log, "TRANSFORMS=1031.mst from the command line is not applied")) << log;
+  EXPECT_TRUE(contains(log, "Transform " + kept + " applied")) << log;
+  EXPECT_EQ(registryValue(m.machine(), product, "Transforms"), kept);
+  EXPECT_EQ(registryValue(m.machine(), product, "Language"), "1033");
 }

@@ -127,6 +127,69 @@ TEST(ReliabilityEndToEnd, AnInstallOnAFullDiskFails1603AndLeavesNothingBehind) {
   }
 }
 
+TEST(ReliabilityEndToEnd, AMachineOnAReadOnlyDiskFailsHonestlyNotAsBusy) {
+  emulated::TestDisk disk(128 * 1024 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  MachineOnDisk onDisk(disk.dir());
+  MachineWithImage& m = *onDisk.m;
+  m.commitRegistry();
+  expectReadyToInstall(m);
+  if (HasFatalFailure()) return;
+  m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
+  const std::string machineDir = m.machine().dir();
+  const std::string registry = readHost(machineDir + "/system.reg");
+  if (!disk.makeReadOnly()) GTEST_SKIP() << disk.reason();
+  ScratchDir logs;
+  const std::string readOnly = "Read-only file system";
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    uint32_t code;
+    std::string err;  // a line standard error holds
+    std::string log;  // a line the host log holds ("" when there is none)
+  };
+  const Case cases[] = {
+      // The installer cannot lock or journal anything there: a code that no
+      // tool retries (1618 would be), naming the machine directory; setup's
+      // own guard cannot be made either, and the machine says why.
+      {"setup with a log outside the machine",
+       {"/u", "D:\\rsp\\first.rsp", "/l", logs.windowsPath("a.log")},
+       1632,
+       "cannot create the mutex ProtectKV7CLIInstall: its lock file " + machineDir +
+           "/mutexes/ProtectKV7CLIInstall.lock cannot be created in the machine directory " +
+           machineDir + ": " + readOnly,
+       "Error 1632: the machine directory " + machineDir + " cannot be written: its lock file " +
+           machineDir + "/msiexec-install.lock cannot be created: " + readOnly},
+      // setup cannot make its log folder; its own message stays as it is,
+      // and the machine says why.
+      {"setup with a log folder on the machine",
+       {"/u", "D:\\rsp\\first.rsp", "/l", "C:\\temp\\x.log"},
+       kLauncherFailed,
+       "cannot create the directory C:\\temp (" + machineDir +
+           "/drive_c/temp): it is on a read-only file system, as is the machine directory " +
+           machineDir,
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto run = m.setup(c.args);
+    EXPECT_EQ(run.exitCode, c.code) << run.out << run.err;
+    EXPECT_TRUE(contains(run.err, c.err)) << run.err;
+    if (!c.log.empty()) {
+      EXPECT_TRUE(contains(readHost(logs.hostPath("a.log")), c.log))
+          << readHost(logs.hostPath("a.log"));
+    }
+  }
+  // The installer on its own says it on standard error.
+  auto run = m.machine().run(emulated::TestMachine::testBinDir() + "/msiexec",
+                             {"/i", kImage + MachineWithImage::kPackageName, "/qn"});
+  EXPECT_EQ(run.exitCode, 1632u) << run.err;
+  EXPECT_TRUE(contains(run.err, "msiexec: the machine directory " + machineDir +
+                                    " cannot be written: its lock file"))
+      << run.err;
+  EXPECT_EQ(readHost(machineDir + "/system.reg"), registry);
+}
+
 TEST(ReliabilityEndToEnd, EveryProgramStopsOnARegistryWindowsCouldNotHold) {
   std::string deep = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE";
   for (int level = 1; level < 2000; ++level) deep += "\\K";

@@ -5,11 +5,13 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/host_listings.h"
 #include "emulation/machine/last_error.h"
+#include "emulation/machine/machine.h"
 #include "emulation/machine/machine_state.h"
 #include "emulation/machine/path_namespace.h"
 #include "emulation/machine/text_stream.h"
@@ -204,7 +206,21 @@ int makeDirectory(const char* path) {
     failFor(located);
     return -1;
   }
-  if (::mkdir(located.host.c_str(), 0777) != 0) return -1;
+  if (::mkdir(located.host.c_str(), 0777) != 0) {
+    // A disk that cannot be written at all is no condition a Windows
+    // program's message would name: the machine names it.
+    if (errno == EROFS) {
+      const std::string machine = emulated::machineDirectory();
+      const bool onMachine = located.host.rfind(machine + "/", 0) == 0;
+      std::fprintf(stderr,
+                   "The emulated Windows machine cannot create the directory %s (%s): it is on a "
+                   "read-only file system%s%s\n",
+                   path, located.host.c_str(), onMachine ? ", as is the machine directory " : "",
+                   onMachine ? machine.c_str() : "");
+      errno = EROFS;
+    }
+    return -1;
+  }
   forgetListings();
   return 0;
 }

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "emulation/machine/host_files.h"
@@ -141,12 +143,21 @@ std::shared_ptr<NamedMutex> openNamedMutex(const std::string& name) {
   MutexRegistry& registry = mutexRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   if (auto existing = registry.byName[path].lock()) return existing;
-  makeHostDirectories(dir);
-  const int fd = openFileOf(path);
+  const bool folder = makeHostDirectories(dir);
+  const int folderError = errno;
+  const int fd = folder ? openFileOf(path) : -1;
   const int openFd = fd < 0 ? -1 : openFileOf(path + ".open");
   if (fd < 0 || openFd < 0) {
+    const int error = folder ? errno : folderError;
     if (fd >= 0) ::close(fd);
-    setLastError(platform::kErrorAccessDenied);
+    // Windows keeps mutexes in memory; only this machine needs a file for
+    // one, so a machine directory that cannot be written is the machine's
+    // failure, and it says so.
+    std::fprintf(stderr,
+                 "The emulated Windows machine cannot create the mutex %s: its lock file %s "
+                 "cannot be created in the machine directory %s: %s\n",
+                 name.c_str(), path.c_str(), machineDirectory().c_str(), std::strerror(error));
+    setLastError(error == EROFS ? kErrorWriteProtect : platform::kErrorAccessDenied);
     return nullptr;
   }
   // No other process has the mutex open: it is a new one, and what an owner

@@ -15,9 +15,14 @@ class InstallerLock {
   InstallerLock(const InstallerLock&) = delete;
   InstallerLock& operator=(const InstallerLock&) = delete;
 
+  // Opens (creating it when needed) the lock file, without taking the lock.
+  // False, with the reason, when it cannot be opened: the machine directory
+  // cannot be written (a read-only file system, a full disk), which no wait
+  // for another installation mends.
+  bool open(const std::string& lockFile, std::string* error);
   // Takes the lock without waiting; false when another installation holds
-  // it or the lock file cannot be opened.
-  bool tryAcquire(const std::string& lockFile);
+  // it (or the lock file was not opened).
+  bool tryAcquire();
 
  private:
   int fd_ = -1;

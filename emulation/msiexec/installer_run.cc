@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -138,17 +140,31 @@ class InstallerRun {
       return kInvalidCommandLine;
     }
     progress_ = std::make_unique<ConsoleProgress>(options_.uiLevel != UiLevel::kNone);
+    // An installer that cannot write into the machine directory can neither
+    // lock the machine nor journal what it does. That is said before
+    // anything else, a log on that machine included, and with a code that
+    // no tool retries as it retries 1618: waiting does not mend it.
+    std::string machineProblem;
+    const bool machineWritable = lock_.open(installerLockFile(), &machineProblem);
     if (!options_.logPath.empty() &&
         !log_.open(options_.logPath, options_.appendToLog, callingProcess_)) {
-      std::fprintf(stderr, "msiexec: cannot write the log file %s\n",
-                   emulated::utf8ToAnsi(options_.logPath).c_str());
-      return kLogFileFailure;
+      const int openError = errno;
+      if (machineWritable) {
+        std::fprintf(stderr, "msiexec: cannot write the log file %s: %s\n",
+                     emulated::utf8ToAnsi(options_.logPath).c_str(), std::strerror(openError));
+        return kLogFileFailure;
+      }
     }
     std::string commandLine;
     for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;
     log_.message("Command line: " + commandLine);
     sendLibraryMessagesTo(&log_);
-    uint32_t result = install();
+    uint32_t result =
+        machineWritable
+            ? install()
+            : failWith(kInstallerFoldersUnwritable,
+                       "the machine directory " + emulated::machineDirectory() +
+                           " cannot be written: " + machineProblem + "; nothing was installed");
     if (result != kSuccess) rollBack();
     return finish(result);
   }
@@ -162,7 +178,7 @@ class InstallerRun {
     uint32_t result = openPackage();
     if (result != 0) return result;
 
-    if (!lock_.tryAcquire(installerLockFile())) {
+    if (!lock_.tryAcquire()) {
       return failWith(kAnotherInstallRunning,
                       "another installation is in progress on this machine; complete it first");
     }
@@ -213,9 +229,6 @@ class InstallerRun {
     msidb::Tables tables = package_->tables();
     const uint32_t result = applyTransforms(transforms, hostPathOf(packagePath_), &tables, &error);
     if (result != 0) return failWith(result, error);
-    for (const TransformReference& transform : transforms) {
-      log_.message("Transform " + transform.registered() + " applied");
-    }
     if (!InstallerPackage::readPackageTables(tables, &tables_, &error)) {
       return failWith(kTransformFailure, "the transformed package cannot be read: " + error);
     }
@@ -264,7 +277,8 @@ class InstallerRun {
                         "a new instance needs a transform that gives it a product code");
       }
       if (!isProductInstalled(registry_, productCode_)) {
-        transforms_ = registeredTransformList(given);
+        transforms_ = given;
+        logTransformsApplied();
         return 0;
       }
       if (!newInstance.empty()) {
@@ -273,19 +287,34 @@ class InstallerRun {
       }
     }
 
-    // An installed product keeps the transforms it was installed with.
-    transforms_ = registeredTransforms(registry_, productCode_);
-    if (!given.empty() && registeredTransformList(given) != transforms_) {
-      log_.message("TRANSFORMS of an installed product are not changed; it keeps \"" + transforms_ +
-                   "\"");
+    // An installed product keeps the transforms it was installed with, as
+    // Windows keeps them: a list given now is not applied.
+    transforms_ = parseTransformList(registeredTransforms(registry_, productCode_), packagePath_);
+    const std::string kept = registeredTransformList(transforms_);
+    log_.message("The product " + productCode_ + " was installed with the transforms \"" + kept +
+                 "\"; they are applied again");
+    if (!given.empty() && registeredTransformList(given) != kept) {
+      const std::string asked = commandLineProperties_.get("TRANSFORMS");
+      log_.message("PROPERTY CHANGE: Modifying TRANSFORMS property. Its current value is '" +
+                   asked + "'. Its new value: '" + kept + "'.");
+      log_.message("TRANSFORMS=" + asked +
+                   " from the command line is not applied: an installed product's transforms "
+                   "cannot be changed");
     }
-    uint32_t result = transformTables(parseTransformList(transforms_, packagePath_));
+    uint32_t result = transformTables(transforms_);
     if (result != 0) return result;
     if (!ascii::equalsNoCase(tables_.properties["ProductCode"], productCode_)) {
       return failWith(kUnknownProduct,
                       "the product " + productCode_ + " is no instance of this package");
     }
+    logTransformsApplied();
     return 0;
+  }
+
+  void logTransformsApplied() {
+    for (const TransformReference& transform : transforms_) {
+      log_.message("Transform " + transform.registered() + " applied");
+    }
   }
 
   uint32_t chooseMode() {
@@ -317,6 +346,8 @@ class InstallerRun {
     p.set("SOURCEDIR", directoryOf(packagePath_));
     p.set("UILevel", std::to_string(uiLevelNumber(options_.uiLevel)));
     p.set("Installed", mode_ == InstallMode::kFirstInstall ? "" : "1");
+    if (mode_ != InstallMode::kFirstInstall)
+      p.set("TRANSFORMS", registeredTransformList(transforms_));
     if (mode_ == InstallMode::kReinstall && p.get("REINSTALLMODE").empty()) {
       p.set("REINSTALLMODE", "omus");
     }
@@ -355,7 +386,7 @@ class InstallerRun {
     product.installLocation = properties_.get("ARPINSTALLLOCATION");
     product.installSource = directoryOf(packagePath_);
     product.localPackage = localPackage;
-    product.transforms = transforms_;
+    product.transforms = registeredTransformList(transforms_);
     registerProduct(&registry_, product);
     log_.message("Product " + productCode_ + " registered, InstallLocation " +
                  product.installLocation);
@@ -375,8 +406,7 @@ class InstallerRun {
   // later runs on it need neither the media nor the file: the registration
   // names the copies.
   uint32_t cacheTransformFiles() {
-    std::vector<TransformReference> transforms = parseTransformList(transforms_, packagePath_);
-    for (TransformReference& transform : transforms) {
+    for (TransformReference& transform : transforms_) {
       if (transform.embedded) continue;
       const std::string cache = cachedTransformPath(productCode_, transform.name);
       std::string bytes;
@@ -391,7 +421,6 @@ class InstallerRun {
       }
       transform.name = cache;
     }
-    transforms_ = registeredTransformList(transforms);
     return 0;
   }
 
@@ -515,7 +544,9 @@ class InstallerRun {
   std::string packagePath_;
   std::unique_ptr<InstallerPackage> package_;
   PackageTables tables_;
-  std::string transforms_;  // as the product registration keeps them
+  // Split from the TRANSFORMS list once, each file's path resolved after
+  // the split: a path may hold ";" (an image in C:\media\v1;2).
+  std::vector<TransformReference> transforms_;
   std::string baseCode_;
   std::string instanceGuid_;
   std::string productCode_;

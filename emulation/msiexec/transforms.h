@@ -21,9 +21,12 @@ struct TransformReference {
   std::string registered() const { return embedded ? ":" + name : name; }
 };
 
-// The entries of the list, in order; empty entries are skipped. "@" and "|"
-// before a file name say where Windows keeps a secured transform; the file is
-// the same. packagePath is the package's Windows path.
+// The entries of the list, split at ";", in order; empty entries are
+// skipped. "@" and "|" before a file name say where Windows keeps a secured
+// transform; the file is the same. packagePath is the package's Windows
+// path; a file named without a full path is resolved beside it after the
+// split, so the package's folder may hold ";" itself. Only a list is split:
+// keep the result rather than joining it and splitting it again.
 std::vector<TransformReference> parseTransformList(std::string_view list,
                                                    std::string_view packagePath);
 

@@ -66,4 +66,14 @@ bool TestDisk::fillLeaving(std::size_t pages) {
   return ok;
 }
 
+bool TestDisk::makeReadOnly() {
+  if (!mounted_) return false;
+  if (::mount("kv7-test-disk", dir_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
+              nullptr) != 0) {
+    reason_ = std::string("cannot mount the disk again read-only: ") + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace emulated

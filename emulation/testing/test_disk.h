@@ -26,6 +26,9 @@ class TestDisk {
   // Fills the disk with a file of its own until exactly pages pages are
   // left free; false when that cannot be done.
   bool fillLeaving(std::size_t pages);
+  // Mounts the disk again read-only, as a write-protected medium; false,
+  // with reason() saying why, when that cannot be done.
+  bool makeReadOnly();
 
  private:
   std::string base_;

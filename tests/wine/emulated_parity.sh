@@ -85,14 +85,16 @@ windows_argument_line() { # words...
 }
 
 # Runs a native program of the emulated image from C:\ with its whole exit
-# code; no terminal, so every Yes/No box is answered No, as under Wine.
+# code; no terminal, so every Yes/No box is answered No, as under Wine. The
+# image is C:\media\image, or the folder of C:\media that emulated_image
+# names.
 emulated_run() { # name, program, arguments...
   local name=$1 program=$2
   shift 2
   rm -f "$work/$name.emulated-code"
   (cd "$machine/drive_c" &&
     env -u KV7_MSGBOX_ANSWERS KV7_MACHINE="$machine" KV7_EXIT_CODE_FILE="$work/$name.emulated-code" \
-      "$machine/drive_c/media/image/$program" "$@" </dev/null \
+      "$machine/drive_c/media/${emulated_image:-image}/$program" "$@" </dev/null \
       >"$work/$name.emulated-out" 2>"$work/$name.emulated-err")
   emulated_code=$(cat "$work/$name.emulated-code" 2>/dev/null || echo none)
 }

@@ -305,6 +305,39 @@ expect_true "copy name with quotes: the emulated machine's copy" \
 kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
 rm -rf "$drive/apps"
 
+# The image in a folder whose name holds ";", with the English transform
+# beside the package: setup names the transform by its bare name, and only
+# the TRANSFORMS list is split at ";", so both install it from there.
+semicolon_image="$drive/media/v1;2"
+rm -rf "$semicolon_image"
+cp -a "$drive/media/image" "$semicolon_image"
+rm -f "$semicolon_image/1031.mst"
+cp "$windows_image/1033.mst" "$semicolon_image/"
+sync_emulated_machine
+mkdir -p "$machine/drive_c/Windows/system32"
+ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
+new_wine_session
+cp -a "$semicolon_image" "$machine/drive_c/media/"
+rm -f "$machine/drive_c/media/v1;2/"*.exe
+cp "$native_image/setup" "$machine/drive_c/media/v1;2/"
+win_run semicolon "$(windows_argument_line 'C:\media\v1;2\setup.exe' /u 'C:\rsp\trailing.rsp' \
+  /l 'C:\logs\rs.log')"
+emulated_image='v1;2' emulated_run semicolon setup /u 'C:\rsp\trailing.rsp' /l 'C:\logs\rs.log'
+expect "image in a folder holding ';': exit code" "$run_code" 0
+expect "image in a folder holding ';': exit code as on the emulated machine" "$emulated_code" \
+  "$run_code"
+export_prefix_registry "$work/semicolon.wine.reg"
+installed_state "$drive" "$work/semicolon.wine.reg" >"$work/semicolon.wine-state"
+installed_state "$machine/drive_c" "$machine/system.reg" >"$work/semicolon.emulated-state"
+expect_true "image in a folder holding ';': something was installed" \
+  test -s "$work/semicolon.wine-state"
+expect_same_bytes "image in a folder holding ';': installed as on the emulated machine" \
+  "$work/semicolon.emulated-state" "$work/semicolon.wine-state"
+expect_true "image in a folder holding ';': the emulated installer applied the transform" \
+  grep -q -F 'Transform C:\media\v1;2\1033.mst applied' "$machine/drive_c/logs/rs.log"
+kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
+rm -rf "$drive/apps" "$semicolon_image"
+
 compare_install first "first copy, FILE ending in a backslash" 0 \
   /u 'C:\rsp\trailing.rsp' /l 'C:\logs\r2.log'
 compare_table installed "${with_a_copy[@]}"
