@@ -338,6 +338,24 @@ expect_true "image in a folder holding ';': the emulated installer applied the t
 kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
 rm -rf "$drive/apps" "$semicolon_image"
 
+# A log the installer cannot write (its path names a folder): the emulated
+# installer fails with 1622 as Windows documents, Wine installs without it
+# and ends with 0 (a known difference, README).
+mkdir -p "$drive/logs/afolder"
+sync_emulated_machine
+mkdir -p "$machine/drive_c/Windows/system32" "$machine/drive_c/logs/afolder"
+ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
+new_wine_session
+win_run unwritable-log "$(windows_argument_line 'C:\media\image\setup.exe' \
+  /u 'C:\rsp\trailing.rsp' /l 'C:\logs\afolder')"
+emulated_run unwritable-log setup /u 'C:\rsp\trailing.rsp' /l 'C:\logs\afolder'
+expect "a log the installer cannot write: exit code (a known difference)" \
+  "$emulated_code wine:$run_code" "1622 wine:0"
+expect "a log the installer cannot write: nothing installed on the emulated machine" \
+  "$(ls "$machine/drive_c/apps" 2>/dev/null)" ""
+kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
+rm -rf "$drive/apps" "$drive/logs/afolder"
+
 compare_install first "first copy, FILE ending in a backslash" 0 \
   /u 'C:\rsp\trailing.rsp' /l 'C:\logs\r2.log'
 compare_table installed "${with_a_copy[@]}"
