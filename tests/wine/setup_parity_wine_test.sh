@@ -17,6 +17,8 @@
 #   table and in a real install; the image on a share, which Wine 8.0 cannot
 #   run setup from (it names the program UNC\server\share\...), and the same
 #   image through a drive letter mapped to the share, which it can;
+# - arguments typed in UTF-8 in a host shell, which both hand setup in the
+#   code page;
 # - a setup killed while it holds the single-setup guard: while another
 #   process keeps the guard open the next setup ends with 8100 and the one
 #   after it runs; with no one keeping it open the guard goes with the
@@ -345,6 +347,24 @@ compare_image_on_share() {
     "$out/through-drive.out" "$work/share.expected"
 }
 compare_image_on_share
+
+# Arguments typed in a host shell are UTF-8; Wine hands them to setup in the
+# code page (1252), as Windows hands an ANSI program its command line, and
+# so does the emulated machine: a letter of the code page, one it has a best
+# fit for and one it has none for.
+compare_typed_arguments() {
+  local args=(/n $'Z\xc3\xbcrich\xc5\x81\xe2\x98\x83' /l 'C:\logs\typed.log' -showcommand) status=0
+  (cd "$drive" && kv7_wine 'C:\media\image\setup.exe' "${args[@]}" >"$work/typed.out" \
+    2>"$work/typed.err") || status=$?
+  emulated_run typed setup "${args[@]}"
+  expect "arguments typed in UTF-8: exit codes" "$status $emulated_code" "0 0"
+  expect_true "arguments typed in UTF-8: the copy name in code page 1252" \
+    env LC_ALL=C grep -q -F $'KV7_COPY_NAME="Z\xfcrichL?"' "$work/typed.emulated-out"
+  as_windows_output "$work/typed.emulated-out" "$work/typed.expected"
+  expect_same_bytes "arguments typed in UTF-8: output as on the emulated machine" \
+    "$work/typed.out" "$work/typed.expected"
+}
+compare_typed_arguments
 
 # A first copy named and placed with blanks, the path ending in a
 # backslash; then gone again, for the next first copy.
