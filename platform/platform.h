@@ -29,12 +29,15 @@ constexpr uint32_t kErrorUnknownProperty = 1608;
 
 // ---- Program start and end --------------------------------------------------
 
-// Called first by every program's main. Returns 0, or the exit code with
-// which the program must end at once because the machine it runs on cannot be
-// used (the reason has been written to standard error). On Windows it always
-// answers 0; the emulated machine loads its registry here, so that a
-// malformed registry file stops a program before it does anything.
-uint32_t startProgram();
+// Called first by every program's main, with main's arguments when the
+// program reads them. Returns 0, or the exit code with which the program must
+// end at once because the machine it runs on cannot be used (the reason has
+// been written to standard error). On Windows it always answers 0 and the
+// arguments are the runtime's, in the ANSI code page already; the emulated
+// machine loads its registry here, so that a malformed registry file stops a
+// program before it does anything, and puts arguments typed in a host shell
+// into the ANSI code page (argv[1] on; the texts live as long as the program).
+uint32_t startProgram(int argc = 0, char** argv = nullptr);
 
 // Called last by every program's main with its 32-bit exit code; main returns
 // what this returns. Windows exit codes are 32 bits wide; where the host keeps

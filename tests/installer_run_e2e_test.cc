@@ -29,8 +29,6 @@ TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
             "INSTALLDIR=C:\\apps\\SITEA\n");
 }
 
-}  // namespace
-
 TEST(InstallerRunTest, AnInstallPathEndingInABackslashInstallsIntoThatDirectory) {
   MachineWithImage m;
   m.commitRegistry();
@@ -122,3 +120,42 @@ TEST(InstallerRunTest, AMaintenanceInAnotherLanguageKeepsTheTransformsOfTheInsta
   EXPECT_EQ(registryValue(m.machine(), product, "Transforms"), kept);
   EXPECT_EQ(registryValue(m.machine(), product, "Language"), "1033");
 }
+
+// Deploying from shares: the image on one, the response file on another, the
+// log collected on a third, in a folder still to be made.
+TEST(InstallerRunTest, SetupStartedFromAShareInstallsWithItsFilesOnShares) {
+  MachineWithImage m("\\\\fileserver\\images\\image\\");
+  m.commitRegistry();
+  m.machine().makeShare("fileserver", "rsp");
+  m.machine().makeShare("fileserver", "logs");
+  m.writeFile(
+      "\\\\fileserver\\rsp\\a.rsp",
+      "PROD=QOR_TELVAR_DRIVER\nLIC_AGREEMENT=ACCEPT\nCOPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
+  std::vector<std::string> args = {"/u", "\\\\fileserver\\rsp\\a.rsp", "/l",
+                                   "\\\\fileserver\\logs\\sub\\s.log", "-showcommand"};
+  auto run = m.setup(args);
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  for (const char* composed :
+       {" /i \"\\\\fileserver\\images\\image\\\\QOR Telvar Driver for ODBC, CLI, and .NET.msi\" ",
+        " RSP_FILE_PATH=\"\\\\fileserver\\rsp\\a.rsp\" "}) {
+    EXPECT_NE(run.out.find(composed), std::string::npos) << composed << "\n" << run.out;
+  }
+  args.pop_back();
+  run = m.setup(args);
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  const std::string log = m.machine().readFile("\\\\fileserver\\logs\\sub\\s.log");
+  EXPECT_NE(log.find("Installation success or error status: 0."), std::string::npos) << log;
+  EXPECT_TRUE(std::filesystem::exists(m.machine().hostPath("C:\\apps\\SITEA\\bin\\kv7drv.dll")));
+  EXPECT_NE(MachineWithImage::readHost(m.machine().dir() + "/system.reg")
+                .find("\"InstallSource\"=\"\\\\\\\\fileserver\\\\images\\\\image\\\\\""),
+            std::string::npos);
+
+  // A response file on a share, a server or in a file that is not there.
+  for (const char* missing : {"\\\\fileserver\\nothere\\a.rsp", "\\\\nothere\\rsp\\a.rsp",
+                              "\\\\fileserver\\rsp\\nothere.rsp"}) {
+    run = m.setup({"/u", missing, "/l", "\\\\fileserver\\logs\\missing.log"});
+    EXPECT_EQ(run.exitCode, 8115u) << missing << run.out << run.err;
+  }
+}
+
+}  // namespace

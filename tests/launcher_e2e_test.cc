@@ -333,4 +333,35 @@ TEST(LauncherEndToEnd, ShowCommandPrintsWhatWasComposedAndReturnsItsCode) {
   EXPECT_EQ(failedRun.out, "Return code is 8121\n");
 }
 
+// Arguments typed in a host shell are UTF-8; setup gets them in the
+// machine's code page, as Windows hands an ANSI program its command line.
+TEST(LauncherEndToEnd, ArgumentsTypedInAHostShellArriveInTheCodePage) {
+  MachineWithImage m;
+  m.setSystemLanguage("0409");
+  m.commitRegistry();
+  struct Case {
+    std::string copyName;  // typed
+    std::string composed;  // in the command, in code page 1252
+  };
+  const Case cases[] = {
+      {"Z\xC3\xBCrich", "KV7_COPY_NAME=\"Z\xFCrich\""},
+      {"\xC5\x81ukasz", "KV7_COPY_NAME=\"Lukasz\""},                  // best fit
+      {"Z\xC3\xBCrich\xE2\x98\x83", "KV7_COPY_NAME=\"Z\xFCrich?\""},  // outside the code page
+  };
+  for (const Case& c : cases) {
+    auto run = m.setup({"/n", c.copyName, "/l", "C:\\temp\\n.log", "-showcommand"});
+    EXPECT_EQ(run.exitCode, 0u) << c.copyName << run.err;
+    EXPECT_TRUE(contains(run.out, c.composed)) << c.composed << "\n" << run.out;
+  }
+  // The log of a run that stops at its missing response file: a host file of
+  // the name typed; a name outside the code page holds "?" and is refused.
+  const std::string temp = m.machine().dir() + "/drive_c/temp";
+  auto run = m.setup({"/l", "C:\\temp\\\xC3\xBC.log", "/u", "C:\\none.rsp"});
+  EXPECT_EQ(run.exitCode, kLauncherFailed);
+  EXPECT_TRUE(fs::is_regular_file(temp + "/\xC3\xBC.log")) << run.out;
+  run = m.setup({"/l", "C:\\temp\\\xE2\x98\x83.log", "/u", "C:\\none.rsp"});
+  EXPECT_EQ(run.exitCode, kLauncherFailed);
+  EXPECT_EQ(emulated::listHostDirectory(temp), std::vector<std::string>{"\xC3\xBC.log"});
+}
+
 }  // namespace

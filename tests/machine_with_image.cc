@@ -20,15 +20,19 @@ std::string regText(const std::string& text) {
 }
 }  // namespace
 
-MachineWithImage::MachineWithImage() {
-  std::string image = machine_.hostPath(kImageDir);
+MachineWithImage::MachineWithImage(const std::string& imageDir) : imageDir_(imageDir) {
+  if (imageDir_.rfind("\\\\", 0) == 0) {
+    const std::size_t server = imageDir_.find('\\', 2);
+    const std::size_t share = imageDir_.find('\\', server + 1);
+    machine_.makeShare(imageDir_.substr(2, server - 2),
+                       imageDir_.substr(server + 1, share - server - 1));
+  }
+  std::string image = machine_.hostPath(imageDir_);
   fs::create_directories(image);
   fs::copy(emulated::TestMachine::imageDir(), image,
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   // The package's content does not matter to a run that prints its command.
-  if (!fs::exists(fs::path(image) / kPackageName)) {
-    writeFile(std::string(kImageDir) + kPackageName, "package");
-  }
+  if (!fs::exists(fs::path(image) / kPackageName)) writeFile(imageDir_ + kPackageName, "package");
 }
 
 void MachineWithImage::writeFile(const std::string& windowsPath, const std::string& content) {
@@ -72,8 +76,7 @@ void MachineWithImage::commitRegistry() { machine_.writeRegistry(registry_); }
 
 std::string MachineWithImage::stagedMessage(const std::string& key,
                                             const std::string& locale) const {
-  const std::string file =
-      machine_.readFile(std::string(kImageDir) + "launchmsg\\" + locale + "\\Launch.pro");
+  const std::string file = machine_.readFile(imageDir_ + "launchmsg\\" + locale + "\\Launch.pro");
   std::size_t at = file.rfind(key + "=", 0) == 0 ? 0 : file.find("\n" + key + "=");
   if (at == std::string::npos) return "<" + key + " missing>";
   at = file.find('=', at) + 1;
@@ -98,7 +101,7 @@ std::string MachineWithImage::readHost(const std::string& hostPath) {
 emulated::TestMachine::ProgramRun MachineWithImage::setup(
     const std::vector<std::string>& args,
     const std::vector<std::pair<std::string, std::string>>& env) const {
-  return machine_.run(machine_.hostPath(std::string(kImageDir) + "setup"), args, env);
+  return machine_.run(machine_.hostPath(imageDir_ + "setup"), args, env);
 }
 
 std::string MachineWithImage::slotCode(uint32_t n) {

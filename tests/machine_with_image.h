@@ -7,15 +7,18 @@
 #include "emulation/testing/test_machine.h"
 
 // An emulated machine with the staged installation image copied to
-// D:\media\image\, as a user who copied the media to a disk would have it,
-// and helpers to describe installed copies of the product family.
+// D:\media\image\, as a user who copied the media to a disk would have it
+// (or to another folder, a share's among them), and helpers to describe
+// installed copies of the product family.
 class MachineWithImage {
  public:
   static constexpr const char* kImageDir = "D:\\media\\image\\";
   static constexpr const char* kPackageName = "QOR Telvar Driver for ODBC, CLI, and .NET.msi";
   static constexpr const char* kDriverCode = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
 
-  MachineWithImage();
+  // imageDir ends in a backslash; on a share (\\server\share\...) the share
+  // is made first.
+  explicit MachineWithImage(const std::string& imageDir = kImageDir);
 
   emulated::TestMachine& machine() { return machine_; }
 
@@ -56,5 +59,6 @@ class MachineWithImage {
 
  private:
   emulated::TestMachine machine_;
+  std::string imageDir_;
   std::string registry_;
 };

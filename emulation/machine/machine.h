@@ -10,7 +10,8 @@
 // other than Windows. A machine is a host directory: the environment
 // variable KV7_MACHINE names it, else $HOME/.kv7/machine. It holds the
 // registry (system.reg), the drives (drive_c, ... ; Z: is the host root),
-// debug.log and the lock files of named mutexes.
+// the shares (unc/SERVER/SHARE is \\SERVER\SHARE), debug.log and the lock
+// files of named mutexes.
 //
 // Windows paths are texts in the machine's ANSI code page (1252); host paths
 // are UTF-8.
@@ -26,12 +27,12 @@ std::string registryFilePath();
 // regard to letter case (an exact spelling first, then the first match in
 // sorted order), or as the 8.3 short name of an entry; components that do
 // not exist keep their spelling, so the result can be created. Relative paths resolve against the
-// current directory, "\..." against the root of its drive. Empty for a path this machine cannot
-// reach (empty, or a UNC path).
+// current directory, "\..." against the root of its drive or share. Empty for a path this machine
+// cannot reach (empty, a name Windows refuses, a server or share it does not have).
 std::string toHostPath(std::string_view windowsPath);
 // The Windows path of a host path: inside the machine's drive_x it is
-// "X:\...", anywhere else "Z:\...". A relative host path is taken from the
-// host's current directory.
+// "X:\...", inside unc/SERVER/SHARE "\\SERVER\SHARE\...", anywhere else
+// "Z:\...". A relative host path is taken from the host's current directory.
 std::string toWindowsPath(std::string_view hostPath);
 
 // Makes hostDir the machine of this process (creating it when needed) and

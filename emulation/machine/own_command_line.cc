@@ -27,14 +27,17 @@ std::vector<std::string> ownArguments() {
 
 // The line a parent on the machine wrote, when it is the one this process
 // was started with: a variable inherited past a host program that started
-// something else of its own does not belong to that program.
+// something else of its own does not belong to that program. Else the line
+// its arguments make, typed in a host shell and so put into the ANSI code
+// page first.
 std::string commandLineOfThisProcess() {
   const std::vector<std::string> arguments = ownArguments();
   const char* given = std::getenv(emulated::kCommandLineVariable);
   if (given != nullptr && emulated::splitCommandLine(given).arguments == arguments) return given;
   char self[kPathCapacity] = {};
   const uint32_t length = getModuleFileName(self, sizeof self);
-  return emulated::joinCommandLine(length < sizeof self ? self : "", arguments);
+  return emulated::joinCommandLine(length < sizeof self ? self : "",
+                                   emulated::ansiArguments(arguments));
 }
 
 }  // namespace

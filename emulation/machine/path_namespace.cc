@@ -128,6 +128,57 @@ std::string findEntry(const std::string& dir, const std::string& name) {
   return found;
 }
 
+// The share that a path beginning with two separators names: the folder
+// unc/SERVER/SHARE of the machine, each name found without regard to letter
+// case as any other. A server or share that does not exist is a network
+// path or name not found, as Windows reports it; a server without a share
+// is no path at all, and the prefixes of the device and long-path
+// namespaces (\\.\ and \\?\) lead nowhere here.
+struct ShareRoot {
+  std::string server, share;  // host names
+  std::string root;           // host directory of the share
+  std::size_t end = 0;        // where the names below the share begin
+  uint32_t error = 0;
+};
+
+ShareRoot shareRoot(std::string_view path) {
+  ShareRoot found;
+  std::size_t pos = 2;
+  auto nextName = [&] {
+    const std::size_t start = pos;
+    while (pos < path.size() && !isSeparator(path[pos])) ++pos;
+    const std::string_view name = path.substr(start, pos - start);
+    if (pos < path.size()) ++pos;
+    return name;
+  };
+  const std::string_view server = nextName();
+  const std::string_view share = nextName();
+  found.end = pos;
+  if (server == "." || server == "?") {
+    found.error = kErrorPathNotFound;
+    return found;
+  }
+  if (server.empty() || share.empty() || holdsRefusedCharacter(server) ||
+      holdsRefusedCharacter(share)) {
+    found.error = kErrorInvalidName;
+    return found;
+  }
+  const std::string shares = machineDirectory() + "/unc";
+  found.server = findEntry(shares, ansiToUtf8(server));
+  if (found.server.empty()) {
+    found.error = kErrorBadNetPath;
+    return found;
+  }
+  const std::string serverDir = joinHostPath(shares, found.server);
+  found.share = findEntry(serverDir, ansiToUtf8(share));
+  if (found.share.empty()) {
+    found.error = kErrorBadNetName;
+    return found;
+  }
+  found.root = joinHostPath(serverDir, found.share);
+  return found;
+}
+
 // Windows drops the dots and blanks that end the last name of a path.
 std::string_view withoutTrailingDotsAndBlanks(std::string_view name) {
   if (name == "." || name == "..") return name;
@@ -169,6 +220,17 @@ HostLocation locateHostPath(std::string_view hostPath) {
     if (names.size() <= baseNames.size()) continue;
     if (!std::equal(baseNames.begin(), baseNames.end(), names.begin())) continue;
     const std::string& driveDir = names[baseNames.size()];
+    if (driveDir == "unc" && names.size() >= baseNames.size() + 3) {
+      HostLocation location;
+      location.drive = '\0';
+      location.server = names[baseNames.size() + 1];
+      location.share = names[baseNames.size() + 2];
+      location.root =
+          joinHostPath(joinHostPath(joinHostPath(base, driveDir), location.server), location.share);
+      location.names.assign(names.begin() + static_cast<std::ptrdiff_t>(baseNames.size()) + 3,
+                            names.end());
+      return location;
+    }
     if (driveDir.size() == 7 && driveDir.compare(0, 6, "drive_") == 0 && driveDir[6] >= 'a' &&
         driveDir[6] <= 'z') {
       HostLocation location;
@@ -179,7 +241,10 @@ HostLocation locateHostPath(std::string_view hostPath) {
       return location;
     }
   }
-  return HostLocation{'Z', "/", names};
+  HostLocation onTheHostRoot;
+  onTheHostRoot.root = "/";
+  onTheHostRoot.names = names;
+  return onTheHostRoot;
 }
 
 ResolvedPath resolveWindowsPath(std::string_view path) {
@@ -205,7 +270,13 @@ ResolvedPath resolveWindowsPath(std::string_view path) {
       if (current.drive == ascii::toUpper(path[0])) startAt(current);
     }
   } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
-    return result;  // UNC paths lead off this machine
+    const ShareRoot share = shareRoot(path);
+    if (share.error != 0) {
+      result.error = share.error;
+      return result;
+    }
+    root = share.root;
+    pos = share.end;
   } else {
     startAt(locateHostPath(currentHostDirectory()));
     if (isSeparator(path[0])) {
@@ -389,8 +460,12 @@ std::string toHostPath(std::string_view windowsPath) {
 std::string toWindowsPath(std::string_view hostPath) {
   if (hostPath.empty()) return "";
   const HostLocation location = locateHostPath(hostPath);
-  std::string path(1, location.drive);
-  path += ":\\";
+  std::string path;
+  if (location.drive == '\0') {
+    path = "\\\\" + utf8ToAnsi(location.server) + "\\" + utf8ToAnsi(location.share) + "\\";
+  } else {
+    path = std::string(1, location.drive) + ":\\";
+  }
   for (std::size_t i = 0; i < location.names.size(); ++i) {
     if (i > 0) path += '\\';
     path += utf8ToAnsi(location.names[i]);

@@ -8,8 +8,14 @@
 #include "emulation/machine/refused_names.h"
 
 // The machine's file namespace: drive X: is the host directory drive_x of
-// the machine, Z: is the host root.
+// the machine, Z: is the host root, and the share \\SERVER\SHARE is the host
+// directory unc/SERVER/SHARE of the machine.
 namespace emulated {
+
+// ERROR_BAD_NETPATH: the server of a \\SERVER\SHARE path does not exist.
+constexpr uint32_t kErrorBadNetPath = 53;
+// ERROR_BAD_NET_NAME: the server exists, the share does not.
+constexpr uint32_t kErrorBadNetName = 67;
 
 struct PathComponent {
   std::string given;    // as written in the Windows path (ANSI)
@@ -20,14 +26,18 @@ struct PathComponent {
 };
 
 struct ResolvedPath {
-  bool valid = false;                     // false for an empty or a UNC path
-  std::string prefix;                     // the drive and root as written: "C:\", "c:", "\", ""
+  bool valid = false;  // false for an empty path, and one that names no share
+  // The drive and root as written: "C:\", "c:", "\", "", or the share
+  // "\\server\share\".
+  std::string prefix;
   std::vector<PathComponent> components;  // in the order written
   bool trailingSeparator = false;
   bool exists = false;  // the whole path names an existing host entry
   std::string host;     // the host path
   // A path Windows refuses has no host path: error is 123 when a name holds
-  // a refused character, 3 when a device name stands before the last name.
+  // a refused character (or the path names a server without a share), 3
+  // when a device name stands before the last name, 53 when its server and
+  // 67 when its share does not exist.
   uint32_t error = 0;
   // The last name is a device name; such a path has no host path either.
   DeviceName device = DeviceName::kNone;
@@ -55,11 +65,12 @@ struct LocatedPath {
 };
 LocatedPath locateWindowsPath(std::string_view windowsPath);
 
-// Where a host path lies in the namespace: its drive letter (upper case) and
-// the names below the drive's root.
+// Where a host path lies in the namespace: its drive letter (upper case), or
+// its share, and the names below the drive's or the share's root.
 struct HostLocation {
-  char drive = 'Z';
-  std::string root;                // host directory of the drive
+  char drive = 'Z';                // '\0' on a share
+  std::string server, share;       // host names of the share's folders, on a share
+  std::string root;                // host directory of the drive or the share
   std::vector<std::string> names;  // host names below the root
 };
 HostLocation locateHostPath(std::string_view hostPath);

@@ -59,6 +59,87 @@ TEST(EmulatedPaths, TranslateBetweenHostAndWindowsBothWays) {
   EXPECT_EQ(platform::pathKind("\\\\server\\share"), platform::PathKind::kMissing);
 }
 
+TEST(EmulatedPaths, ASharePathIsTheSharesFolderOfTheMachine) {
+  TestMachine machine;
+  machine.makeShare("FileServer", "Images");
+  machine.writeFile("\\\\fileserver\\images\\Image\\setup.ini", "x");
+  const std::string share = machine.dir() + "/unc/FileServer/Images";
+  struct Case {
+    std::string windows;
+    std::string host;
+  };
+  const Case cases[] = {
+      {"\\\\FileServer\\Images\\", share},
+      {"\\\\FileServer\\Images\\Image\\setup.ini", share + "/Image/setup.ini"},
+  };
+  for (const Case& t : cases) {
+    EXPECT_EQ(emulated::toHostPath(t.windows), t.host) << t.windows;
+    EXPECT_EQ(emulated::toWindowsPath(t.host), t.windows) << t.host;
+  }
+  // Server and share found without regard to case, either separator, the
+  // doubled separator of a composed path, and dots that stay within the share.
+  EXPECT_EQ(emulated::toHostPath("//FILESERVER/images/image//SETUP.INI"),
+            share + "/Image/setup.ini");
+  EXPECT_EQ(emulated::toHostPath("\\\\fileserver\\images\\..\\..\\Image"), share + "/Image");
+  // The folder that holds the shares is no share: its paths are Z: paths.
+  EXPECT_EQ(emulated::toWindowsPath(machine.dir() + "/unc/FileServer"),
+            emulated::toWindowsPath(machine.dir()) + "\\unc\\FileServer");
+  char shortPath[261];
+  machine.makeDirectory("\\\\fileserver\\images\\Long Folder Name");
+  ASSERT_GT(platform::getShortPathName("\\\\fileserver\\images\\long folder name\\", shortPath,
+                                       sizeof shortPath),
+            0u);
+  EXPECT_STREQ(shortPath, "\\\\fileserver\\images\\LONGFO~1\\");
+}
+
+TEST(EmulatedPaths, BelowAShareFilesAreMadeTheServerAndShareAreNot) {
+  TestMachine machine;
+  machine.makeShare("fileserver", "logs");
+  constexpr int kMade = 0, kRefused = -1;
+  constexpr uint32_t kNone = 0, kPathNotFound = 3, kBadNetPath = 53, kBadNetName = 67,
+                     kInvalidName = 123;
+  using Kind = platform::PathKind;
+  struct Case {
+    std::string path;
+    int made;        // makeDirectory's answer
+    uint32_t error;  // why it is neither made nor opened as a file; 0: not asked
+    Kind kind;       // what the path is afterwards
+  };
+  const Case cases[] = {
+      {"\\\\fileserver\\logs\\sub", kMade, kNone, Kind::kDirectory},
+      {"\\\\fileserver\\logs\\sub\\deeper", kMade, kNone, Kind::kDirectory},
+      {"\\\\fileserver\\logs", kRefused, kNone, Kind::kDirectory},  // it exists
+      {"\\\\fileserver\\newshare", kRefused, kBadNetName, Kind::kMissing},
+      {"\\\\fileserver\\newshare\\x", kRefused, kBadNetName, Kind::kMissing},
+      {"\\\\newserver\\logs\\x", kRefused, kBadNetPath, Kind::kMissing},
+      {"\\\\newserver", kRefused, kInvalidName, Kind::kMissing},
+      {"\\\\fileserver", kRefused, kInvalidName, Kind::kMissing},
+      {"\\\\fileserver\\", kRefused, kInvalidName, Kind::kMissing},
+      {"\\\\", kRefused, kInvalidName, Kind::kMissing},
+      {"\\\\.\\pipe\\x", kRefused, kPathNotFound, Kind::kMissing},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform::makeDirectory(c.path.c_str()), c.made) << c.path;
+    if (c.error != kNone) {
+      EXPECT_EQ(platform::getLastError(), c.error) << c.path;
+      EXPECT_EQ(platform::openFile(c.path.c_str(), "w"), nullptr) << c.path;
+      EXPECT_EQ(platform::getLastError(), c.error) << c.path;
+      EXPECT_EQ(errno, c.error == kInvalidName ? EINVAL : ENOENT) << c.path;
+    }
+    EXPECT_EQ(platform::pathKind(c.path.c_str()), c.kind) << c.path;
+  }
+  std::FILE* file = platform::openFile("\\\\fileserver\\logs\\sub\\deeper\\f.txt", "w");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(std::fputs("written", file), 1);
+  std::fclose(file);
+  EXPECT_EQ(machine.readFile("\\\\FILESERVER\\LOGS\\SUB\\DEEPER\\F.TXT"), "written");
+  // Only the folders below the share were made.
+  EXPECT_EQ(emulated::listHostDirectory(machine.dir() + "/unc"),
+            std::vector<std::string>{"fileserver"});
+  EXPECT_EQ(emulated::listHostDirectory(machine.dir() + "/unc/fileserver"),
+            std::vector<std::string>{"logs"});
+}
+
 TEST(EmulatedPaths, ResolveNamesWithoutRegardToCaseExactSpellingFirst) {
   TestMachine machine;
   machine.writeFile("C:\\Data\\Only.log", "only");
@@ -138,6 +219,19 @@ TEST(EmulatedPaths, RelativePathsResolveAgainstTheCurrentDirectory) {
     EXPECT_EQ(emulated::toHostPath("\\Windows"), c + "/Windows");  // root of C:
     EXPECT_EQ(emulated::toHostPath("c:sub"), c + "/Work/Sub");
     EXPECT_EQ(emulated::toHostPath("d:sub"), machine.dir() + "/drive_d/sub");
+  }
+  {
+    machine.makeShare("server", "share");
+    machine.makeDirectory("\\\\server\\share\\Work\\Sub");
+    const std::string share = machine.dir() + "/unc/server/share";
+    InDirectory cwd(share + "/Work");
+    char buffer[261];
+    platform::getCurrentDirectory(sizeof buffer, buffer);
+    EXPECT_STREQ(buffer, "\\\\server\\share\\Work");
+    EXPECT_EQ(emulated::toHostPath("sub\\x.log"), share + "/Work/Sub/x.log");
+    EXPECT_EQ(emulated::toHostPath("..\\..\\x.log"), share + "/x.log");
+    EXPECT_EQ(emulated::toHostPath("\\x.log"), share + "/x.log");  // root of the share
+    EXPECT_EQ(emulated::toHostPath("c:sub"), c + "/sub");          // another drive's root
   }
   {
     InDirectory cwd("/tmp");
@@ -262,16 +356,27 @@ TEST(EmulatedPaths, NamesWindowsRefusesMakeAndFindNothing) {
 
 TEST(EmulatedPaths, ProgramsSeeTheirOwnPlacesInTheNamespace) {
   TestMachine machine;
+  machine.makeShare("fileserver", "images");
   const std::string probe = TestMachine::testBinDir() + "/emulated_probe";
-  const std::string copy = machine.hostPath("C:\\Program Files\\probe.exe");
   std::string program;
   ASSERT_TRUE(emulated::readHostFile(probe, &program, nullptr));
-  machine.writeFile("C:\\Program Files\\probe.exe", program);
-  ASSERT_EQ(::chmod(copy.c_str(), 0755), 0);
-  InDirectory cwd(machine.hostPath("C:\\Users"));
-  const TestMachine::ProgramRun run = machine.run(copy, {"where"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(run.out, "C:\\Users\nC:\\Program Files\\probe.exe\n");
+  struct Case {
+    std::string directory;  // the current directory
+    std::string program;    // where the program lies
+  };
+  const Case cases[] = {
+      {"C:\\Users", "C:\\Program Files\\probe.exe"},
+      {"\\\\fileserver\\images\\image", "\\\\fileserver\\images\\image\\probe.exe"},
+  };
+  for (const Case& c : cases) {
+    machine.writeFile(c.program, program);
+    const std::string copy = machine.hostPath(c.program);
+    ASSERT_EQ(::chmod(copy.c_str(), 0755), 0);
+    InDirectory cwd(machine.hostPath(c.directory));
+    const TestMachine::ProgramRun run = machine.run(copy, {"where"});
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.out, c.directory + "\n" + c.program + "\n");
+  }
 }
 
 }  // namespace

@@ -198,21 +198,26 @@ TEST(EmulatedProcess, SplitsArgumentsAsWindowsProgramsDo) {
 
 TEST(EmulatedProcess, HandsTheChildItsCommandLineAsWritten) {
   TestMachine machine;
-  // Quotes and backslashes as msiexec reads them, not as the runtime splits.
-  const std::string line = probeCommand() + R"( cmdline INSTALLDIR="C:\apps\SITEA\" X=""  tail)";
+  // Quotes and backslashes as msiexec reads them, not as the runtime splits;
+  // the parent's ANSI text as it is.
+  const std::string line =
+      probeCommand() + R"( cmdline INSTALLDIR="C:\apps\SITEA\" X=""  tail Z)" + "\xFCrich";
   const ChildRun run = runChild(line);
   ASSERT_TRUE(run.started);
   EXPECT_EQ(run.out, "[" + line + "]\n");
 
   // Started by a host program, or with a line that is not its own (left
   // behind by a host program between), a program sees the line its
-  // arguments make.
+  // arguments make, typed in UTF-8 and put into the code page.
   const std::string composed =
-      "[\"" + emulated::toWindowsPath(probe()) + "\" cmdline \"a b\" c\\\"d \"\" e\\]\n";
-  const std::vector<std::string> args = {"cmdline", "a b", "c\"d", "", "e\\"};
+      "[\"" + emulated::toWindowsPath(probe()) + "\" cmdline \"a b\" c\\\"d \"\" e\\ Z\xFCrich]\n";
+  const std::vector<std::string> args = {"cmdline", "a b", "c\"d", "", "e\\", "Z\xC3\xBCrich"};
   EXPECT_EQ(machine.run(probe(), args).out, composed);
   EXPECT_EQ(machine.run(probe(), args, {{"KV7_COMMAND_LINE", "other.exe cmdline x"}}).out,
             composed);
+  // The arguments the runtime hands over are the same texts.
+  EXPECT_EQ(machine.run(probe(), {"args", "Z\xC3\xBCrich", "\xE2\x98\x83"}).out,
+            "[Z\xFCrich]\n[?]\n");
 }
 
 TEST(EmulatedProcess, AChildWritingIntoAPipeNobodyReadsGetsAnErrorNotASignal) {

@@ -1,5 +1,9 @@
 #include "emulation/machine/program_arguments.h"
 
+#include <cstdlib>
+
+#include "emulation/machine/host_text.h"
+
 namespace emulated {
 namespace {
 
@@ -73,6 +77,15 @@ std::string joinCommandLine(std::string_view program, const std::vector<std::str
     if (quoted) line.append(backslashes, '\\').append(1, '"');
   }
   return line;
+}
+
+std::vector<std::string> ansiArguments(const std::vector<std::string>& given) {
+  const char* line = std::getenv(kCommandLineVariable);
+  if (line != nullptr && splitCommandLine(line).arguments == given) return given;
+  std::vector<std::string> converted;
+  converted.reserve(given.size());
+  for (const std::string& argument : given) converted.push_back(hostTextToAnsi(argument));
+  return converted;
 }
 
 }  // namespace emulated

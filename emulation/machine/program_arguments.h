@@ -29,4 +29,11 @@ std::string joinCommandLine(std::string_view program, const std::vector<std::str
 // wrote it, beside the arguments taken apart from it.
 inline constexpr char kCommandLineVariable[] = "KV7_COMMAND_LINE";
 
+// The arguments a program was started with (after its name), in the ANSI
+// code page: as they are when a program of the machine started it (its line
+// in KV7_COMMAND_LINE gives these arguments), for they are ANSI already; else
+// typed in a host shell, and converted from the host's character set as
+// Windows converts a command line (hostTextToAnsi).
+std::vector<std::string> ansiArguments(const std::vector<std::string>& given);
+
 }  // namespace emulated

@@ -5,11 +5,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "emulation/machine/exit_code_channel.h"
 #include "emulation/machine/machine.h"
 #include "emulation/machine/machine_state.h"
+#include "emulation/machine/program_arguments.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -18,9 +21,24 @@ namespace {
 // The launcher's own failure code.
 constexpr uint32_t kLauncherFailed = 8115;
 
+// A Windows program's runtime hands it its arguments in the ANSI code page:
+// those typed in a host shell take their ANSI form in argv, in texts kept for
+// the rest of the program.
+void takeArgumentsInAnsi(int argc, char** argv) {
+  const std::vector<std::string> given(argv + 1, argv + argc);
+  std::vector<std::string> ansi = emulated::ansiArguments(given);
+  if (ansi == given) return;
+  static std::deque<std::string> kept;
+  for (int i = 1; i < argc; ++i) {
+    kept.push_back(std::move(ansi[static_cast<std::size_t>(i - 1)]));
+    argv[i] = kept.back().data();
+  }
+}
+
 }  // namespace
 
-uint32_t startProgram() {
+uint32_t startProgram(int argc, char** argv) {
+  if (argv != nullptr && argc > 1) takeArgumentsInAnsi(argc, argv);
   emulated::prepareExitCodeHandOver();
   // A write to a pipe whose reader is gone fails, as on Windows, instead of
   // ending the program.

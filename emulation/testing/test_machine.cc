@@ -124,6 +124,11 @@ void TestMachine::makeDirectory(std::string_view windowsPath) {
   EXPECT_TRUE(makeHostDirectories(host)) << "cannot create " << windowsPath;
 }
 
+void TestMachine::makeShare(std::string_view server, std::string_view share) {
+  const std::string host = dir_ + "/unc/" + std::string(server) + "/" + std::string(share);
+  EXPECT_TRUE(makeHostDirectories(host)) << "cannot create " << host;
+}
+
 void TestMachine::removePath(std::string_view windowsPath) {
   const std::string host = hostPath(windowsPath);
   EXPECT_TRUE(removeHostTree(host)) << "cannot remove " << windowsPath;

@@ -34,6 +34,9 @@ class TestMachine {
   void writeFile(std::string_view windowsPath, std::string_view content);
   // Creates a directory and its missing parents by Windows path.
   void makeDirectory(std::string_view windowsPath);
+  // Makes the share \\server\share (the machine's folder unc/server/share);
+  // its files and folders can then be written by Windows path.
+  void makeShare(std::string_view server, std::string_view share);
   // Removes a file or a directory tree by Windows path.
   void removePath(std::string_view windowsPath);
   std::string hostPath(std::string_view windowsPath) const;

@@ -12,6 +12,13 @@
 # - a handful of real installs, run on both from the same state: the exit
 #   code, the installed files, the product family's registry entries, what
 #   Windows Installer registered and what kv7inventory reports must agree;
+# - shares: a response file and a log on shares of the prefix (Wine's
+#   dosdevices/unc) and of the emulated machine (its unc folder), in the
+#   table and in a real install; the image on a share, which Wine 8.0 cannot
+#   run setup from (it names the program UNC\server\share\...), and the same
+#   image through a drive letter mapped to the share, which it can;
+# - arguments typed in UTF-8 in a host shell, which both hand setup in the
+#   code page;
 # - a setup killed while it holds the single-setup guard: while another
 #   process keeps the guard open the next setup ends with 8100 and the one
 #   after it runs; with no one keeping it open the guard goes with the
@@ -64,6 +71,16 @@ write_rsp quoted 'COPY_NAME=SITE"Q"' 'FILE=C:\apps\SITEQ'
 write_rsp unnamed
 printf '%s\r\n' 'PROD=NO_SUCH_PRODUCT' 'COPY_NAME=SITEA' >"$drive/rsp/badprod.rsp"
 
+# Shares, where Wine keeps them (dosdevices/unc/SERVER/SHARE; the emulated
+# machine gets a copy in its unc folder): response files, the logs, and the
+# image, also reached through the drive S: mapped to its share.
+shares=$WINEPREFIX/dosdevices/unc/fileserver
+mkdir -p "$shares/rsp" "$shares/logs"
+cp "$drive/rsp/trailing.rsp" "$shares/rsp/"
+place_image "$shares/images/image" "$windows_image/$kv7_package_name" "$windows_image/setup.exe" \
+  "$helpers/own_name.exe"
+ln -s unc/fileserver/images "$WINEPREFIX/dosdevices/s:"
+
 # One scenario a line: label | expected exit code | setup's arguments,
 # separated by blanks; single quotes group words with blanks, and nothing
 # else is special (a backslash or a double quote is itself). -showcommand
@@ -100,6 +117,9 @@ readonly without_copies=(
   'log directory named like a device|8115 wine:0|/l C:\logs\con\e28.log'
   'log path with a wildcard|8115|/l C:\logs\a?b.log'
   'every option at once|0|/l C:\logs\e30.log /i DE /n SITEB /p C:\apps\SITEB /o'
+  'response file and log on shares|0|/l \\fileserver\logs\sub\e31.log /u \\fileserver\rsp\trailing.rsp'
+  'response file on a share that is not there|8115|/l C:\logs\e32.log /u \\fileserver\none\a.rsp'
+  'response file on a server that is not there|8115|/l C:\logs\e33.log /u \\nothere\rsp\a.rsp'
 )
 readonly with_a_copy=(
   'no copy named: the question, answered No|8102|/l C:\logs\i01.log'
@@ -188,6 +208,10 @@ installed_state() { # C: drive's host directory, registry file (UTF-8)
     END { print "$_\n" for sort @lines }' "$2"
 }
 
+# Where install_on_both starts setup: the image on C: on both platforms.
+wine_setup='C:\media\image\setup.exe'
+emulated_setup=setup
+
 # Runs setup for real on both platforms from the same state: run_code and
 # emulated_code are the exit codes.
 install_on_both() { # name, setup arguments...
@@ -199,8 +223,8 @@ install_on_both() { # name, setup arguments...
   # A new session: the installer is the first program of it that needs
   # Wine's desktop.
   new_wine_session
-  win_run "$name" "$(windows_argument_line 'C:\media\image\setup.exe' "$@")"
-  emulated_run "$name" setup "$@"
+  win_run "$name" "$(windows_argument_line "$wine_setup" "$@")"
+  emulated_run "$name" "$emulated_setup" "$@"
 }
 
 # A real install on both platforms, and what it left on each.
@@ -284,6 +308,64 @@ compare_killed_guard_holder "killed guard holder, no one else keeping the guard"
 
 compare_table empty "${without_copies[@]}"
 
+# The image on a share. On Windows a program started there is named
+# \\fileserver\images\image\..., and setup composes its package's path from
+# that, as the emulated machine does. Wine 8.0 names it
+# UNC\fileserver\images\image\... (GetModuleFileNameA), so setup finds no
+# package there (8121): a known difference, which a Wine that names the
+# program as Windows does makes these checks report. Through the drive S:
+# mapped to the share the same image works under Wine.
+compare_image_on_share() {
+  local args=(/l 'C:\logs\s1.log' /u '\\fileserver\rsp\trailing.rsp' -showcommand)
+  local list="$drive/kv7test/share.lst" out="$drive/kv7test/share" status=0
+  rm -rf "$out" "$list"
+  mkdir -p "$out"
+  printf '%s\t%s\n' own-name '\\fileserver\images\image\own_name.exe' \
+    from-share "$(windows_argument_line '\\fileserver\images\image\setup.exe' "${args[@]}")" \
+    through-drive "$(windows_argument_line 'S:\image\setup.exe' "${args[@]}")" >"$list"
+  (cd "$drive" && kv7_wine 'C:\kv7test\batch_runner.exe' 'C:\kv7test\share.lst' \
+    'C:\kv7test\share' >"$work/share.batch" 2>&1) || status=$?
+  expect "image on a share: the batch ran to its end" "$status $(cat "$work/share.batch")" "0 "
+  # The emulated machine has had the shares since the table before.
+  emulated_run share "$machine/unc/fileserver/images/image/setup" "${args[@]}"
+  local wine_code
+  expect "image on a share: Wine 8.0 names a program there UNC\\... (a known difference)" \
+    "$(cat "$out/own-name.out")" 'UNC\fileserver\images\image\own_name.exe'
+  wine_code=$(tr -d '\r\n' <"$out/from-share.code")
+  expect "image on a share: setup finds its package (Wine 8.0 does not, a known difference)" \
+    "$emulated_code wine:$wine_code" "0 wine:8121"
+  expect_true "image on a share: the package beside setup on the share" grep -q -F \
+    "/i \"\\\\fileserver\\images\\image\\\\$kv7_package_name\"" "$work/share.emulated-out"
+  # Under the mapped drive Wine prints what the emulated machine prints from
+  # the share, the drive in place of the share.
+  expect "image through a drive mapped to the share: exit code" \
+    "$(tr -d '\r\n' <"$out/through-drive.code")" 0
+  SHARE='\\fileserver\images\' perl -pe 's/\Q$ENV{SHARE}\E/S:\\/g' "$work/share.emulated-out" \
+    >"$work/share.through-drive"
+  as_windows_output "$work/share.through-drive" "$work/share.expected"
+  expect_same_bytes "image through a drive mapped to the share: output as from the share" \
+    "$out/through-drive.out" "$work/share.expected"
+}
+compare_image_on_share
+
+# Arguments typed in a host shell are UTF-8; Wine hands them to setup in the
+# code page (1252), as Windows hands an ANSI program its command line, and
+# so does the emulated machine: a letter of the code page, one it has a best
+# fit for and one it has none for.
+compare_typed_arguments() {
+  local args=(/n $'Z\xc3\xbcrich\xc5\x81\xe2\x98\x83' /l 'C:\logs\typed.log' -showcommand) status=0
+  (cd "$drive" && kv7_wine 'C:\media\image\setup.exe' "${args[@]}" >"$work/typed.out" \
+    2>"$work/typed.err") || status=$?
+  emulated_run typed setup "${args[@]}"
+  expect "arguments typed in UTF-8: exit codes" "$status $emulated_code" "0 0"
+  expect_true "arguments typed in UTF-8: the copy name in code page 1252" \
+    env LC_ALL=C grep -q -F $'KV7_COPY_NAME="Z\xfcrichL?"' "$work/typed.emulated-out"
+  as_windows_output "$work/typed.emulated-out" "$work/typed.expected"
+  expect_same_bytes "arguments typed in UTF-8: output as on the emulated machine" \
+    "$work/typed.out" "$work/typed.expected"
+}
+compare_typed_arguments
+
 # A first copy named and placed with blanks, the path ending in a
 # backslash; then gone again, for the next first copy.
 compare_install blanks "first copy from a response file with blanks" 0 \
@@ -359,8 +441,18 @@ rm -rf "$drive/apps" "$drive/logs/afolder"
 compare_install first "first copy, FILE ending in a backslash" 0 \
   /u 'C:\rsp\trailing.rsp' /l 'C:\logs\r2.log'
 compare_table installed "${with_a_copy[@]}"
-compare_install again "the same response file again: maintenance" 0 \
-  /u 'C:\rsp\trailing.rsp' /l 'C:\logs\r3.log'
+# The same response file again, from a share, with the log collected on
+# another, setup started from the image on a share (through the mapped drive
+# under Wine): maintenance.
+wine_setup='S:\image\setup.exe'
+emulated_setup=$machine/unc/fileserver/images/image/setup
+compare_install again "the same response file again, setup and files on shares: maintenance" 0 \
+  /u '\\fileserver\rsp\trailing.rsp' /l '\\fileserver\logs\sub\r3.log'
+wine_setup='C:\media\image\setup.exe'
+emulated_setup=setup
+for log in "$shares/logs/sub/r3.log" "$machine/unc/fileserver/logs/sub/r3.log"; do
+  expect_true "maintenance from shares: the installer's log on the share ($log)" test -s "$log"
+done
 compare_install interactive "the copy by name, the installer's own interface" 0 \
   /l 'C:\logs\r4.log' /n SITEA
 

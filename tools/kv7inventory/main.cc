@@ -47,7 +47,7 @@ uint32_t runInventory(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  uint32_t code = platform::startProgram();
+  uint32_t code = platform::startProgram(argc, argv);
   if (code == 0) code = runInventory(argc, argv);
   std::fflush(stdout);
   return platform::finishProgram(code);

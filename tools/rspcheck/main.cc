@@ -199,7 +199,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  uint32_t code = platform::startProgram();
+  uint32_t code = platform::startProgram(argc, argv);
   if (code == 0) code = static_cast<uint32_t>(run(argc, argv));
   std::fflush(stdout);
   return platform::finishProgram(code);

@@ -73,7 +73,7 @@ uint32_t run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const uint32_t unusable = platform::startProgram();
+  const uint32_t unusable = platform::startProgram(argc, argv);
   if (unusable != 0) return platform::finishProgram(unusable);
   const uint32_t code = run(argc, argv);
   std::fflush(stdout);
