@@ -155,7 +155,7 @@ ShareRoot shareRoot(std::string_view path) {
   const std::string_view share = nextName();
   found.end = pos;
   if (server == "." || server == "?") {
-    found.error = kErrorPathNotFound;
+    found.error = platform::kErrorPathNotFound;
     return found;
   }
   if (server.empty() || share.empty() || holdsRefusedCharacter(server) ||
