@@ -12,6 +12,15 @@
 # that list names, so a new harness needs nothing but its kv7_add_fuzzer
 # call and its corpus.
 option(KV7_FUZZ "Build the libFuzzer harnesses (clang only)" OFF)
+if(KV7_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "the fuzz harnesses need clang: apt-get install clang "
+                        "(scripts/ensure-deps.sh installs it) and configure with CXX=clang++")
+  endif()
+  # Every library gets libFuzzer's coverage, so that the harnesses see into
+  # them; programs and tests link as usual.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 
 function(kv7_add_fuzzer name)
   if(NOT KV7_FUZZ)

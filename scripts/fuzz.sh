@@ -4,7 +4,13 @@
 # UBSan, and runs them one after the other, each for the given number of
 # seconds (default 20) from its committed seed corpus.
 #
-#   scripts/fuzz.sh [SECONDS] [HARNESS ...]     (default: every harness)
+#   scripts/fuzz.sh [--build DIR] [SECONDS] [HARNESS ...]
+#                                    (default: every harness)
+#
+# --build DIR runs the harnesses of a build already configured for them
+# (KV7_FUZZ and KV7_SANITIZE on, with clang: the "sanitize" preset, which
+# scripts/test.sh builds anyway) instead of configuring build/fuzz, a
+# RelWithDebInfo build without the tests, made for long campaigns.
 #
 # A harness goes on after a finding, so that a long run counts them all.
 # What a run learns goes to build/fuzz/corpus/HARNESS (the seeds stay as
@@ -16,16 +22,21 @@
 # code is 1 when any harness found a fault in this project's code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=
+if [[ ${1:-} == --build ]]; then
+  build=${2:?"--build needs a build directory"}
+  shift 2
+fi
 seconds="${1:-20}"
 shift || true
 scripts/ensure-deps.sh
 
-build=build/fuzz
-sanitizers="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKV7_FUZZ=ON -DKV7_BUILD_TESTS=OFF -DKV7_BUILD_BENCH=OFF \
-  -DCMAKE_C_FLAGS="$sanitizers" -DCMAKE_CXX_FLAGS="$sanitizers" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+if [[ -z $build ]]; then
+  build=build/fuzz
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKV7_FUZZ=ON -DKV7_SANITIZE=ON -DKV7_BUILD_TESTS=OFF -DKV7_BUILD_BENCH=OFF >/dev/null
+fi
+mkdir -p "$build"
 cmake --build "$build" --target fuzzers -j"$(nproc)" >"$build/build.log" 2>&1 ||
   { tail -40 "$build/build.log" >&2; echo "error: the fuzz harnesses did not build" >&2; exit 1; }
 

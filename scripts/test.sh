@@ -47,6 +47,6 @@ cmake --build build/tsan -j"$jobs" --target process_tests child_helper
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -R '^ProcessRunner'
 
 phase "fuzzing every parser and reader (a short run of each harness)"
-scripts/fuzz.sh 4
+scripts/fuzz.sh --build build/sanitize 4
 
 phase "all test suites passed"

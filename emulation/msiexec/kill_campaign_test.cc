@@ -37,7 +37,6 @@ const std::string kPackage = "D:\\media\\image\\" + kPackageName;
 // A run that recovers what a stopped installation left, then fails (1624)
 // before it changes anything of its own.
 const std::vector<std::string> kRecoveryRun = {"/i", kPackage, "/qn", "TRANSFORMS=missing.mst"};
-constexpr int kKilled = 128 + 9;
 
 std::string readHost(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

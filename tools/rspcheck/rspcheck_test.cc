@@ -208,7 +208,7 @@ TEST_F(RspcheckProgram, ChecksSetupsCommandLine) {
 }
 
 TEST_F(RspcheckProgram, RunningOutOfMemoryIsReportedWithItsLoadStatus) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#ifdef KV7_SANITIZED
   GTEST_SKIP() << "a sanitizer needs more address space than the limit leaves";
 #endif
   // Enough memory to load a 30 MB value, not enough to report on it.
