@@ -10,6 +10,7 @@
 #include "launcher/message_catalog.h"
 #include "launcher/message_format.h"
 #include "launcher/path_utils.h"
+#include "launcher/shown_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -60,8 +61,8 @@ Verdict checkLogFile(LauncherContext& context) {
     std::string question =
         formatMessage("%s ", {lookup(context, "WARNING_LOGFILE_OVERWRITE").c_str()});
     std::string caption = lookup(context, "WARNING_HEADER");
-    if (platform::messageBox(question.c_str(), caption.c_str(), platform::kMbYesNo) !=
-        platform::kIdYes) {
+    if (showBox(question, caption, BoxKind::kQuestion,
+                messageLanguageOf(context.messageDir.view())) != platform::kIdYes) {
       return {kUserDeclined, false};
     }
   }
@@ -74,8 +75,8 @@ Verdict checkLogFile(LauncherContext& context) {
   if (!usableDirectory(directory, slash != std::string_view::npos)) {
     // Printed, not shown: the log file that would receive a shown message
     // is the very thing that cannot be written.
-    std::printf("%s\n", composed(context, "ERROR_ACCESSING", directory.c_str()).c_str());
-    std::fflush(stdout);
+    writeShownText(composed(context, "ERROR_ACCESSING", directory.c_str()) + "\n",
+                   messageLanguageOf(context.messageDir.view()));
     return {kLogPathUnusable, false};
   }
   return kPassed;
@@ -158,7 +159,9 @@ uint32_t LauncherContext::validateOptions(int argc, char** argv) {
     CommandText usage;
     if (buildUsageText(usage.data(), CommandText::kCapacity) == 0) {
       usage.syncLength();
-      show(*this, std::string(usage.view()));
+      // Asked for with /?, the usage text is no error.
+      showMessage(*this, std::string(usage.view()).c_str(), responseFileMode != 0,
+                  verdict.code == kHelpRequested ? BoxKind::kPlain : BoxKind::kError);
     }
   }
   return verdict.code;
