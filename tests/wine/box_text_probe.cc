@@ -11,7 +11,9 @@
 // up), a tab and the command line. For run NAME the output directory
 // receives NAME.code (the whole exit code, or "timeout"), and for its k-th
 // box (from 1) NAME.k.caption and NAME.k.text in UTF-8, and NAME.k.box:
-// "buttons=OK" or "buttons=Yes,No", then "icon=yes" or "icon=no".
+// "buttons=OK" or "buttons=Yes,No", then the icon: "icon=error", "warning",
+// "information", "question" (the system icon its pixels on the screen are
+// nearest to) or "none".
 // Exit code 0 when every run ended, 1 otherwise, 2 on bad usage.
 
 #include <windows.h>
@@ -66,9 +68,106 @@ std::wstring className(HWND window) {
   return name;
 }
 
+// A rectangle's pixels, 32 bits each, from a device context.
+std::vector<uint32_t> pixelsOf(HDC source, int x, int y, int width, int height) {
+  std::vector<uint32_t> pixels;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory != nullptr && bitmap != nullptr) {
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    if (BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY)) {
+      const auto* p = static_cast<const uint32_t*>(bits);
+      pixels.assign(p, p + static_cast<std::size_t>(width) * height);
+    }
+    SelectObject(memory, previous);
+  }
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  if (memory != nullptr) DeleteDC(memory);
+  return pixels;
+}
+
+// A system icon (none: id null) drawn at the given size on the dialogs' face colour, as the
+// icon control of a message box draws it.
+std::vector<uint32_t> drawnIcon(const wchar_t* id, int width, int height) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  RECT all = {0, 0, width, height};
+  HBRUSH face = GetSysColorBrush(COLOR_3DFACE);
+  FillRect(memory, &all, face);
+  if (id != nullptr) {
+    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
+  }
+  std::vector<uint32_t> pixels = pixelsOf(memory, 0, 0, width, height);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+unsigned long difference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return ~0ul;
+  unsigned long sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int x = static_cast<int>((a[i] >> shift) & 0xFF);
+      const int y = static_cast<int>((b[i] >> shift) & 0xFF);
+      sum += static_cast<unsigned long>(x > y ? x - y : y - x);
+    }
+  }
+  return sum;
+}
+
+// Which system icon the icon control shows, told from its pixels on the
+// screen: the handle belongs to the other process and says nothing here.
+// Waits (a second at most) for the box to be drawn.
+std::string iconKind(HWND control) {
+  RECT r;
+  if (!GetWindowRect(control, &r) || r.right <= r.left || r.bottom <= r.top) return "none";
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  const struct {
+    const wchar_t* id;
+    const char* name;
+  } kinds[] = {{MAKEINTRESOURCEW(32513), "error"},        // IDI_HAND
+               {MAKEINTRESOURCEW(32515), "warning"},      // IDI_EXCLAMATION
+               {MAKEINTRESOURCEW(32516), "information"},  // IDI_ASTERISK
+               {MAKEINTRESOURCEW(32514), "question"}};
+  const std::vector<uint32_t> blank = drawnIcon(nullptr, width, height);
+  std::vector<uint32_t> shown;
+  for (int tries = 0; tries < 50; ++tries) {
+    HDC screen = GetDC(nullptr);
+    shown = pixelsOf(screen, r.left, r.top, width, height);
+    ReleaseDC(nullptr, screen);
+    if (!shown.empty() && difference(shown, blank) != 0) break;
+    Sleep(kPollMs);
+  }
+  std::string best = "none";
+  unsigned long bestDifference = difference(shown, blank);
+  for (const auto& kind : kinds) {
+    const unsigned long d = difference(shown, drawnIcon(kind.id, width, height));
+    if (d < bestDifference) {
+      best = kind.name;
+      bestDifference = d;
+    }
+  }
+  return best;
+}
+
 struct Box {
   std::wstring text;
   bool icon = false;
+  std::string iconKind = "none";
   std::vector<std::pair<int, HWND>> buttons;  // id and window, in z order
   std::string buttonNames;
 };
@@ -81,6 +180,7 @@ BOOL CALLBACK readChild(HWND child, LPARAM param) {
     const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
     if ((style & SS_TYPEMASK) == SS_ICON) {
       box.icon = SendMessageW(child, STM_GETICON, 0, 0) != 0;
+      if (box.icon) box.iconKind = iconKind(child);
     } else {
       box.text += windowText(child);
     }
@@ -134,7 +234,7 @@ bool runOne(const std::string& name, const std::string& answers, const std::stri
     writeFile(base + ".caption", toUtf8(windowText(window)));
     writeFile(base + ".text", toUtf8(box.text));
     writeFile(base + ".box",
-              "buttons=" + box.buttonNames + "\nicon=" + (box.icon ? "yes" : "no") + "\n");
+              "buttons=" + box.buttonNames + "\nicon=" + (box.icon ? box.iconKind : "none") + "\n");
     int press = IDOK;
     if (box.buttonNames == "Yes,No") {
       const bool yes = nextAnswer < answers.size() && answers[nextAnswer] == 'y';

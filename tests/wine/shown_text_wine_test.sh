@@ -102,20 +102,21 @@ for code in "${other_code_page[@]}"; do
   expect "$code: caption" "$(out "$code.1.caption")" "$(message "$locale" CLI_SETUP)"
   expect "$code: the unknown-option message" "$(out "$code.1.text")" \
     "$(message "$locale" IMSG_LAUNCHER_ERROR_UNKNOWN_PARAM)"
-  expect "$code: an error box" "$(out "$code.1.box")" $'buttons=OK\nicon=yes'
+  expect "$code: an error box" "$(out "$code.1.box")" $'buttons=OK\nicon=error'
   expect "$code: exit code" "$(out "$code.code")" 8115
 done
 # The usage text after the syntax error, and asked for.
 usage_start="setup [/?] [/i <$(message ja_jp LANGUAGE)>]"
 expect "JP: the usage text follows the message" "$(out JP.2.text | head -n 1)" \
   "$usage_start [/l <$(message ja_jp LOG_FILE)>] [/n <$(message ja_jp CLI_COPY_NAME)>] [/p <$(message ja_jp PATH_NAME)>] [/u <$(message ja_jp RESPONSE_FILE)>  [/m] ] [/o]"
+expect "JP: the usage text is an error box too" "$(out JP.2.box)" $'buttons=OK\nicon=error'
 expect_true "JP: the usage text holds the help of /?" \
   grep -qF "/? - $(message ja_jp HELP_OPTION)" "$drive/out/JP.2.text"
-expect "/?: the usage text, without an icon" "$(out help.1.box)" $'buttons=OK\nicon=no'
+expect "/?: the usage text, without an icon" "$(out help.1.box)" $'buttons=OK\nicon=none'
 expect "/?: the same usage text" "$(out help.1.text)" "$(out JP.2.text)"
 expect "question: caption" "$(out question.1.caption)" "$(message ru_ru WARNING_HEADER)"
 expect "question: text" "$(out question.1.text)" "$(message ru_ru WARNING_LOGFILE_OVERWRITE) "
-expect "question: Yes and No, the warning icon" "$(out question.1.box)" $'buttons=Yes,No\nicon=yes'
+expect "question: Yes and No, the warning icon" "$(out question.1.box)" $'buttons=Yes,No\nicon=warning'
 expect "question: No ends the run" "$(out question.code)" 8115
 
 # 2. Output into a pipe keeps the message file's bytes; the log is UTF-8.
