@@ -75,13 +75,16 @@ int lookupMessage(const char* messageDir, const char* key, char* out, std::size_
   return 0;
 }
 
-int showMessage(const LauncherContext& context, const char* text, bool consoleMode, BoxKind kind) {
-  if (text == nullptr) text = "";
+int showMessage(const LauncherContext& context, const ShownText& text, bool consoleMode,
+                BoxKind kind) {
   char caption[kCaptionCapacity];
   lookupMessage(context.messageDir.c_str(), "CLI_SETUP", caption, sizeof caption);
   const MessageLanguage language = messageLanguageOf(context.messageDir.view());
   if (consoleMode) {
-    writeShownText("\n" + std::string(caption) + ":\n" + text + "\n", language);
+    ShownText shown("\n" + std::string(caption) + ":\n");
+    shown += text;
+    shown += "\n";
+    writeShownText(shown, language);
     // The log file keeps only the last text shown; the installer writes its
     // own log there afterwards.
     std::FILE* log = platform::openFile(context.logFilePath.c_str(), "w+");
@@ -92,7 +95,7 @@ int showMessage(const LauncherContext& context, const char* text, bool consoleMo
     }
     return 0;
   }
-  if (text[0] == '\0') return -1;
+  if (text.bytes.empty()) return -1;
   showBox(text, caption, kind, language);
   return 0;
 }

@@ -24,7 +24,7 @@ int lookupMessage(const char* messageDir, const char* key, char* out, std::size_
 // box of the kind (an error unless told); 0, or -1 (nothing shown) for an
 // empty text. Texts reach the console, the box and the log in the message
 // file's language (shown_text.h).
-int showMessage(const LauncherContext& context, const char* text, bool consoleMode,
+int showMessage(const LauncherContext& context, const ShownText& text, bool consoleMode,
                 BoxKind kind = BoxKind::kError);
 
 // The capacity of the buffers messages are looked up into, and of the

@@ -30,16 +30,15 @@ std::string lookup(const LauncherContext& context, const char* key) {
   return text;
 }
 
-// The text of key formatted with one string argument, as a composed message
-// (cut to the composed-message buffer).
-std::string composed(const LauncherContext& context, const char* key, const char* argument) {
-  std::string text = formatMessage(lookup(context, key).c_str(), {argument});
-  if (text.size() >= kComposedMessageCapacity) text.resize(kComposedMessageCapacity - 1);
-  return text;
+// The text of key formatted with one string argument of the system (a path
+// or a code the user typed), as a composed message (cut to the
+// composed-message buffer).
+ShownText composed(const LauncherContext& context, const char* key, const char* argument) {
+  return composeShownText(lookup(context, key).c_str(), {argument}, kComposedMessageCapacity);
 }
 
-void show(const LauncherContext& context, const std::string& text) {
-  showMessage(context, text.c_str(), context.responseFileMode != 0);
+void show(const LauncherContext& context, const ShownText& text) {
+  showMessage(context, text, context.responseFileMode != 0);
 }
 
 // Whether the log file's directory exists and may be written. A file where
@@ -75,8 +74,9 @@ Verdict checkLogFile(LauncherContext& context) {
   if (!usableDirectory(directory, slash != std::string_view::npos)) {
     // Printed, not shown: the log file that would receive a shown message
     // is the very thing that cannot be written.
-    writeShownText(composed(context, "ERROR_ACCESSING", directory.c_str()) + "\n",
-                   messageLanguageOf(context.messageDir.view()));
+    ShownText line = composed(context, "ERROR_ACCESSING", directory.c_str());
+    line += "\n";
+    writeShownText(line, messageLanguageOf(context.messageDir.view()));
     return {kLogPathUnusable, false};
   }
   return kPassed;
@@ -160,7 +160,7 @@ uint32_t LauncherContext::validateOptions(int argc, char** argv) {
     if (buildUsageText(usage.data(), CommandText::kCapacity) == 0) {
       usage.syncLength();
       // Asked for with /?, the usage text is no error.
-      showMessage(*this, std::string(usage.view()).c_str(), responseFileMode != 0,
+      showMessage(*this, std::string(usage.view()), responseFileMode != 0,
                   verdict.code == kHelpRequested ? BoxKind::kPlain : BoxKind::kError);
     }
   }

@@ -33,7 +33,8 @@ std::string messageFile(const std::string& setup, const std::string& warning) {
   return "CLI_SETUP=" + setup + "\nWARNING_HEADER=" + warning +
          "\nWARNING_LOGFILE_OVERWRITE=" + warning +
          "?\nIMSG_LAUNCHER_ERROR_UNKNOWN_PARAM=" + warning + "!\nERROR_RSP_FILE_INVALID=" + setup +
-         " %s\nLANGUAGE=" + setup + "\nHELP_OPTION=" + setup + "\n";
+         " %s\nLANGUAGE=" + setup + "\nHELP_OPTION=" + setup +
+         "\nERROR_UNSUPPORTED_LOCALE=" + setup + " %s\n";
 }
 
 struct Shown {
@@ -42,7 +43,7 @@ struct Shown {
   std::string out;
 };
 
-class ShownText : public testing::Test {
+class WhatSetupShows : public testing::Test {
  protected:
   void SetUp() override {
     machine_ = std::make_unique<emulated::TestMachine>();
@@ -75,7 +76,7 @@ class ShownText : public testing::Test {
 
 constexpr uint32_t kRightToLeft = platform::kMbRtlReading | platform::kMbRight;
 
-TEST_F(ShownText, BoxesAreDecodedInTheirLanguageWithTheirIconAndReadingOrder) {
+TEST_F(WhatSetupShows, BoxesAreDecodedInTheirLanguageWithTheirIconAndReadingOrder) {
   const Shown unknown = validate(kHebrewDir, {"/z"});
   EXPECT_EQ(unknown.code, kUnknownArgument);
   ASSERT_EQ(unknown.boxes.size(), 2u);  // the message, then the usage text
@@ -104,7 +105,39 @@ TEST_F(ShownText, BoxesAreDecodedInTheirLanguageWithTheirIconAndReadingOrder) {
   EXPECT_EQ(german.boxes[0].style, platform::kMbYesNo | platform::kMbIconWarning);
 }
 
-TEST_F(ShownText, TheResponseFileModeKeepsTheBytesAndConvertsTheLogOfAnotherCodePage) {
+// A code or a path the user typed is a text of the system (1252), inserted
+// into a Hebrew message (1255): each part is decoded in its own code page,
+// and the bytes into a pipe stay as they were.
+TEST_F(WhatSetupShows, TheUsersTextsAreDecodedInTheSystemsCodePage) {
+  const Shown box = validate(kHebrewDir, {"/i", "G\xD6"});
+  EXPECT_EQ(box.code, kUnsupportedLanguage);
+  ASSERT_FALSE(box.boxes.empty());
+  EXPECT_EQ(box.boxes[0].text, std::string(kHebrewSetupUtf8) + " G\u00D6");
+
+  const Shown piped = validate(kHebrewDir, {"/u", "C:\\n\xF6.rsp", "/l", "C:\\logs\\iw.log"});
+  EXPECT_NE(piped.out.find(std::string(kHebrewSetup) + " C:\\n\xF6.rsp\n"), std::string::npos);
+  EXPECT_EQ(logFileText(composeShownText("\xE4 %s", {"\xF6"}), {1255, true}),
+            "\xEF\xBB\xBF\u05D4 \u00F6");
+}
+
+TEST(ShownTextComposition, CutsTheTextAndItsSystemPartsTogether) {
+  const ShownText whole = composeShownText("ab%scd%s", {"XYZ", "Q"});
+  EXPECT_EQ(whole.bytes, "abXYZcdQ");
+  ASSERT_EQ(whole.systemParts.size(), 2u);
+  EXPECT_EQ(whole.systemParts[1].begin, 7u);
+  const ShownText cut = composeShownText("ab%scd%s", {"XYZ", "Q"}, 5);
+  EXPECT_EQ(cut.bytes, "abXY");
+  ASSERT_EQ(cut.systemParts.size(), 1u);
+  EXPECT_EQ(cut.systemParts[0].begin, 2u);
+  EXPECT_EQ(cut.systemParts[0].end, 4u);
+  ShownText joined("\xE4 ");
+  joined += cut;
+  EXPECT_EQ(decodeShownText(joined, {1255, true}), u"\u05D4 abXY");
+  ASSERT_EQ(joined.systemParts.size(), 1u);
+  EXPECT_EQ(joined.systemParts[0].begin, 4u);
+}
+
+TEST_F(WhatSetupShows, TheResponseFileModeKeepsTheBytesAndConvertsTheLogOfAnotherCodePage) {
   const Shown hebrew = validate(kHebrewDir, {"/u", "C:\\none.rsp", "/l", "C:\\logs\\iw.log"});
   EXPECT_EQ(hebrew.code, kResponseFileInvalid);
   EXPECT_TRUE(hebrew.boxes.empty());

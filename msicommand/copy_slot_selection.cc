@@ -167,7 +167,8 @@ bool userConfirmsMaintenance(LauncherContext& context) {
   lookupMessage(context.messageDir.c_str(), "WARNING_HEADER", caption, sizeof caption);
   lookupMessage(context.messageDir.c_str(), "IMSG_LAUNCHER_INSTALLTYPE_WARNING", question,
                 sizeof question);
-  std::string text = formatMessage(question, {kDriverProductName, context.copyName.c_str()});
+  // The copy's name comes from the registry, in the system's code page.
+  const ShownText text = composeShownText(question, {kDriverProductName, context.copyName.c_str()});
   return showBox(text, caption, BoxKind::kQuestion, messageLanguageOf(context.messageDir.view())) ==
          platform::kIdYes;
 }

@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -144,12 +145,18 @@ std::string iconKind(HWND control) {
                {MAKEINTRESOURCEW(32516), "information"},  // IDI_ASTERISK
                {MAKEINTRESOURCEW(32514), "question"}};
   const std::vector<uint32_t> blank = drawnIcon(nullptr, width, height);
+  // A box that is not drawn yet shows one colour (or another window); it is
+  // drawn when two looks a moment apart agree and show more than one colour.
   std::vector<uint32_t> shown;
+  std::vector<uint32_t> previous;
   for (int tries = 0; tries < 50; ++tries) {
     HDC screen = GetDC(nullptr);
     shown = pixelsOf(screen, r.left, r.top, width, height);
     ReleaseDC(nullptr, screen);
-    if (!shown.empty() && difference(shown, blank) != 0) break;
+    const bool uniform = shown.empty() || std::count(shown.begin(), shown.end(), shown[0]) ==
+                                              static_cast<std::ptrdiff_t>(shown.size());
+    if (!uniform && shown == previous) break;
+    previous = shown;
     Sleep(kPollMs);
   }
   std::string best = "none";

@@ -9,7 +9,8 @@
 #   is in another code page shows its own text of the unknown-option message
 #   exactly, with the error icon, and ends with 8115; the usage text follows
 #   (asked for with /?, without an icon); the log-overwrite question is a
-#   Yes/No box with the warning icon, and No ends the run (8115).
+#   Yes/No box with the warning icon, and No ends the run (8115); a path the
+#   user typed keeps its own letters in a message of another code page.
 # - A /u run into a pipe writes the message file's bytes unchanged; on a
 #   terminal (a Wine console) the same text arrives decoded; the /u log of
 #   a language of another code page is UTF-8 with a byte-order mark.
@@ -76,6 +77,7 @@ probe_runs() { # list name
     >"$work/$1.out" 2>"$work/$1.err")
 }
 out() { cat "$drive/out/$1" 2>/dev/null || printf '<none>'; }
+box() { out "$1" | tr '\n' ' '; }
 
 # 1. The English prefix: one batch of runs.
 declare -a other_code_page=()
@@ -90,34 +92,39 @@ expect "languages of another code page than 1252" "${#other_code_page[@]}" 17
   done
   printf 'help\t-\tC:\\image\\setup.exe /i JP /?\n'
   printf 'question\tn\tC:\\image\\setup.exe /i RU /l C:\\logs\\exists.log\n'
+  printf 'mixed\t-\tC:\\image\\setup.exe /i RU /p C:\\J\xc3\xb6rg<x\n'
   printf 'piped\t-\tC:\\image\\setup.exe /i RU /u C:\\none.rsp /l C:\\logs\\ru.log\n'
 } >"$drive/english.txt"
 started=$SECONDS
 probe_runs english
 expect "English prefix: every run ended" "$?" 0
-echo "English prefix: $((${#other_code_page[@]} + 3)) runs in $((SECONDS - started)) s"
+echo "English prefix: $((${#other_code_page[@]} + 4)) runs in $((SECONDS - started)) s"
 
 for code in "${other_code_page[@]}"; do
   locale=${locale_of[$code]}
   expect "$code: caption" "$(out "$code.1.caption")" "$(message "$locale" CLI_SETUP)"
   expect "$code: the unknown-option message" "$(out "$code.1.text")" \
     "$(message "$locale" IMSG_LAUNCHER_ERROR_UNKNOWN_PARAM)"
-  expect "$code: an error box" "$(out "$code.1.box")" $'buttons=OK\nicon=error'
+  expect "$code: an error box" "$(box "$code.1.box")" 'buttons=OK icon=error '
   expect "$code: exit code" "$(out "$code.code")" 8115
 done
 # The usage text after the syntax error, and asked for.
 usage_start="setup [/?] [/i <$(message ja_jp LANGUAGE)>]"
 expect "JP: the usage text follows the message" "$(out JP.2.text | head -n 1)" \
   "$usage_start [/l <$(message ja_jp LOG_FILE)>] [/n <$(message ja_jp CLI_COPY_NAME)>] [/p <$(message ja_jp PATH_NAME)>] [/u <$(message ja_jp RESPONSE_FILE)>  [/m] ] [/o]"
-expect "JP: the usage text is an error box too" "$(out JP.2.box)" $'buttons=OK\nicon=error'
+expect "JP: the usage text is an error box too" "$(box JP.2.box)" 'buttons=OK icon=error '
 expect_true "JP: the usage text holds the help of /?" \
   grep -qF "/? - $(message ja_jp HELP_OPTION)" "$drive/out/JP.2.text"
-expect "/?: the usage text, without an icon" "$(out help.1.box)" $'buttons=OK\nicon=none'
+expect "/?: the usage text, without an icon" "$(box help.1.box)" 'buttons=OK icon=none '
 expect "/?: the same usage text" "$(out help.1.text)" "$(out JP.2.text)"
 expect "question: caption" "$(out question.1.caption)" "$(message ru_ru WARNING_HEADER)"
 expect "question: text" "$(out question.1.text)" "$(message ru_ru WARNING_LOGFILE_OVERWRITE) "
-expect "question: Yes and No, the warning icon" "$(out question.1.box)" $'buttons=Yes,No\nicon=warning'
+expect "question: Yes and No, the warning icon" "$(box question.1.box)" 'buttons=Yes,No icon=warning '
 expect "question: No ends the run" "$(out question.code)" 8115
+# A path the user typed is the system's text (1252) in a Russian (1251)
+# message: each shown in its own letters.
+expect "a path of the system in a Russian message" "$(out mixed.1.text)" \
+  "$(message ru_ru IMSG_LAUNCHER_ERROR_COPYPATH | sed 's/%s/C:\\Jörg<x/')"
 
 # 2. Output into a pipe keeps the message file's bytes; the log is UTF-8.
 piped_text=$(message ru_ru ERROR_RSP_FILE_INVALID | sed 's/%s/C:\\none.rsp/')
