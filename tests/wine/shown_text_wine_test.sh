@@ -58,11 +58,11 @@ code_page_of() { grep -o "$1:CP[0-9]*" "$code_pages" | sed 's/.*:CP//'; }
 exec {display_fd}<> <(:)
 Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
+stop_display() { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
+trap 'wine_checks_cleanup; stop_display' EXIT
 read -r -t 30 -u "$display_fd" display_number ||
   { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
 export DISPLAY=:$display_number
-stop_display() { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
-trap 'wine_checks_cleanup; stop_display' EXIT
 kv7_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 mkdir -p "$drive/image" "$drive/out" "$drive/logs"
