@@ -17,7 +17,8 @@
 // the system's: what a person sees is decoded in that code page and shown
 // through the wide Windows calls, so that every language is legible on any
 // Windows. What a program reads (output into a file or a pipe) keeps the
-// bytes as they are.
+// bytes as they are. The English texts that stand in for a key a
+// translation lacks are ASCII, which reads the same in every code page.
 
 // A text to show, and the parts of it that came from the system rather than
 // from a message file: a path the user typed, a copy name the registry
