@@ -313,5 +313,17 @@ TEST(StagedMessages, AreTheSourcesInTheirCodePageAndFitTheLaunchersBuffers) {
   }
 }
 
+// A translation that lacks a key shows the English text inside a message of
+// its own code page: it reads right there only while it is ASCII.
+TEST(MessageSources, EnglishTextsAreAscii) {
+  const SourceFile* english = englishSource();
+  ASSERT_NE(english, nullptr);
+  for (const MessageEntry& entry : english->parsed.entries) {
+    for (char c : entry.text) {
+      EXPECT_LT(static_cast<unsigned char>(c), 0x80u) << entry.key << ": " << entry.text;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace image

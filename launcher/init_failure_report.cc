@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "launcher/language_table.h"
 #include "launcher/launcher_context.h"
 #include "launcher/message_catalog.h"
 #include "launcher/message_format.h"
+#include "launcher/shown_text.h"
 
 namespace {
 constexpr std::size_t kReportCapacity = 1024;
@@ -19,7 +21,6 @@ uint32_t reportInitialisationFailure(LauncherContext& context, uint32_t code) {
   lookupMessage(context.messageDir.c_str(), "ERROR_RETURN_CODE", returnCode, sizeof returnCode);
   std::string line = formatMessage("%s.", {launch});
   line += formatMessage(returnCode, static_cast<int>(code));
-  std::printf("%s\n", line.c_str());
-  std::fflush(stdout);
+  writeShownText(line + "\n", messageLanguageOf(context.messageDir.view()));
   return code;
 }

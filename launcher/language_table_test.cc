@@ -1,6 +1,9 @@
 #include "launcher/language_table.h"
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -95,6 +98,45 @@ TEST(LanguageTable, EveryRowIsFoundBothWays) {
     char code[kLanguageFieldCapacity];
     ASSERT_TRUE(languageFieldForLangId(langId, kLanguageFieldOptionCode, code, sizeof code));
     EXPECT_STREQ(code, row.optionCode);
+  }
+}
+
+// The message files are staged in the code pages the cmake list names, and
+// shown in the code pages the table names: the two must agree, or a text is
+// decoded in another code page than it was written in.
+TEST(LanguageTable, CodePagesAreThoseTheMessageFilesAreStagedIn) {
+  std::ifstream list(KV7_LANGUAGE_CODE_PAGES_FILE);
+  ASSERT_TRUE(list) << KV7_LANGUAGE_CODE_PAGES_FILE;
+  const std::string text((std::istreambuf_iterator<char>(list)), std::istreambuf_iterator<char>());
+  const std::regex entry(R"(([A-Za-z]{2}_[A-Za-z]{2}):CP(\d+))");
+  std::size_t staged = 0;
+  for (std::sregex_iterator it(text.begin(), text.end(), entry), end; it != end; ++it, ++staged) {
+    const std::string dir = "C:\\image\\\\launchmsg\\" + (*it)[1].str();
+    EXPECT_EQ(messageLanguageOf(dir).codePage, std::stoul((*it)[2].str())) << dir;
+  }
+  EXPECT_EQ(staged, kLanguageCount);
+}
+
+TEST(LanguageTable, MessageDirectoriesTellTheirLanguage) {
+  struct Case {
+    const char* messageDir;
+    uint32_t codePage;
+    bool rightToLeft;
+  } const cases[] = {
+      {"C:\\image\\\\launchmsg\\ja_jp", 932, false},
+      {"C:\\image\\\\launchmsg\\JA_JP\\", 932, false},  // any case, a backslash after it
+      {"C:\\image\\\\launchmsg\\en_US", 1252, false},
+      {"C:\\image\\\\launchmsg\\iw_il", 1255, true},
+      {"Z:\\x\\ar_aa", 1256, true},
+      {"ar_aa", 1256, true},
+      {".\\", 0, false},  // the current directory's file: the system's code page
+      {"C:\\image\\\\launchmsg\\xx_yy", 0, false},
+      {"", 0, false},
+  };
+  for (const auto& c : cases) {
+    const MessageLanguage language = messageLanguageOf(c.messageDir);
+    EXPECT_EQ(language.codePage, c.codePage) << c.messageDir;
+    EXPECT_EQ(language.rightToLeft, c.rightToLeft) << c.messageDir;
   }
 }
 

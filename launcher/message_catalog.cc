@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "base/ascii.h"
+#include "launcher/language_table.h"
 #include "launcher/launcher_context.h"
+#include "launcher/shown_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -73,24 +75,27 @@ int lookupMessage(const char* messageDir, const char* key, char* out, std::size_
   return 0;
 }
 
-int showMessage(const LauncherContext& context, const char* text, bool consoleMode) {
-  if (text == nullptr) text = "";
+int showMessage(const LauncherContext& context, const ShownText& text, bool consoleMode,
+                BoxKind kind) {
   char caption[kCaptionCapacity];
   lookupMessage(context.messageDir.c_str(), "CLI_SETUP", caption, sizeof caption);
+  const MessageLanguage language = messageLanguageOf(context.messageDir.view());
   if (consoleMode) {
-    std::printf("\n%s:\n%s\n", caption, text);
-    std::fflush(stdout);
+    ShownText shown("\n" + std::string(caption) + ":\n");
+    shown += text;
+    shown += "\n";
+    writeShownText(shown, language);
     // The log file keeps only the last text shown; the installer writes its
     // own log there afterwards.
     std::FILE* log = platform::openFile(context.logFilePath.c_str(), "w+");
     if (log != nullptr) {
-      std::fputs(text, log);
+      std::fputs(logFileText(text, language).c_str(), log);
       std::fputs("\n", log);
       std::fclose(log);
     }
     return 0;
   }
-  if (text[0] == '\0') return -1;
-  platform::messageBox(text, caption, platform::kMbOk);
+  if (text.bytes.empty()) return -1;
+  showBox(text, caption, kind, language);
   return 0;
 }

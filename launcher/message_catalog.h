@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "launcher/shown_text.h"
+
 class LauncherContext;
 
 // The launcher's texts live in "Launch.pro" files, one per language
@@ -19,8 +21,11 @@ int lookupMessage(const char* messageDir, const char* key, char* out, std::size_
 // context's message directory. consoleMode (the context's response-file
 // mode): writes "\n<caption>:\n<text>\n" to standard output and replaces the
 // content of the context's log file with the text; 0. Otherwise: a message
-// box with an OK button; 0, or -1 (nothing shown) for an empty text.
-int showMessage(const LauncherContext& context, const char* text, bool consoleMode);
+// box of the kind (an error unless told); 0, or -1 (nothing shown) for an
+// empty text. Texts reach the console, the box and the log in the message
+// file's language (shown_text.h).
+int showMessage(const LauncherContext& context, const ShownText& text, bool consoleMode,
+                BoxKind kind = BoxKind::kError);
 
 // The capacity of the buffers messages are looked up into, and of the
 // caption.

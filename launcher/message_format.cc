@@ -119,12 +119,16 @@ void pad(std::string* out, std::string_view body, const Conversion& conversion) 
   if (conversion.leftAlign) out->append(fill, ' ');
 }
 
-void appendText(std::string* out, const char* arg, const Conversion& conversion) {
+// Answers where the argument's own bytes went (the padding is not its).
+TextSpan appendText(std::string* out, const char* arg, const Conversion& conversion) {
   std::string_view text = arg != nullptr ? arg : "";
   if (conversion.precision >= 0 && text.size() > static_cast<std::size_t>(conversion.precision)) {
     text = text.substr(0, static_cast<std::size_t>(conversion.precision));
   }
+  const std::size_t before = out->size();
   pad(out, text, conversion);
+  const std::size_t begin = conversion.leftAlign ? before : out->size() - text.size();
+  return {begin, begin + text.size()};
 }
 
 void appendInteger(std::string* out, int value, const Conversion& conversion) {
@@ -167,6 +171,12 @@ bool formatFitsOneInt(const char* format) {
 }
 
 std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs) {
+  return formatMessage(format, stringArgs, nullptr);
+}
+
+std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs,
+                          std::vector<TextSpan>* argumentSpans) {
+  if (argumentSpans != nullptr) argumentSpans->clear();
   if (format == nullptr) return std::string();
   std::vector<Piece> pieces;
   if (!parseFitting(format, std::string(stringArgs.size(), 's'), &pieces)) return format;
@@ -174,7 +184,8 @@ std::string formatMessage(const char* format, std::initializer_list<const char*>
   auto arg = stringArgs.begin();
   for (const Piece& piece : pieces) {
     if (piece.isConversion) {
-      appendText(&out, *arg++, piece.conversion);
+      const TextSpan span = appendText(&out, *arg++, piece.conversion);
+      if (argumentSpans != nullptr) argumentSpans->push_back(span);
     } else {
       out.append(piece.literal);
     }

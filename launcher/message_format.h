@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 // Formats a message text looked up from a message file with the caller's
 // arguments. A message file is data that anyone may edit, so a text is never
@@ -26,6 +27,17 @@ bool formatFitsOneInt(const char* format);
 // argument counts as an empty text), or format unchanged when it does not
 // fit them. A null format gives an empty text.
 std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs);
+
+// Where an argument landed in a formatted text: bytes [begin, end).
+struct TextSpan {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// The same, and the spans of the arguments' bytes in it, in order, into
+// argumentSpans (none when format is used as it stands).
+std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs,
+                          std::vector<TextSpan>* argumentSpans);
 
 // format with its one integer conversion filled from value, or format
 // unchanged when it does not fit one integer.

@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,30 @@ TEST(MessageFormat, FillsStringConversionsOrUsesTheTextAsItStands) {
   };
   for (const StringCase& c : cases) {
     EXPECT_EQ(formatMessage(c.format, c.args), c.expected) << c.format;
+  }
+}
+
+// The spans tell where each argument's own bytes went, so that a text shown
+// can decode them in another code page than the message around them.
+TEST(MessageFormat, TellsWhereTheArgumentsLanded) {
+  struct Case {
+    const char* format;
+    std::initializer_list<const char*> args;
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+  } const cases[] = {
+      {"Path %s, copy %s.", {"C:\\x", "AB"}, {{5, 9}, {16, 18}}},
+      {"[%6s]", {"ab"}, {{5, 7}}},     // padding before the argument is not its
+      {"[%-6s]", {"ab"}, {{1, 3}}},    // nor after it
+      {"[%.2s]", {"abcd"}, {{1, 3}}},  // only the bytes kept
+      {"%s", {""}, {{0, 0}}},
+      {"no conversion", {"x"}, {}},  // used as it stands: no argument in it
+  };
+  for (const Case& c : cases) {
+    std::vector<TextSpan> spans = {{7, 7}};
+    formatMessage(c.format, c.args, &spans);
+    std::vector<std::pair<std::size_t, std::size_t>> got;
+    for (const TextSpan& span : spans) got.emplace_back(span.begin, span.end);
+    EXPECT_EQ(got, c.spans) << c.format;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "launcher/message_catalog.h"
 #include "launcher/message_format.h"
 #include "launcher/path_utils.h"
+#include "launcher/shown_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -29,16 +30,15 @@ std::string lookup(const LauncherContext& context, const char* key) {
   return text;
 }
 
-// The text of key formatted with one string argument, as a composed message
-// (cut to the composed-message buffer).
-std::string composed(const LauncherContext& context, const char* key, const char* argument) {
-  std::string text = formatMessage(lookup(context, key).c_str(), {argument});
-  if (text.size() >= kComposedMessageCapacity) text.resize(kComposedMessageCapacity - 1);
-  return text;
+// The text of key formatted with one string argument of the system (a path
+// or a code the user typed), as a composed message (cut to the
+// composed-message buffer).
+ShownText composed(const LauncherContext& context, const char* key, const char* argument) {
+  return composeShownText(lookup(context, key).c_str(), {argument}, kComposedMessageCapacity);
 }
 
-void show(const LauncherContext& context, const std::string& text) {
-  showMessage(context, text.c_str(), context.responseFileMode != 0);
+void show(const LauncherContext& context, const ShownText& text) {
+  showMessage(context, text, context.responseFileMode != 0);
 }
 
 // Whether the log file's directory exists and may be written. A file where
@@ -60,8 +60,8 @@ Verdict checkLogFile(LauncherContext& context) {
     std::string question =
         formatMessage("%s ", {lookup(context, "WARNING_LOGFILE_OVERWRITE").c_str()});
     std::string caption = lookup(context, "WARNING_HEADER");
-    if (platform::messageBox(question.c_str(), caption.c_str(), platform::kMbYesNo) !=
-        platform::kIdYes) {
+    if (showBox(question, caption, BoxKind::kQuestion,
+                messageLanguageOf(context.messageDir.view())) != platform::kIdYes) {
       return {kUserDeclined, false};
     }
   }
@@ -74,8 +74,9 @@ Verdict checkLogFile(LauncherContext& context) {
   if (!usableDirectory(directory, slash != std::string_view::npos)) {
     // Printed, not shown: the log file that would receive a shown message
     // is the very thing that cannot be written.
-    std::printf("%s\n", composed(context, "ERROR_ACCESSING", directory.c_str()).c_str());
-    std::fflush(stdout);
+    ShownText line = composed(context, "ERROR_ACCESSING", directory.c_str());
+    line += "\n";
+    writeShownText(line, messageLanguageOf(context.messageDir.view()));
     return {kLogPathUnusable, false};
   }
   return kPassed;
@@ -158,7 +159,9 @@ uint32_t LauncherContext::validateOptions(int argc, char** argv) {
     CommandText usage;
     if (buildUsageText(usage.data(), CommandText::kCapacity) == 0) {
       usage.syncLength();
-      show(*this, std::string(usage.view()));
+      // Asked for with /?, the usage text is no error.
+      showMessage(*this, std::string(usage.view()), responseFileMode != 0,
+                  verdict.code == kHelpRequested ? BoxKind::kPlain : BoxKind::kError);
     }
   }
   return verdict.code;

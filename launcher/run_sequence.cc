@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "base/ascii.h"
+#include "launcher/language_table.h"
 #include "launcher/launcher_codes.h"
 #include "launcher/launcher_context.h"
 #include "launcher/message_catalog.h"
 #include "launcher/program_paths.h"
+#include "launcher/shown_text.h"
 #include "msicommand/installer_command.h"
 #include "platform/platform.h"
 #include "process/process_runner.h"
@@ -27,14 +29,17 @@ constexpr std::size_t kCommandCapacity = 4097;
 void reportAnotherSetup() {
   char text[kMessageCapacity] = {};
   lookupMessage(".\\", "ERROR_ANOTHER_SETUP_RUNNING", text, sizeof text);
+  // The current directory's file is of no known language: the system's
+  // code page is the best guess for it.
+  MessageLanguage language;
   PathText imageDir;
   if (text[0] == '\0' && programDirectory(imageDir) == 0) {
     PathText messageDir;
     chooseMessageDir(imageDir, false, "", messageDir);
     lookupMessage(messageDir.c_str(), "ERROR_ANOTHER_SETUP_RUNNING", text, sizeof text);
+    language = messageLanguageOf(messageDir.view());
   }
-  std::printf("%s\n", text);
-  std::fflush(stdout);
+  writeShownText(std::string(text) + "\n", language);
 }
 
 uint32_t runWithGuard(int argc, char** argv, ProcessRunner& runner) {

@@ -10,10 +10,12 @@
 #include "installed/install_copy_list.h"
 #include "installed/installed_prod_list.h"
 #include "installed/product_catalogue.h"
+#include "launcher/language_table.h"
 #include "launcher/launcher_codes.h"
 #include "launcher/launcher_context.h"
 #include "launcher/message_catalog.h"
 #include "launcher/message_format.h"
+#include "launcher/shown_text.h"
 #include "msicommand/command_limits.h"
 #include "msicommand/driver_product.h"
 #include "platform/platform.h"
@@ -167,8 +169,10 @@ bool userConfirmsMaintenance(LauncherContext& context) {
   lookupMessage(context.messageDir.c_str(), "WARNING_HEADER", caption, sizeof caption);
   lookupMessage(context.messageDir.c_str(), "IMSG_LAUNCHER_INSTALLTYPE_WARNING", question,
                 sizeof question);
-  std::string text = formatMessage(question, {kDriverProductName, context.copyName.c_str()});
-  return platform::messageBox(text.c_str(), caption, platform::kMbYesNo) == platform::kIdYes;
+  // The copy's name comes from the registry, in the system's code page.
+  const ShownText text = composeShownText(question, {kDriverProductName, context.copyName.c_str()});
+  return showBox(text, caption, BoxKind::kQuestion, messageLanguageOf(context.messageDir.view())) ==
+         platform::kIdYes;
 }
 
 uint32_t decideWithoutNameOrPath(LauncherContext& context, const DriverProduct& driver,

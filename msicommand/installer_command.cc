@@ -84,8 +84,7 @@ uint32_t composeInstallerCommand(LauncherContext& context, char* buffer, std::si
     std::string shown = context.imageDir.c_str() + std::string("\\") + kPackageFileName;
     char text[kMessageCapacity] = {};
     lookupMessage(context.messageDir.c_str(), "ERROR_ACCESSING", text, sizeof text);
-    std::string message = formatMessage(text, {shown.c_str()});
-    showMessage(context, message.c_str(), context.responseFileMode);
+    showMessage(context, composeShownText(text, {shown.c_str()}), context.responseFileMode);
     return fail(context, kPackageMissing);
   }
   command.appendQuoted(package.view());

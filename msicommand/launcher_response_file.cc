@@ -18,8 +18,8 @@ namespace {
 void tell(LauncherContext& context, const char* key, std::initializer_list<const char*> args) {
   char text[kMessageCapacity] = {};
   lookupMessage(context.messageDir.c_str(), key, text, sizeof text);
-  std::string message = formatMessage(text, args);
-  showMessage(context, message.c_str(), context.responseFileMode);
+  // The paths, keywords and values are the system's texts.
+  showMessage(context, composeShownText(text, args), context.responseFileMode);
 }
 
 // The value of keyword into field. False (and the field untouched) when the

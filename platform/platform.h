@@ -2,7 +2,8 @@
 
 // The one interface through which the system touches the operating system.
 // It speaks Windows: paths are Windows paths (drive letters, backslashes),
-// texts are single-byte ANSI strings, and results are Win32 result codes.
+// texts are single-byte ANSI strings (UTF-16 only where a text is shown to a
+// person), and results are Win32 result codes.
 // On Windows every call is the Win32 call of the same name; elsewhere the
 // emulated Windows machine answers (see README, "The emulated Windows
 // machine").
@@ -98,8 +99,14 @@ constexpr int kIdOk = 1;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
-// MessageBoxA(no owner, text, caption, style).
-int messageBox(const char* text, const char* caption, uint32_t style);
+constexpr uint32_t kMbIconError = 0x10;
+constexpr uint32_t kMbIconWarning = 0x30;
+constexpr uint32_t kMbRight = 0x80000;
+constexpr uint32_t kMbRtlReading = 0x100000;
+
+// MessageBoxW(no owner, text, caption, style): the texts are UTF-16, so a
+// box shows every language whatever the system's code page.
+int messageBoxW(const char16_t* text, const char16_t* caption, uint32_t style);
 // OutputDebugStringA.
 void outputDebugString(const char* text);
 
@@ -112,6 +119,17 @@ void outputDebugString(const char* text);
 // with the terminator, which is never more than three bytes per ANSI byte
 // and one more.
 uint32_t ansiToUtf8(const char* ansi, char* buffer, uint32_t size);
+
+// GetACP(): the system's ANSI code page.
+uint32_t ansiCodePage();
+// MultiByteToWideChar(codePage, 0, text, length, wide, size): the UTF-16 form
+// of length bytes of text in the code page (0: the system's ANSI code page).
+// Answers the number of UTF-16 units written, or with size 0 the number
+// needed; 0 when the code page is unknown (87) or the result does not fit
+// (122). Bytes the code page does not define become U+FFFD on the emulated
+// machine and Windows' own replacement on Windows.
+uint32_t multiByteToWide(uint32_t codePage, const char* text, uint32_t length, char16_t* wide,
+                         uint32_t size);
 
 // ---- Files by Windows path --------------------------------------------------
 
@@ -216,6 +234,11 @@ bool setStdHandle(int which, Handle handle);
 // fails (or reads 0 bytes).
 bool readFile(Handle handle, void* buffer, uint32_t size, uint32_t* read);
 bool writeFile(Handle handle, const void* buffer, uint32_t size, uint32_t* written);
+// GetConsoleMode(handle) succeeds: the handle is a console, not a file or a
+// pipe.
+bool isConsole(Handle handle);
+// WriteConsoleW(handle, text, length): all of it, or false.
+bool writeConsoleW(Handle handle, const char16_t* text, uint32_t length);
 
 struct ProcessInfo {
   Handle process = nullptr;

@@ -47,6 +47,12 @@ needs=(
   'test|command -v clang-format|clang-format'
   # setup_startup_bench counts the host stat calls of one setup run with it.
   'test|command -v strace|strace'
+  # The Wine suite of what a person sees: a real X display, and a Japanese
+  # locale compiled for Wine to take its code page from.
+  'test|command -v Xvfb|xvfb'
+  'test|test -f /usr/share/i18n/locales/ja_JP|locales'
+  # The Windows programs' resources are read back with wrestool.
+  'test|command -v wrestool|icoutils'
 )
 
 all=()

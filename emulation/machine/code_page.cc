@@ -1,6 +1,10 @@
 #include "emulation/machine/code_page.h"
 
+#include <iconv.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <memory>
 
 namespace emulated {
 namespace {
@@ -115,7 +119,68 @@ bool isAscii(std::string_view text) {
   return any < 0x80;
 }
 
+constexpr uint32_t kWesternCodePage = 1252;
+constexpr uint32_t kUtf8CodePage = 65001;
+constexpr char16_t kReplacement = 0xFFFD;
+
+struct IconvCloser {
+  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+
+// Decodes through iconv into UTF-16LE; each byte iconv refuses, and an
+// incomplete sequence at the end, gives one U+FFFD.
+bool iconvToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out) {
+  const std::string name = "CP" + std::to_string(codePage);
+  iconv_t opened = iconv_open("UTF-16LE", name.c_str());
+  if (opened == reinterpret_cast<iconv_t>(-1)) return false;
+  std::unique_ptr<void, IconvCloser> cd(opened);
+  std::u16string result;
+  std::string input(bytes);
+  char* in = input.data();
+  std::size_t inLeft = input.size();
+  char16_t chunk[256];
+  // The last round, without input, writes out what a stateful decoder
+  // (1255's, which waits for combining marks) still holds.
+  bool flushed = false;
+  while (inLeft > 0 || !flushed) {
+    char* outPtr = reinterpret_cast<char*>(chunk);
+    std::size_t outLeft = sizeof chunk;
+    flushed = inLeft == 0;
+    const std::size_t rc = flushed ? iconv(opened, nullptr, nullptr, &outPtr, &outLeft)
+                                   : iconv(opened, &in, &inLeft, &outPtr, &outLeft);
+    const std::size_t units = (sizeof chunk - outLeft) / sizeof(char16_t);
+    for (std::size_t i = 0; i < units; ++i) {
+      // iconv writes little-endian bytes; read them as such on any host.
+      const auto* b = reinterpret_cast<const unsigned char*>(chunk + i);
+      result += static_cast<char16_t>(b[0] | (b[1] << 8));
+    }
+    if (rc != static_cast<std::size_t>(-1) || errno == E2BIG || flushed) continue;
+    if (errno == EILSEQ) {
+      result += kReplacement;
+      ++in;
+      --inLeft;
+    } else {  // EINVAL: a lead byte without its trail at the end
+      result += kReplacement;
+      inLeft = 0;
+    }
+  }
+  *out = std::move(result);
+  return true;
+}
+
 }  // namespace
+
+bool codePageToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out) {
+  if (codePage == kWesternCodePage) {
+    *out = utf8ToUtf16(ansiToUtf8(bytes));
+    return true;
+  }
+  if (codePage == kUtf8CodePage) {
+    *out = utf8ToUtf16(bytes);
+    return true;
+  }
+  return iconvToUtf16(codePage, bytes, out);
+}
 
 std::string ansiToUtf8(std::string_view ansi) {
   if (isAscii(ansi)) return std::string(ansi);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,12 @@ std::string utf16ToUtf8(std::u16string_view utf16);
 std::string utf16ToAnsi(std::u16string_view utf16);
 
 bool isValidUtf8(std::string_view text);
+
+// The UTF-16 form of a text in a Windows code page: 1252 from the table
+// above, 65001 as UTF-8, any other through the C library's iconv ("CP932",
+// "CP1251", ...). A byte or sequence the code page does not define becomes
+// U+FFFD. False (out untouched) for a code page iconv does not know.
+bool codePageToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out);
 
 // The key under which names compare: Windows compares registry keys, value
 // names and file names without regard to case, and orders them by their

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "emulation/machine/code_page.h"
+#include "emulation/machine/handle_table.h"
+#include "emulation/machine/last_error.h"
 #include "emulation/machine/machine.h"
 #include "platform/platform.h"
 
@@ -12,6 +15,29 @@ namespace platform {
 // The emulated program keeps its terminal: its standard streams are what
 // the host gave it, and message boxes are drawn on standard error anyway.
 void freeConsole() {}
+
+// A console is a terminal on the host. It shows UTF-8, and its lines end in
+// a line feed alone, as the emulated machine's console lines always do.
+bool isConsole(Handle handle) {
+  const auto file = emulated::findHandleOf<emulated::FileObject>(handle);
+  return file != nullptr && ::isatty(file->fd()) == 1;
+}
+
+bool writeConsoleW(Handle handle, const char16_t* text, uint32_t length) {
+  if (!isConsole(handle)) {
+    emulated::setLastError(kErrorInvalidHandle);
+    return false;
+  }
+  std::string utf8 = emulated::utf16ToUtf8(std::u16string_view(text, length));
+  std::string lines;
+  lines.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+    lines += utf8[i];
+  }
+  uint32_t written = 0;
+  return writeFile(handle, lines.data(), static_cast<uint32_t>(lines.size()), &written);
+}
 
 void outputDebugString(const char* text) {
   std::string line = text != nullptr ? text : "";

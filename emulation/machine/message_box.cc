@@ -1,6 +1,8 @@
 // Message boxes, drawn on standard error. A Yes/No box takes its answer from
 // KV7_MSGBOX_ANSWERS (comma-separated yes/no, used in order), else from the
-// terminal when standard input is one, else No.
+// terminal when standard input is one, else No. The texts are drawn as
+// UTF-8; the icon and the reading order are not drawn, and are kept for the
+// tests of the same process (message_box.h).
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 
 #include "base/ascii.h"
 #include "emulation/machine/code_page.h"
+#include "emulation/machine/message_box.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -82,12 +85,28 @@ int askYesNo() {
   return kIdNo;
 }
 
+struct ShownBoxes {
+  std::mutex mutex;
+  std::vector<emulated::ShownBox> boxes;
+};
+
+ShownBoxes& shown() {
+  static ShownBoxes* boxes = new ShownBoxes;
+  return *boxes;
+}
+
 }  // namespace
 
-int messageBox(const char* text, const char* caption, uint32_t style) {
+int messageBoxW(const char16_t* text, const char16_t* caption, uint32_t style) {
   const bool yesNo = (style & kButtonsMask) == kMbYesNo;
-  std::string box = "+--- " + emulated::ansiToUtf8(caption ? caption : "Error") + " ---\n";
-  std::string body = emulated::ansiToUtf8(text ? text : "");
+  const std::string title = caption != nullptr ? emulated::utf16ToUtf8(caption) : "Error";
+  const std::string body = text != nullptr ? emulated::utf16ToUtf8(text) : "";
+  {
+    ShownBoxes& s = shown();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.boxes.push_back({title, body, style});
+  }
+  std::string box = "+--- " + title + " ---\n";
   std::size_t start = 0;
   while (start <= body.size()) {
     std::size_t end = body.find('\n', start);
@@ -102,3 +121,19 @@ int messageBox(const char* text, const char* caption, uint32_t style) {
 }
 
 }  // namespace platform
+
+namespace emulated {
+
+std::vector<ShownBox> shownBoxes() {
+  platform::ShownBoxes& s = platform::shown();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return s.boxes;
+}
+
+void forgetShownBoxes() {
+  platform::ShownBoxes& s = platform::shown();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.boxes.clear();
+}
+
+}  // namespace emulated

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/machine.h"
@@ -67,7 +68,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     expectTerminatedWithin(buffer.data(), capacity);
     const std::string text = buffer.c_str();
     const std::string one = formatMessage(text.c_str(), {"C:\\temp"});
-    const std::string two = formatMessage(text.c_str(), {"first", nullptr});
+    std::vector<TextSpan> spans;
+    const std::string two = formatMessage(text.c_str(), {"first", nullptr}, &spans);
+    // Each argument's span lies in the text, after the one before, and holds
+    // the argument's bytes (all of them, or as many as a precision keeps).
+    std::size_t previousEnd = 0;
+    const char* const arguments[] = {"first", ""};
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+      const TextSpan& span = spans[i];
+      if (i >= 2 || span.begin < previousEnd || span.end < span.begin || span.end > two.size() ||
+          std::string(arguments[i]).rfind(two.substr(span.begin, span.end - span.begin), 0) != 0) {
+        __builtin_trap();
+      }
+      previousEnd = span.end;
+    }
     const std::string number = formatMessage(text.c_str(), -8115);
     if (formatFitsStrings(text.c_str(), 1) && formatFitsOneInt(text.c_str())) __builtin_trap();
     if (!formatFitsStrings(text.c_str(), 1) && one != text) __builtin_trap();

@@ -20,3 +20,17 @@ uint32_t ansiToUtf8(const char* ansi, char* buffer, uint32_t size) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+uint32_t ansiCodePage() { return GetACP(); }
+
+uint32_t multiByteToWide(uint32_t codePage, const char* text, uint32_t length, char16_t* wide,
+                         uint32_t size) {
+  if (length == 0) return 0;
+  const int written = MultiByteToWideChar(codePage, 0, text, static_cast<int>(length),
+                                          reinterpret_cast<wchar_t*>(wide), static_cast<int>(size));
+  return written > 0 ? static_cast<uint32_t>(written) : 0;
+}
+
+}  // namespace platform

@@ -45,7 +45,7 @@ uint32_t run(int argc, char** argv) {
   }
   if (mode == "ask") {
     for (int i = std::atoi(arg); i > 0; --i) {
-      const int answer = platform::messageBox("Go on?", "Question", platform::kMbYesNo);
+      const int answer = platform::messageBoxW(u"Go on?", u"Question", platform::kMbYesNo);
       std::printf("%s\n", answer == platform::kIdYes ? "yes" : "no");
     }
     return 0;
