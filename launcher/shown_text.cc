@@ -2,45 +2,10 @@
 
 #include <cstdio>
 
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace {
-
-// Appends the UTF-8 form of one code point.
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-std::string utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size() * 3);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    const bool high = cp >= 0xD800 && cp <= 0xDBFF;
-    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;  // a lone surrogate
-    }
-    appendUtf8(out, cp);
-  }
-  return out;
-}
 
 bool isSystemCodePage(const MessageLanguage& language) {
   return language.codePage == 0 || language.codePage == platform::ansiCodePage();

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8.h"
+
 // The emulated machine's ANSI code page is 1252 (Western European), the code
 // page of an English or German Windows. Every text that crosses the platform
 // interface is in it; the host's file names and the registry model are
@@ -15,7 +17,7 @@ std::string ansiToUtf8(std::string_view ansi);
 std::string utf8ToAnsi(std::string_view utf8);
 
 std::u16string utf8ToUtf16(std::string_view utf8);
-std::string utf16ToUtf8(std::u16string_view utf16);
+using ::utf16ToUtf8;  // base/utf8.h
 std::string utf16ToAnsi(std::u16string_view utf16);
 
 bool isValidUtf8(std::string_view text);

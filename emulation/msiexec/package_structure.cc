@@ -10,6 +10,8 @@
 #include <set>
 #include <vector>
 
+#include "base/utf8.h"
+
 namespace msiexec {
 namespace {
 
@@ -39,11 +41,7 @@ std::string tableStreamName(const std::string& table) {
                                          : 0x4800 + digit(i));
   }
   std::string utf8;
-  for (uint32_t u : units) {  // all in 0x3800..0x4FFF: three bytes each
-    utf8 += static_cast<char>(0xE0 | (u >> 12));
-    utf8 += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    utf8 += static_cast<char>(0x80 | (u & 0x3F));
-  }
+  for (uint32_t u : units) appendUtf8(utf8, u);
   return utf8;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/utf8.h"
+
 namespace msidb {
 namespace {
 
@@ -27,19 +29,6 @@ char packedCharacter(int value) {
   return value == 62 ? '.' : '_';
 }
 
-void appendUtf8(std::string* out, char32_t c) {
-  if (c < 0x80) {
-    *out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *out += static_cast<char>(0xC0 | (c >> 6));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *out += static_cast<char>(0xE0 | (c >> 12));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // The next code point of the UTF-8 text at *at (BMP only, as compound-file
 // names are UTF-16 without surrogates here); nullopt when malformed.
 std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t* at) {
@@ -60,19 +49,19 @@ std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t* at) {
 
 std::string encodeStreamName(std::string_view name, bool isTable) {
   std::string out;
-  if (isTable) appendUtf8(&out, kTableMark);
+  if (isTable) appendUtf8(out, kTableMark);
   for (std::size_t i = 0; i < name.size(); ++i) {
     const int first = packedValue(name[i]);
     if (first < 0) {
-      appendUtf8(&out, static_cast<unsigned char>(name[i]));
+      appendUtf8(out, static_cast<unsigned char>(name[i]));
       continue;
     }
     const int second = i + 1 < name.size() ? packedValue(name[i + 1]) : -1;
     if (second >= 0) {
-      appendUtf8(&out, kPairBase + static_cast<char32_t>(first + (second << 6)));
+      appendUtf8(out, kPairBase + static_cast<char32_t>(first + (second << 6)));
       ++i;
     } else {
-      appendUtf8(&out, kSingleBase + static_cast<char32_t>(first));
+      appendUtf8(out, kSingleBase + static_cast<char32_t>(first));
     }
   }
   return out;
@@ -94,7 +83,7 @@ std::optional<DecodedStreamName> decodeStreamName(std::string_view utf8) {
     } else if (*c >= kSingleBase && *c < kSingleBase + kPackedCount) {
       decoded.name += packedCharacter(static_cast<int>(*c - kSingleBase));
     } else {
-      appendUtf8(&decoded.name, *c);
+      appendUtf8(decoded.name, *c);
     }
     first = false;
   }
