@@ -14,8 +14,21 @@ phase "native build"
 cmake --preset native >/dev/null
 cmake --build build/native -j"$jobs"
 
-phase "Windows cross build"
+phase "Windows cross build, with the sanitizer builds beside it and the native tests"
 cmake --preset windows >/dev/null
+cmake --preset sanitize >/dev/null
+cmake --preset tsan >/dev/null
+# The native tests mostly wait, on Wine and on the programs they start, so
+# the sanitizer builds take the cores they leave idle, at a lower priority
+# so that the tests' own time limits are not at stake. Their output goes to
+# a log shown when they fail.
+sanitizer_log=build/sanitizer-builds.log
+(
+  nice -n 10 cmake --build build/sanitize -j"$jobs" &&
+    nice -n 10 cmake --build build/tsan -j"$jobs" --target process_tests child_helper
+) >"$sanitizer_log" 2>&1 &
+sanitizer_builds=$!
+trap 'pkill -P "$sanitizer_builds" 2>/dev/null; kill "$sanitizer_builds" 2>/dev/null || true' EXIT
 cmake --build build/windows -j"$jobs"
 export KV7_WINDOWS_IMAGE_DIR=$PWD/build/windows/image
 
@@ -35,15 +48,16 @@ if grep -q '\*\*\*Skipped' "$native_log"; then
   exit 1
 fi
 
-phase "sanitizer build (ASan + UBSan) and tests"
-cmake --preset sanitize >/dev/null
-cmake --build build/sanitize -j"$jobs"
+phase "sanitizer tests (ASan + UBSan)"
+if ! wait "$sanitizer_builds"; then
+  tail -60 "$sanitizer_log" >&2
+  echo "error: the sanitizer builds failed (whole log: $sanitizer_log)" >&2
+  exit 1
+fi
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs" -LE wine
 
 phase "ThreadSanitizer: process runner"
-cmake --preset tsan >/dev/null
-cmake --build build/tsan -j"$jobs" --target process_tests child_helper
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -R '^ProcessRunner'
 
 phase "fuzzing every parser and reader (a short run of each harness)"
