@@ -16,6 +16,10 @@ function(kv7_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   kv7_require_gtest()
   add_executable(${name} ${T_SOURCES})
+  # Test code needs no full optimisation and no full debug information: at
+  # -O1 with line tables only it compiles in half the time, which is most
+  # of the test command's build.
+  target_compile_options(${name} PRIVATE $<$<CONFIG:RelWithDebInfo>:-O1 -g1>)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "KV7_TEST_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KV7_IMAGE_DIR=${KV7_IMAGE_DIR}")

@@ -4,9 +4,11 @@
 # UBSan, and runs them one after the other, each for the given number of
 # seconds (default 20) from its committed seed corpus.
 #
-#   scripts/fuzz.sh [--build DIR] [SECONDS] [HARNESS ...]
+#   scripts/fuzz.sh [--build DIR] [--jobs N] [SECONDS] [HARNESS ...]
 #                                    (default: every harness)
 #
+# --jobs N runs N harnesses at a time (default 1: a long campaign's figures
+# are then those of one harness on the machine).
 # --build DIR runs the harnesses of a build already configured for them
 # (KV7_FUZZ and KV7_SANITIZE on, with clang: the "sanitize" preset, which
 # scripts/test.sh builds anyway) instead of configuring build/fuzz, a
@@ -23,10 +25,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=
-if [[ ${1:-} == --build ]]; then
-  build=${2:?"--build needs a build directory"}
+jobs=1
+while [[ ${1:-} == --* ]]; do
+  case $1 in
+    --build) build=${2:?"--build needs a build directory"} ;;
+    --jobs) jobs=${2:?"--jobs needs a number"} ;;
+    *) echo "usage: $0 [--build DIR] [--jobs N] [SECONDS] [HARNESS ...]" >&2; exit 64 ;;
+  esac
   shift 2
-fi
+done
 seconds="${1:-20}"
 shift || true
 scripts/ensure-deps.sh
@@ -60,40 +67,64 @@ whereItFails() {
 }
 
 wanted=("$@")
-summary="$build/summary.txt"
-printf '%-26s %12s %8s %9s %9s\n' harness executions seconds faults "in libs" >"$summary"
-failed=0
-while IFS=$'\t' read -r name seeds; do
-  if ((${#wanted[@]})) && [[ ! " ${wanted[*]} " == *" $name "* ]]; then continue; fi
-  corpus="$build/corpus/$name"
-  findings="$build/findings/$name"
-  log="$build/logs/$name.log"
-  mkdir -p "$corpus" "$findings" "$(dirname "$log")"
-  started="$build/logs/$name.started"
+
+# Runs one harness; its messages go to logs/NAME.report and its row of the
+# summary to logs/NAME.row. Fails when it found a fault in this project.
+fuzz_one() { # name, seed corpus
+  local name=$1 seeds=$2
+  local corpus="$build/corpus/$name" findings="$build/findings/$name"
+  local log="$build/logs/$name.log" report="$build/logs/$name.report"
+  local started="$build/logs/$name.started"
+  mkdir -p "$corpus" "$findings" "$build/logs"
   touch "$started"
-  echo "== $name: ${seconds} s"
+  : >"$report"
   # The learned corpus first: new inputs are written there, never among
   # the seeds. Each job runs in a child process, so a finding ends one job,
   # not the run.
   "$build/bin/$name" "$corpus" "$seeds" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 \
     -ignore_ooms=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$findings/" >"$log" 2>&1 || true
+  local executions took faults=0 inLibraries=0 finding
   executions=$(sed -n 's/^#\([0-9]*\): cov:.*/\1/p' "$log" | tail -1)
   took=$(sed -n 's/^INFO: exiting: .* time: \([0-9]*\)s.*/\1/p' "$log" | tail -1)
-  faults=0
-  inLibraries=0
   while IFS= read -r finding; do
     if [[ $(whereItFails "$build/bin/$name" "$finding") == system ]]; then
       inLibraries=$((inLibraries + 1))
     else
       faults=$((faults + 1))
-      echo "FAULT: $finding"
-      "$build/bin/$name" "$finding" 2>&1 | grep -m1 -A12 -E 'ERROR|runtime error' || true
+      {
+        echo "FAULT: $finding"
+        "$build/bin/$name" "$finding" 2>&1 | grep -m1 -A12 -E 'ERROR|runtime error' || true
+      } >>"$report"
     fi
   done < <(find "$findings" -type f -newer "$started")
-  ((faults == 0)) || failed=1
   printf '%-26s %12s %8s %9s %9s\n' "$name" "${executions:-?}" "${took:-$seconds}" "$faults" \
-    "$inLibraries" >>"$summary"
+    "$inLibraries" >"$build/logs/$name.row"
+  ((faults == 0))
+}
+
+summary="$build/summary.txt"
+printf '%-26s %12s %8s %9s %9s\n' harness executions seconds faults "in libs" >"$summary"
+names=()
+while IFS=$'\t' read -r name seeds; do
+  if ((${#wanted[@]})) && [[ ! " ${wanted[*]} " == *" $name "* ]]; then continue; fi
+  names+=("$name")
+  echo "== $name: ${seconds} s"
+  # At most $jobs harnesses at a time.
+  while (($(jobs -rp | wc -l) >= jobs)); do wait -n || true; done
+  fuzz_one "$name" "$seeds" &
 done <"$build/fuzzers.txt"
+wait
+failed=0
+for name in "${names[@]}"; do
+  cat "$build/logs/$name.report"
+  if [[ -s "$build/logs/$name.row" ]]; then
+    cat "$build/logs/$name.row" >>"$summary"
+    [[ $(awk '{print $4}' "$build/logs/$name.row") == 0 ]] || failed=1
+  else
+    echo "error: $name ended without a result" >&2
+    failed=1
+  fi
+done
 cat "$summary"
 exit "$failed"

@@ -61,6 +61,6 @@ phase "ThreadSanitizer: process runner"
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -R '^ProcessRunner'
 
 phase "fuzzing every parser and reader (a short run of each harness)"
-scripts/fuzz.sh --build build/sanitize 4
+scripts/fuzz.sh --build build/sanitize --jobs "$jobs" 4
 
 phase "all test suites passed"
