@@ -1092,9 +1092,9 @@ TEST(MsiexecProgramTest, ARemovalThatFailsOrIsStoppedLeavesTheProductAsItWas) {
 }
 
 TEST(MsiexecProgramTest, TheUninstallKeysCommandsFollowTheArpProperties) {
-  // As Wine's installer writes them (README): the maintenance command in
-  // both, unless the product may not be modified (the removal command and
-  // NoModify) or not be removed (NoRemove and no command at all).
+  // As Wine's installer writes them (DriverPackage.Wine): the maintenance
+  // command in both, unless the product may not be modified (the removal
+  // command and NoModify) or not be removed (NoRemove and no command at all).
   struct Case {
     std::vector<std::string> properties;
     const char* command;  // "/I", "/X" or none
@@ -1131,6 +1131,19 @@ TEST(MsiexecProgramTest, TheUninstallKeysCommandsFollowTheArpProperties) {
       EXPECT_EQ(value->type, platform::kRegExpandSz);
     }
   }
+
+  // A reinstall without the properties writes the maintenance command; a
+  // flag written before stays.
+  InstallerMachine m;
+  ASSERT_EQ(m.msiexec({"/i", kPackage, "/qn", "ARPNOREMOVE=1", "KV7_COPY_NAME=SITEA",
+                       "INSTALLDIR=C:\\apps\\SITEA"})
+                .exitCode,
+            0u);
+  ASSERT_EQ(m.msiexec({"/i", kPackage, "/qn", "REINSTALL=ALL", "REINSTALLMODE=vomus"}).exitCode,
+            0u);
+  const std::string key = kUninstall + kBaseCode;
+  EXPECT_EQ(m.value(key, "UninstallString"), "MsiExec.exe /I" + kBaseCode);
+  EXPECT_EQ(m.value(key, "NoRemove"), "1");
 }
 
 }  // namespace

@@ -89,10 +89,8 @@ void registerProduct(emulated::RegistryFile* registry, const ProductRegistration
   registry->setValue(
       key, emulated::makeDwordValue(value::kLanguage, static_cast<uint32_t>(std::strtoul(
                                                           product.language.c_str(), nullptr, 10))));
-  for (const char* name : {value::kUninstallString, value::kModifyPath, value::kNoModify,
-                           value::kNoRemove, value::kNoRepair}) {
-    registry->deleteValue(key, name);
-  }
+  // A flag once written stays when a later run (a reinstall) does not ask
+  // for it again, as Wine's installer keeps it.
   if (product.noRemove) {
     registry->setValue(key, emulated::makeDwordValue(value::kNoRemove, 1));
     return;

@@ -45,7 +45,8 @@ std::string registeredTransforms(const emulated::RegistryFile& registry,
 // commands are Windows Installer's: "MsiExec.exe /I{code}" as ModifyPath and
 // UninstallString (maintenance, which offers the removal), "/X{code}" in both
 // with NoModify when the product may not be modified, and neither command
-// but NoRemove when it may not be removed.
+// but NoRemove when it may not be removed. A flag written by an earlier run
+// stays.
 void registerProduct(emulated::RegistryFile* registry, const ProductRegistration& product);
 
 // Takes the product's registration away: its uninstall key.
