@@ -416,10 +416,12 @@ TEST(MsiexecProgramTest, MaintenanceWithoutAReinstallChangesNothing) {
        {std::vector<std::string>{"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA",
                                  "INSTALLDIR=C:\\apps\\SITEA"},
         std::vector<std::string>{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15),
-                                 "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}}) {
+                                 "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"},
+        // The uninstall key's ModifyPath, through the instance's cached package.
+        std::vector<std::string>{"/I" + slotCode(15), "/qn"}}) {
     auto run = m.msiexec(args);
-    EXPECT_EQ(run.exitCode, 0u) << args[3] << run.err;
-    EXPECT_EQ(m.registryBytes(), before) << args[3];
+    EXPECT_EQ(run.exitCode, 0u) << args[0] << " " << args.back() << run.err;
+    EXPECT_EQ(m.registryBytes(), before) << args[0] << " " << args.back();
   }
   EXPECT_FALSE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
 
