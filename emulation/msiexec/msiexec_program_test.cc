@@ -1128,8 +1128,8 @@ TEST(MsiexecProgramTest, TheUninstallKeysCommandsFollowTheArpProperties) {
     EXPECT_EQ(m.value(key, "NoRemove"), c.noRemove);
     EXPECT_EQ(m.value(key, "NoRepair"), c.noRepair);
     if (c.command) {
-      const emulated::RegistryValue* value =
-          m.registry()->findKey(key)->findValue("UninstallString");
+      const auto registry = m.registry();
+      const emulated::RegistryValue* value = registry->findKey(key)->findValue("UninstallString");
       EXPECT_EQ(value->type, platform::kRegExpandSz);
     }
   }
