@@ -57,12 +57,6 @@ reg_value() { # key name -> the text value, or <missing>
   out=$(kv7_wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    REG_SZ    //p")
   printf '%s' "${out:-<missing>}"
 }
-# A value of any type as "TYPE data", or <missing>.
-reg_typed() { # key name
-  local out
-  out=$(kv7_wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    \(REG_[A-Z_]*\)    /\1 /p")
-  printf '%s' "${out:-<missing>}"
-}
 key_exists() { kv7_wine reg query "$1" >/dev/null 2>&1 && echo yes || echo no; }
 probe() { # product code, property -> "state=N value" as the launcher would see it
   local out
@@ -85,11 +79,14 @@ copy_checks() { # step, copy name, install dir (no trailing backslash), modifica
 }
 
 uninstall_key="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$base_code"
-# The commands and flags of "Add or Remove Programs" in the uninstall key.
+# The commands and flags of "Add or Remove Programs" in the uninstall key,
+# each as "TYPE data" or <missing>, read with one query.
 arp_values() {
-  local name
+  local key name value
+  key=$(kv7_wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
   for name in UninstallString ModifyPath NoModify NoRemove NoRepair; do
-    printf '%s=%s\n' "$name" "$(reg_typed "$uninstall_key" "$name")"
+    value=$(sed -n "s/^    $name    \(REG_[A-Z_]*\)    /\1 /p" <<<"$key")
+    printf '%s=%s\n' "$name" "${value:-<missing>}"
   done
 }
 
