@@ -1058,15 +1058,26 @@ TEST(MsiexecProgramTest, ARemovalThatFailsOrIsStoppedLeavesTheProductAsItWas) {
   const std::string before = m.registryBytes();
   const auto files = filesUnder(m.machine, "C:\\");
 
-  // The second file cannot be moved aside: the first is put back.
-  const std::string obstacle = "C:\\apps\\S15\\cfg\\kv7kvdriver.lvl.kv7-rollback\\in the way";
-  m.machine.writeFile(obstacle, "x");
-  auto run = m.msiexec({"/x", slot15, "/qn"});
+  // A folder stands where the second file is: the removal fails there, and
+  // the first file, already taken away, is put back.
+  const std::string level = "C:\\apps\\S15\\cfg\\kv7kvdriver.lvl";
+  const std::string levelContent = m.machine.readFile(level);
+  m.machine.removePath(level);
+  m.machine.writeFile(level + "\\in the way", "x");
+  const auto obstructed = filesUnder(m.machine, "C:\\");
+  m.machine.makeDirectory("D:\\logs");
+  auto run = m.msiexec({"/x", slot15, "/qn", "/l*v", "D:\\logs\\x.log"});
   EXPECT_EQ(run.exitCode, 1603u) << run.err;
-  m.machine.removePath("C:\\apps\\S15\\cfg\\kv7kvdriver.lvl.kv7-rollback");
-  EXPECT_EQ(filesUnder(m.machine, "C:\\"), files);
+  const std::string log = m.machine.readFile("D:\\logs\\x.log");
+  EXPECT_NE(log.find("a directory, not a file"), std::string::npos) << log;
+  EXPECT_NE(log.find("Rollback: restored C:\\apps\\S15\\bin\\kv7drv.dll"), std::string::npos)
+      << log;
+  EXPECT_EQ(filesUnder(m.machine, "C:\\"), obstructed);
   EXPECT_EQ(m.registryBytes(), before);
   EXPECT_FALSE(std::filesystem::exists(journal));
+  m.machine.removePath(level);
+  m.machine.writeFile(level, levelContent);
+  ASSERT_EQ(filesUnder(m.machine, "C:\\"), files);
 
   // Stopped before its commit, with the files already taken away: the next
   // installer run puts them back before it does anything, even one that
