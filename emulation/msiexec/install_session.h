@@ -46,8 +46,9 @@ class InstallSession {
   const PropertyTable& properties() const { return properties_; }
 
   // After a removal: the directories of the components that went, deepest
-  // first, each to be removed when it is empty. The caller removes them
-  // after the commit, once the files kept aside for a rollback are gone.
+  // first, each to be removed when it is empty. The caller hands them to the
+  // journal, which removes them after the commit, once the files kept aside
+  // for a rollback are gone.
   const std::vector<std::string>& emptiedDirectories() const { return emptiedDirectories_; }
 
  private:

@@ -15,7 +15,6 @@
 #include "base/fixed_text.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/host_files.h"
-#include "emulation/machine/host_listings.h"
 #include "emulation/machine/machine.h"
 #include "emulation/msiexec/console_progress.h"
 #include "emulation/msiexec/install_session.h"
@@ -479,12 +478,13 @@ class InstallerRun {
 
   // A removal's registry changes, with the product's registration gone, in
   // one write; the product's cached package and transforms go through the
-  // journal before it, the folders its components emptied after it.
+  // journal before it, and the folders its components emptied go when the
+  // journal finishes, once the files kept aside in them are gone.
   uint32_t commitRemoval(const std::vector<std::string>& emptiedDirectories) {
     std::vector<std::string> cached;
     const std::string localPackage = registeredLocalPackage(registry_, productCode_);
     if (ascii::startsWithNoCase(localPackage, kPackageCache)) cached.push_back(localPackage);
-    std::string cacheFolder = cachedTransformPath(productCode_, "");
+    const std::string cacheFolder = cachedTransformPath(productCode_, "");
     for (const TransformReference& transform : transforms_) {
       if (!transform.embedded && ascii::startsWithNoCase(transform.name, cacheFolder)) {
         cached.push_back(transform.name);
@@ -497,6 +497,15 @@ class InstallerRun {
       }
       log_.message("Cached file " + file + " removed");
     }
+    std::vector<std::string> folders = emptiedDirectories;
+    folders.push_back(cacheFolder);
+    for (const std::string& folder : folders) {
+      std::string error;
+      if (!journal_.removeFolderWhenEmptied(folder, &error)) {
+        return failWith(kInstallFailure, "cannot remove the folder " + folder + ": " + error);
+      }
+      log_.message("Folder: " + folder + "; removed after the commit when it is empty");
+    }
     unregisterProduct(&registry_, productCode_);
     log_.message("Product " + productCode_ + " unregistered");
 
@@ -508,14 +517,6 @@ class InstallerRun {
     }
     log_.message("Registry committed");
     if (!journal_.finish(&error)) log_.message("After the commit: " + error);
-
-    std::vector<std::string> folders = emptiedDirectories;
-    cacheFolder.pop_back();  // without its backslash, a folder of its own
-    folders.push_back(cacheFolder);
-    const emulated::ForgetListingsAfter changesFiles;
-    for (const std::string& folder : folders) {
-      if (::rmdir(hostPathOf(folder).c_str()) == 0) log_.message("Folder: " + folder + "; removed");
-    }
     return kSuccess;
   }
 
