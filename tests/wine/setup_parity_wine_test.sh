@@ -226,22 +226,17 @@ sync_emulated_machine_with_installer() {
   ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
 }
 
-# Runs setup for real on both platforms: run_code and emulated_code are the
-# exit codes.
-setup_on_both() { # name, setup arguments...
+# Runs setup for real on both platforms from the same state: run_code and
+# emulated_code are the exit codes.
+install_on_both() { # name, setup arguments...
   local name=$1
   shift
+  sync_emulated_machine_with_installer
   # A new session: the installer is the first program of it that needs
   # Wine's desktop.
   new_wine_session
   win_run "$name" "$(windows_argument_line "$wine_setup" "$@")"
   emulated_run "$name" "$emulated_setup" "$@"
-}
-
-# The same from the same state: the emulated machine made from the prefix.
-install_on_both() { # name, setup arguments...
-  sync_emulated_machine_with_installer
-  setup_on_both "$@"
 }
 
 # What each platform holds now, compared: files, registry, kv7inventory.
@@ -489,7 +484,15 @@ kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
 rm -rf "$drive/apps"
 for site in SITEB SITEC SITED; do write_rsp "$site" "COPY_NAME=$site" "FILE=C:\\apps\\$site"; done
 sync_emulated_machine_with_installer
-setup_on_both life1 /u 'C:\rsp\trailing.rsp' /l 'C:\logs\l1.log'
+# Each platform goes on from its own state, in the session of the runs
+# before.
+life_setup() { # name, setup arguments...
+  local name=$1
+  shift
+  win_run "$name" "$(windows_argument_line 'C:\media\image\setup.exe' "$@")"
+  emulated_run "$name" setup "$@"
+}
+life_setup life1 /u 'C:\rsp\trailing.rsp' /l 'C:\logs\l1.log'
 expect "life: the first copy, exit codes" "$run_code $emulated_code" "0 0"
 # Wine 8.0 takes a new instance for maintenance of the base product while the
 # base is installed (README): the base's uninstall key is hidden from Wine
@@ -497,8 +500,7 @@ expect "life: the first copy, exit codes" "$run_code $emulated_code" "0 0"
 kv7_wine reg export "$base_uninstall_key" 'C:\kv7test\base.reg' /y >/dev/null 2>&1 &&
   kv7_wine reg delete "$base_uninstall_key" /f >/dev/null 2>&1
 for site in SITEB SITEC SITED; do
-  win_run "life-$site" "C:\\media\\image\\setup.exe /o /u C:\\rsp\\$site.rsp /l C:\\logs\\l-$site.log"
-  emulated_run "life-$site" setup /o /u "C:\\rsp\\$site.rsp" /l "C:\\logs\\l-$site.log"
+  life_setup "life-$site" /o /u "C:\\rsp\\$site.rsp" /l "C:\\logs\\l-$site.log"
   expect "life: further copy $site, exit codes" "$run_code $emulated_code" "0 0"
 done
 kv7_wine reg import 'C:\kv7test\base.reg' >/dev/null 2>&1
