@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The long kill campaign of the emulated installer: three installations (a
 # first copy with a language transform, a further copy in an instance slot,
-# a reinstall that replaces files), each killed at every one of its flushes
-# to the disk and at every removal after its commit, the run that recovers
-# after it killed in turn at every one of its own removals, and the run after
-# that one again at every one of its removals; after one more run the
-# machine must be as before or as after the installation, with nothing
-# half-written and none of the installer's own files left.
+# a reinstall that replaces files) and a removal of that further copy, each
+# killed at every one of its flushes to the disk and at every removal after
+# its commit, the run that recovers after it killed in turn at every one of
+# its own removals, and the run after that one again at every one of its
+# removals; after one more run the machine must be as before or as after
+# the installation (or removal), with nothing half-written and none of the
+# installer's own files left.
 #
 #   scripts/kill-campaign.sh
 #

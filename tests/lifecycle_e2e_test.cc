@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "emulation/machine/registry_file.h"
 #include "emulation/machine/registry_view.h"
 #include "emulation/msiexec/background_program.h"
@@ -254,6 +256,107 @@ TEST(LifecycleEndToEnd, FromTheFirstCopyToTheLastFreeSlot) {
       << run.err;
   EXPECT_EQ(life.registryBytes(), before);
   EXPECT_EQ(life.inventory().size(), 16u);
+}
+
+// The copies that hold the driver, by name, with the product code it is
+// installed under, as a deployment tool reads them from kv7inventory --json.
+std::map<std::string, std::string> copiesWithTheDriver(MachineWithImage& m) {
+  auto run = m.machine().run(
+      m.machine().hostPath(std::string(MachineWithImage::kImageDir) + "kv7inventory"), {"--json"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  std::map<std::string, std::string> copies;
+  const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
+  if (!report.is_object() || !report["copies"].is_array()) {
+    ADD_FAILURE() << "no inventory: " << run.out;
+    return copies;
+  }
+  for (const auto& copy : report["copies"]) {
+    if (!copy["products"].is_array()) continue;
+    for (const auto& product : copy["products"]) {
+      if (product["shortId"] == "kvdriver" && product["state"] == "installed") {
+        copies[copy["name"].get<std::string>()] = product["productCode"].get<std::string>();
+      }
+    }
+  }
+  return copies;
+}
+
+TEST(LifecycleEndToEnd, ARemovedCopyGoesWholeAndFreesItsSlotForTheNextNewCopy) {
+  Lifecycle life;
+  MachineWithImage& m = life.m;
+  expectReadyToInstall(m);
+  if (HasFatalFailure()) return;
+  auto msiexec = [&](const std::vector<std::string>& args) {
+    return m.machine().run(m.machine().hostPath(kInstaller), args);
+  };
+  const std::string base = MachineWithImage::kDriverCode;
+  const std::string slot15 = MachineWithImage::slotCode(15);
+  const std::string slot14 = MachineWithImage::slotCode(14);
+  const std::string slot13 = MachineWithImage::slotCode(13);
+
+  // A first copy and three further copies, unattended.
+  auto run = life.setup({"/u", "D:\\rsp\\first.rsp"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  for (const char* name : {"SITEB", "SITEC", "SITED", "SITEE"}) {
+    m.writeFile(std::string("D:\\rsp\\") + name + ".rsp",
+                std::string("COPY_NAME=") + name + "\nFILE=C:\\apps\\" + name + "\n");
+  }
+  for (const char* name : {"SITEB", "SITEC", "SITED"}) {
+    run = life.setup({"/o", "/u", std::string("D:\\rsp\\") + name + ".rsp"});
+    ASSERT_EQ(run.exitCode, 0u) << name << run.out << run.err;
+  }
+  using Copies = std::map<std::string, std::string>;
+  EXPECT_EQ(copiesWithTheDriver(m),
+            (Copies{{"SITEA", base}, {"SITEB", slot15}, {"SITEC", slot14}, {"SITED", slot13}}));
+  // The uninstall key offers the maintenance command, as Windows Installer
+  // writes it for a package without ARPNOMODIFY.
+  const std::string uninstall =
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  {
+    emulated::RegistryFile registry;
+    std::string error;
+    ASSERT_TRUE(registry.load(m.machine().dir() + "/system.reg", &error)) << error;
+    const emulated::RegistryKey* key = registry.findKey(uninstall + slot15);
+    ASSERT_NE(key, nullptr);
+    std::string command;
+    ASSERT_TRUE(emulated::valueAsText(*key->findValue("UninstallString"), &command));
+    EXPECT_EQ(command, "MsiExec.exe /I" + slot15);
+  }
+
+  // Slot 14's copy goes by its product code, and only it.
+  run = msiexec({"/x", slot14, "/qn"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(copiesWithTheDriver(m),
+            (Copies{{"SITEA", base}, {"SITEB", slot15}, {"SITED", slot13}}));
+  EXPECT_FALSE(fs::exists(m.machine().hostPath("C:\\apps\\SITEC")));
+  EXPECT_EQ(life.copyKeyText("SITEC"), "<no key>");
+  for (const char* name : {"SITEA", "SITEB", "SITED"}) {
+    EXPECT_TRUE(fs::exists(
+        m.machine().hostPath(std::string("C:\\apps\\") + name + "\\cfg\\kv7kvdriver.lvl")))
+        << name;
+  }
+
+  // The next new copy takes the freed slot.
+  run = life.setup({"/o", "/u", "D:\\rsp\\SITEE.rsp", "-showcommand"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_NE(run.out.find(" TRANSFORMS=:inst14.mst"), std::string::npos) << run.out;
+  run = life.setup({"/o", "/u", "D:\\rsp\\SITEE.rsp"});
+  ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
+  EXPECT_EQ(copiesWithTheDriver(m),
+            (Copies{{"SITEA", base}, {"SITEB", slot15}, {"SITED", slot13}, {"SITEE", slot14}}));
+
+  // The first copy goes; the further copies stay whole.
+  const std::string further =
+      life.copyKeyText("SITEB") + life.copyKeyText("SITED") + life.copyKeyText("SITEE");
+  run = msiexec({"/x", base, "/qn"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(copiesWithTheDriver(m),
+            (Copies{{"SITEB", slot15}, {"SITED", slot13}, {"SITEE", slot14}}));
+  EXPECT_EQ(life.copyKeyText("SITEB") + life.copyKeyText("SITED") + life.copyKeyText("SITEE"),
+            further);
+  EXPECT_FALSE(fs::exists(m.machine().hostPath("C:\\apps\\SITEA")));
+  run = msiexec({"/x", base, "/qn"});
+  EXPECT_EQ(run.exitCode, 1605u) << run.err;
 }
 
 // The registry bytes without the install dates, which two runs on

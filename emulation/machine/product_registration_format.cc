@@ -31,6 +31,9 @@ const char* productPropertyValueName(std::string_view property) {
       {"Publisher", uninstall_value::kPublisher},
       {"InstallSource", uninstall_value::kInstallSource},
       {"InstallDate", uninstall_value::kInstallDate},
+      // The transforms the product was installed with, which every later
+      // run on it applies again.
+      {"Transforms", uninstall_value::kTransforms},
   };
   for (const Property& p : kProperties) {
     if (p.property == property) return p.valueName;

@@ -29,8 +29,13 @@ constexpr char kVersion[] = "Version";
 constexpr char kVersionMajor[] = "VersionMajor";
 constexpr char kVersionMinor[] = "VersionMinor";
 constexpr char kLanguage[] = "Language";
+// The commands of "Add or Remove Programs" (REG_EXPAND_SZ), and the dword
+// flags that take its buttons away.
 constexpr char kUninstallString[] = "UninstallString";
 constexpr char kModifyPath[] = "ModifyPath";
+constexpr char kNoModify[] = "NoModify";
+constexpr char kNoRemove[] = "NoRemove";
+constexpr char kNoRepair[] = "NoRepair";
 }  // namespace uninstall_value
 
 // The full path of a product's uninstall key, as the registry file names

@@ -142,6 +142,7 @@ TEST(EmulatedInstaller, AnswersProductsFromTheirUninstallKeys) {
       "\"WindowsInstaller\"=dword:00000001\n"
       "\"InstallLocation\"=\"C:\\\\QOR\\\\Main\\\\\"\n"
       "\"LocalPackage\"=\"C:\\\\Windows\\\\Installer\\\\1a2b.msi\"\n"
+      "\"Transforms\"=\":inst15.mst;C:\\\\Windows\\\\Installer\\\\1a2b\\\\1031.mst\"\n"
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
       "{11111111-1111-1111-1111-111111111111}]\n"
       "\"DisplayName\"=\"not an installer product\"\n");
@@ -160,6 +161,9 @@ TEST(EmulatedInstaller, AnswersProductsFromTheirUninstallKeys) {
   size = sizeof value;
   ASSERT_EQ(platform::msiGetProductInfo(code, "LocalPackage", value, &size), 0u);
   EXPECT_STREQ(value, "C:\\Windows\\Installer\\1a2b.msi");
+  size = sizeof value;
+  ASSERT_EQ(platform::msiGetProductInfo(code, "Transforms", value, &size), 0u);
+  EXPECT_STREQ(value, ":inst15.mst;C:\\Windows\\Installer\\1a2b\\1031.mst");
   size = 12;  // no room for the terminator
   EXPECT_EQ(platform::msiGetProductInfo(code, "InstallLocation", value, &size),
             platform::kErrorMoreData);

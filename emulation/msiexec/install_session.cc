@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/ascii.h"
+#include "emulation/msiexec/component_registrations.h"
 #include "emulation/msiexec/condition.h"
 #include "emulation/msiexec/directory_tree.h"
 #include "emulation/msiexec/formatted_text.h"
@@ -80,8 +81,14 @@ bool InstallSession::runAction(const std::string& action) {
   if (action == "CreateFolders") return createFolders();
   if (action == "InstallFiles") return installFiles();
   if (action == "WriteRegistryValues") return writeRegistryValues();
+  if (action == "ProcessComponents") return processComponents();
+  if (action == "RemoveFiles") return removeFiles();
+  if (action == "RemoveFolders") return removeFolders();
+  if (action == "RemoveRegistryValues") return removeRegistryValues();
   if (action == "RegisterProduct" || action == "PublishProduct") {
-    log_->message(action + ": the product is registered when the installation commits");
+    log_->message(action + (mode_ == InstallMode::kRemove
+                                ? ": the product is unregistered when the removal commits"
+                                : ": the product is registered when the installation commits"));
     return true;
   }
   if (isStandardAction(action)) {
@@ -205,6 +212,7 @@ bool InstallSession::selectComponents() {
     log_->message("Maintenance without changes: no component is installed or removed");
     return true;
   }
+  if (mode_ == InstallMode::kRemove) return selectComponentsToRemove();
   // The features installed by default; a reinstall names them (ALL) or a
   // list of them.
   int installLevel = 1;
@@ -250,9 +258,31 @@ bool InstallSession::selectComponents() {
   return true;
 }
 
+bool InstallSession::selectComponentsToRemove() {
+  const std::string product = properties_.get("ProductCode");
+  for (const ComponentRow& component : tables_.components) {
+    // A component goes with its last client. One without a registration
+    // at all has none to keep it (a product installed before registrations
+    // were kept).
+    const std::vector<std::string> others =
+        otherComponentClients(*registry_, component.componentId, product);
+    if (others.empty()) {
+      components_.insert(component.component);
+      log_->message("Component: " + component.component +
+                    "; Installed: Local;   Request: Absent;   Action: Absent");
+    } else {
+      log_->message("Component: " + component.component +
+                    "; Installed: Local;   Request: Absent;   Action: Null (used by " +
+                    std::to_string(others.size()) + " other client" +
+                    (others.size() == 1 ? ")" : "s)"));
+    }
+  }
+  return true;
+}
+
 bool InstallSession::rewritesRegistry(int root) const {
   if (mode_ == InstallMode::kFirstInstall) return true;
-  if (mode_ == InstallMode::kMaintenance) return false;
+  if (mode_ == InstallMode::kMaintenance || mode_ == InstallMode::kRemove) return false;
   std::string modes = properties_.get("REINSTALLMODE");
   if (modes.empty()) modes = "omus";
   const bool perUser =

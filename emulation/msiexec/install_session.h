@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "emulation/machine/registry_file.h"
 #include "emulation/msiexec/console_progress.h"
@@ -16,16 +17,19 @@
 
 // One run of the package's InstallExecuteSequence on the emulated machine.
 // Files and folders go to the machine's disks as the sequence reaches
-// InstallFiles and CreateFolders, each written down in the rollback journal
-// first, so that a run that fails or is stopped can be undone; registry
-// values go into the registry model that the caller commits in one piece
-// when the run succeeded, so that such a run changes no registration.
+// InstallFiles and CreateFolders (and, in a removal, away from them at
+// RemoveFiles), each written down in the rollback journal first, so that a
+// run that fails or is stopped can be undone; registry values and the
+// component registrations (ProcessComponents) go into the registry model
+// that the caller commits in one piece when the run succeeded, so that such
+// a run changes no registration.
 namespace msiexec {
 
 enum class InstallMode {
   kFirstInstall,  // the product code is not installed yet
   kReinstall,     // installed, with REINSTALL: rewrite per REINSTALLMODE
   kMaintenance,   // installed, nothing asked for: no component changes
+  kRemove,        // installed, REMOVE=ALL or "/x": every component no other product uses goes
 };
 
 class InstallSession {
@@ -41,6 +45,12 @@ class InstallSession {
 
   const PropertyTable& properties() const { return properties_; }
 
+  // After a removal: the directories of the components that went, deepest
+  // first, each to be removed when it is empty. The caller hands them to the
+  // journal, which removes them after the commit, once the files kept aside
+  // for a rollback are gone.
+  const std::vector<std::string>& emptiedDirectories() const { return emptiedDirectories_; }
+
  private:
   bool runAction(const std::string& action);
   bool runCustomAction(const CustomActionRow& action);
@@ -55,15 +65,27 @@ class InstallSession {
   bool createFolders();
   bool installFiles();
   bool writeRegistryValues();
+  bool processComponents();
+  bool removeFiles();
+  bool removeFolders();
+  bool removeRegistryValues();
 
   bool ensureCosted();
   bool selectComponents();
+  bool selectComponentsToRemove();
   bool cabinetFiles(const FileRow& file, const std::map<std::string, std::string>** files);
   // The registry key path of a table's root and key, in the view of a 64-bit
   // or a 32-bit component; empty for an unknown root.
   std::string registryKeyPath(int root, const std::string& key, bool is64Bit) const;
   bool rewritesFile(const std::string& hostPath, const std::string& content) const;
   bool rewritesRegistry(int root) const;
+  // The component's key path as its registration records it.
+  std::string componentKeyPath(const ComponentRow& component) const;
+  // The directory's path and those of its parents, up to the folders the
+  // machine provides (the children of a root), into emptiedDirectories_.
+  void noteEmptiedDirectory(const std::string& directory);
+  // Deletes the key when it holds nothing any more, and so each parent.
+  void pruneEmptyKeys(std::string keyPath);
 
   const InstallerPackage& package_;
   const PackageTables& tables_;
@@ -77,7 +99,8 @@ class InstallSession {
 
   bool costed_ = false;
   std::map<std::string, std::string> directories_;
-  std::set<std::string> components_;  // those this run installs
+  std::set<std::string> components_;  // those this run installs, or removes
+  std::vector<std::string> emptiedDirectories_;
   std::map<std::string, std::map<std::string, std::string>> cabinets_;
 };
 

@@ -9,6 +9,7 @@ namespace msiexec {
 constexpr uint32_t kSuccess = 0;
 constexpr uint32_t kInstallFailure = 1603;
 constexpr uint32_t kUnknownProduct = 1605;
+constexpr uint32_t kInstallSourceAbsent = 1612;
 constexpr uint32_t kAnotherInstallRunning = 1618;
 constexpr uint32_t kPackageOpenFailed = 1619;
 constexpr uint32_t kLogFileFailure = 1622;

@@ -73,7 +73,37 @@ uint32_t refuse(std::string* error, std::string reason) {
   return kInvalidCommandLine;
 }
 
+// "/i" and "/x" (and their long names) name what the run acts on, in the
+// next word or, for a product code, in the same one ("/I{code}").
+bool parseTargetSwitch(std::string_view name, bool* uninstall, std::string_view* attached) {
+  *attached = {};
+  if (ascii::equalsNoCase(name, "i") || ascii::equalsNoCase(name, "package")) {
+    *uninstall = false;
+    return true;
+  }
+  if (ascii::equalsNoCase(name, "x") || ascii::equalsNoCase(name, "uninstall")) {
+    *uninstall = true;
+    return true;
+  }
+  if (name.size() > 1 && name[1] == '{' &&
+      (ascii::toLower(name[0]) == 'i' || ascii::toLower(name[0]) == 'x')) {
+    *uninstall = ascii::toLower(name[0]) == 'x';
+    *attached = name.substr(1);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool isProductCode(std::string_view text) {
+  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+  for (std::size_t i = 1; i < 37; ++i) {
+    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+    if (dash ? text[i] != '-' : !ascii::isXDigit(text[i])) return false;
+  }
+  return true;
+}
 
 std::vector<std::string> splitInstallerCommandLine(std::string_view line) {
   std::size_t i = 0;
@@ -118,12 +148,27 @@ uint32_t parseInstallerOptions(const std::vector<std::string>& args, InstallerOp
       const std::string_view name = std::string_view(arg).substr(1);
       bool append = false;
       UiLevel level = UiLevel::kFull;
-      if (ascii::equalsNoCase(name, "i") || ascii::equalsNoCase(name, "package")) {
-        if (packageGiven) return refuse(error, "the package is named twice");
-        if (i + 1 >= args.size() || args[i + 1].empty()) {
-          return refuse(error, "\"" + arg + "\" needs a package");
+      bool uninstall = false;
+      std::string_view attached;
+      if (parseTargetSwitch(name, &uninstall, &attached)) {
+        if (packageGiven) return refuse(error, "the package or product is named twice");
+        std::string target(attached);
+        if (attached.empty()) {
+          if (i + 1 >= args.size() || args[i + 1].empty()) {
+            return refuse(error, "\"" + arg + "\" needs a package or a product code");
+          }
+          target = args[++i];
         }
-        options->packagePath = args[++i];
+        // Braces around the whole word make it a product code, never a file.
+        if (target.front() == '{' && target.back() == '}') {
+          if (!isProductCode(target)) return refuse(error, "\"" + target + "\" is no product code");
+          options->productCode = target;
+        } else if (!attached.empty()) {
+          return refuse(error, "unknown option \"" + arg + "\"");
+        } else {
+          options->packagePath = target;
+        }
+        options->uninstall = uninstall;
         packageGiven = true;
       } else if (parseLogSwitch(name, &append)) {
         if (logGiven) return refuse(error, "the log file is named twice");
@@ -148,7 +193,9 @@ uint32_t parseInstallerOptions(const std::vector<std::string>& args, InstallerOp
     }
     options->properties.emplace_back(arg.substr(0, equals), arg.substr(equals + 1));
   }
-  if (!packageGiven) return refuse(error, "no package to install (\"/i package\")");
+  if (!packageGiven) {
+    return refuse(error, "no package or product to act on (\"/i package\", \"/x product code\")");
+  }
   return 0;
 }
 

@@ -8,13 +8,19 @@
 
 // The installer's command line, as the launcher composes it: "/i" and the
 // package, "/l" with log modes and a log file, a user-interface level, and
-// public properties NAME=value. Everything else is refused.
+// public properties NAME=value; and as deployment tools remove a product:
+// "/x" and the package or the product code. Everything else is refused.
 namespace msiexec {
 
 enum class UiLevel { kFull, kReduced, kBasic, kNone };
 
 struct InstallerOptions {
-  std::string packagePath;   // a Windows path, as given
+  bool uninstall = false;   // "/x": remove the product
+  std::string packagePath;  // a Windows path, as given; empty when productCode is
+  // "/i {code}" or "/x {code}", also written without the blank ("/I{code}",
+  // as the uninstall key's commands write it): an installed product, acted
+  // on through its cached package.
+  std::string productCode;
   std::string logPath;       // empty: no log
   bool appendToLog = false;  // "+" among the log modes
   UiLevel uiLevel = UiLevel::kFull;
@@ -35,5 +41,8 @@ std::vector<std::string> splitInstallerCommandLine(std::string_view commandLine)
 // reason in *error.
 uint32_t parseInstallerOptions(const std::vector<std::string>& args, InstallerOptions* options,
                                std::string* error);
+
+// Whether the text is a product code: a GUID in braces, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
+bool isProductCode(std::string_view text);
 
 }  // namespace msiexec

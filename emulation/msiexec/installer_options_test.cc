@@ -83,7 +83,10 @@ TEST(InstallerCommandLineTest, RefusesEverythingElseAsABadCommandLine) {
       {"/i"},                           // package missing
       {"/i", ""},                       // empty package
       {"/i", "a.msi", "/i", "b.msi"},   // two packages
-      {"/x", "a.msi"},                  // removal switch
+      {"/i", "a.msi", "/x", "b.msi"},   // two things to act on
+      {"/x", "{not-a-product-code}"},   // braces make a product code
+      {"/X{5C1E7A20-3B9D-4F62-A8D1}"},  // a code cut short
+      {"/xa.msi"},                      // only a product code follows the switch at once
       {"/f", "a.msi"},                  // repair switch
       {"/i", "a.msi", "/l*v"},          // log file missing
       {"/i", "a.msi", "/lz", "x.log"},  // unknown log mode
@@ -101,6 +104,34 @@ TEST(InstallerCommandLineTest, RefusesEverythingElseAsABadCommandLine) {
     EXPECT_EQ(parseInstallerOptions(args, &options, &error), kInvalidCommandLine)
         << (args.empty() ? "(none)" : args.back());
     EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(InstallerCommandLineTest, TakesTheRemovalsAndProductCodesOfDeploymentTools) {
+  const std::string code = "{5C1E7A20-3B9D-4F62-A8E0-0E4B7C93F2A6}";
+  struct Case {
+    std::vector<std::string> args;
+    bool uninstall;
+    std::string package;
+    std::string productCode;
+  };
+  const Case cases[] = {
+      {{"/x", "a.msi", "/qn"}, true, "a.msi", ""},
+      {{"-X", code, "/qn"}, true, "", code},
+      {{"/uninstall", code}, true, "", code},
+      // As the uninstall key's commands write them.
+      {{"/X" + code}, true, "", code},
+      {{"/I" + code, "/qn", "REMOVE=ALL"}, false, "", code},
+      {{"/i", code}, false, "", code},
+      {{"/package", "a.msi"}, false, "a.msi", ""},
+  };
+  for (const Case& c : cases) {
+    InstallerOptions options;
+    std::string error;
+    ASSERT_EQ(parseInstallerOptions(c.args, &options, &error), 0u) << c.args[0] << " " << error;
+    EXPECT_EQ(options.uninstall, c.uninstall) << c.args[0];
+    EXPECT_EQ(options.packagePath, c.package) << c.args[0];
+    EXPECT_EQ(options.productCode, c.productCode) << c.args[0];
   }
 }
 

@@ -84,9 +84,10 @@ bool InstallerPackage::readPackageTables(const msidb::Tables& d, PackageTables* 
           error) &&
       select(
           d, "Component", kRequired,
-          {"Component", "ComponentId", "Directory_", "Attributes", "Condition"},
+          {"Component", "ComponentId", "Directory_", "Attributes", "Condition", "KeyPath"},
           [&](const Fields& r) {
-            t->components.push_back({r.text(0), r.text(1), r.text(2), r.number(3), r.text(4)});
+            t->components.push_back(
+                {r.text(0), r.text(1), r.text(2), r.number(3), r.text(4), r.text(5)});
           },
           error) &&
       select(

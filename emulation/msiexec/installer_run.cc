@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "base/ascii.h"
@@ -63,14 +64,12 @@ std::string directoryOf(const std::string& windowsPath) {
   return slash == std::string::npos ? std::string() : windowsPath.substr(0, slash + 1);
 }
 
-bool isProductCode(const std::string& text) {
-  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
-  for (std::size_t i = 1; i < 37; ++i) {
-    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-    if (dash ? text[i] != '-' : !ascii::isXDigit(text[i])) return false;
-  }
-  return true;
-}
+// Windows Installer's message for 1605.
+constexpr const char* kOnlyForInstalledProducts =
+    "This action is only valid for products that are currently installed.";
+
+// Where Windows Installer keeps the packages of installed products.
+constexpr const char* kPackageCache = "C:\\Windows\\Installer\\";
 
 std::string upper(std::string text) {
   for (char& c : text) c = ascii::toUpper(c);
@@ -172,25 +171,20 @@ class InstallerRun {
  private:
   uint32_t install() {
     for (const auto& [name, value] : options_.properties) commandLineProperties_.set(name, value);
-    packagePath_ = fullPackagePath(options_.packagePath);
-    log_.message("Package: " + packagePath_);
-
-    uint32_t result = openPackage();
-    if (result != 0) return result;
-
-    if (!lock_.tryAcquire()) {
-      return failWith(kAnotherInstallRunning,
-                      "another installation is in progress on this machine; complete it first");
+    uint32_t result = 0;
+    if (options_.productCode.empty()) {
+      packagePath_ = fullPackagePath(options_.packagePath);
+      log_.message("Package: " + packagePath_);
+      result = openPackage();
+      if (result == 0) result = takeMachine();
+    } else {
+      result = takeMachine();
+      if (result == 0) result = openCachedPackage();
     }
-    result = recoverStoppedInstallation();
-    if (result != 0) return result;
-    std::string error;
-    if (!registry_.load(emulated::registryFilePath(), &error)) {
-      return failWith(kInstallFailure, "cannot read the registry: " + error);
-    }
-    result = selectProductAndTransforms();
+    if (result == 0) result = selectProductAndTransforms();
     if (result == 0) result = chooseMode();
     if (result != 0) return result;
+    if (nothingToRemove_) return kSuccess;
 
     PropertyTable properties = initialProperties();
     progress_->say(std::string(modeTitle()) + " " + productName() + " " + productVersion() + " (" +
@@ -201,7 +195,42 @@ class InstallerRun {
     properties_ = session.properties();
     if (result != 0) return result;
     if (mode_ == InstallMode::kMaintenance) return kSuccess;  // nothing to commit
+    if (mode_ == InstallMode::kRemove) return commitRemoval(session.emptiedDirectories());
     return commit();
+  }
+
+  // The installer lock, a stopped installation finished or rolled back, and
+  // the registry as it is then.
+  uint32_t takeMachine() {
+    if (!lock_.tryAcquire()) {
+      return failWith(kAnotherInstallRunning,
+                      "another installation is in progress on this machine; complete it first");
+    }
+    const uint32_t result = recoverStoppedInstallation();
+    if (result != 0) return result;
+    std::string error;
+    if (!registry_.load(emulated::registryFilePath(), &error)) {
+      return failWith(kInstallFailure, "cannot read the registry: " + error);
+    }
+    return 0;
+  }
+
+  // A product named by its code is acted on through the package Windows
+  // Installer cached for it when it was installed.
+  uint32_t openCachedPackage() {
+    const std::string code = upper(options_.productCode);
+    if (!isProductInstalled(registry_, code)) {
+      return failWith(kUnknownProduct,
+                      "the product " + code + " is not installed. " + kOnlyForInstalledProducts);
+    }
+    packagePath_ = registeredLocalPackage(registry_, code);
+    log_.message("Package: " + packagePath_ + " (the cached package of " + code + ")");
+    if (packagePath_.empty() || platform::pathKind(emulated::utf8ToAnsi(packagePath_).c_str()) !=
+                                    platform::PathKind::kRegularFile) {
+      return failWith(kInstallSourceAbsent,
+                      "the cached package of " + code + " (\"" + packagePath_ + "\") is missing");
+    }
+    return openPackage();
   }
 
   uint32_t openPackage() {
@@ -242,9 +271,16 @@ class InstallerRun {
   // the transforms it was installed with.
   uint32_t selectProductAndTransforms() {
     const std::string newInstance = commandLineProperties_.get("MSINEWINSTANCE");
-    instanceGuid_ = upper(commandLineProperties_.get("MSIINSTANCEGUID"));
+    // A product named by its code on the command line is found as an
+    // instance named by MSIINSTANCEGUID is.
+    instanceGuid_ =
+        upper(options_.productCode.empty() ? commandLineProperties_.get("MSIINSTANCEGUID")
+                                           : options_.productCode);
     if (!newInstance.empty() && newInstance != "1") {
       return failWith(kInvalidCommandLine, "MSINEWINSTANCE must be 1");
+    }
+    if (!newInstance.empty() && (options_.uninstall || !options_.productCode.empty())) {
+      return failWith(kInvalidCommandLine, "MSINEWINSTANCE installs a new instance of a package");
     }
     if (!newInstance.empty() && !instanceGuid_.empty()) {
       return failWith(kInvalidCommandLine,
@@ -318,10 +354,26 @@ class InstallerRun {
   }
 
   uint32_t chooseMode() {
-    if (!commandLineProperties_.get("REMOVE").empty()) {
-      return failWith(kInstallFailure, "removing a product is not supported by this installer");
-    }
     const bool installed = isProductInstalled(registry_, productCode_);
+    const std::string remove = commandLineProperties_.get("REMOVE");
+    if (options_.uninstall || !remove.empty()) {
+      if (!options_.uninstall && !removesEveryFeature(remove)) {
+        return failWith(kInstallFailure, "REMOVE=" + remove +
+                                             " keeps some features; removing only some features "
+                                             "is not supported by this installer");
+      }
+      mode_ = InstallMode::kRemove;
+      if (!installed && options_.uninstall) {
+        return failWith(kUnknownProduct, "the product " + productCode_ + " is not installed. " +
+                                             kOnlyForInstalledProducts);
+      }
+      // An installation that is to remove everything installs nothing.
+      nothingToRemove_ = !installed;
+      log_.message(
+          std::string("Product ") + productCode_ +
+          (installed ? " is installed; Removing" : " is not installed; nothing to remove"));
+      return 0;
+    }
     if (!installed) {
       mode_ = InstallMode::kFirstInstall;
     } else if (!commandLineProperties_.get("REINSTALL").empty()) {
@@ -332,6 +384,24 @@ class InstallerRun {
     log_.message(std::string("Product ") + productCode_ +
                  (installed ? " is installed" : " is not installed") + "; " + modeTitle());
     return 0;
+  }
+
+  // Whether REMOVE names ALL or every feature of the package: then the
+  // product goes, as it does on Windows when no feature stays.
+  bool removesEveryFeature(const std::string& remove) const {
+    if (ascii::equalsNoCase(remove, "ALL")) return true;
+    std::set<std::string> named;
+    std::size_t start = 0;
+    while (start <= remove.size()) {
+      std::size_t end = remove.find(',', start);
+      if (end == std::string::npos) end = remove.size();
+      named.insert(remove.substr(start, end - start));
+      start = end + 1;
+    }
+    for (const FeatureRow& feature : tables_.features) {
+      if (!named.count(feature.feature)) return false;
+    }
+    return true;
   }
 
   PropertyTable initialProperties() const {
@@ -348,6 +418,7 @@ class InstallerRun {
     p.set("Installed", mode_ == InstallMode::kFirstInstall ? "" : "1");
     if (mode_ != InstallMode::kFirstInstall)
       p.set("TRANSFORMS", registeredTransformList(transforms_));
+    if (mode_ == InstallMode::kRemove && options_.uninstall) p.set("REMOVE", "ALL");
     if (mode_ == InstallMode::kReinstall && p.get("REINSTALLMODE").empty()) {
       p.set("REINSTALLMODE", "omus");
     }
@@ -387,9 +458,56 @@ class InstallerRun {
     product.installSource = directoryOf(packagePath_);
     product.localPackage = localPackage;
     product.transforms = registeredTransformList(transforms_);
+    product.noModify = !properties_.get("ARPNOMODIFY").empty();
+    product.noRemove = !properties_.get("ARPNOREMOVE").empty();
+    product.noRepair = !properties_.get("ARPNOREPAIR").empty();
     registerProduct(&registry_, product);
     log_.message("Product " + productCode_ + " registered, InstallLocation " +
                  product.installLocation);
+
+    pauseBeforeCommitIfAsked();
+    if (log_.failed()) return logFailure();
+    std::string error;
+    if (!journal_.commitRegistry(registry_.serialize(), &error)) {
+      return failWith(kInstallFailure, "cannot write the registry: " + error);
+    }
+    log_.message("Registry committed");
+    if (!journal_.finish(&error)) log_.message("After the commit: " + error);
+    return kSuccess;
+  }
+
+  // A removal's registry changes, with the product's registration gone, in
+  // one write; the product's cached package and transforms go through the
+  // journal before it, and the folders its components emptied go when the
+  // journal finishes, once the files kept aside in them are gone.
+  uint32_t commitRemoval(const std::vector<std::string>& emptiedDirectories) {
+    std::vector<std::string> cached;
+    const std::string localPackage = registeredLocalPackage(registry_, productCode_);
+    if (ascii::startsWithNoCase(localPackage, kPackageCache)) cached.push_back(localPackage);
+    const std::string cacheFolder = cachedTransformPath(productCode_, "");
+    for (const TransformReference& transform : transforms_) {
+      if (!transform.embedded && ascii::startsWithNoCase(transform.name, cacheFolder)) {
+        cached.push_back(transform.name);
+      }
+    }
+    for (const std::string& file : cached) {
+      std::string error;
+      if (!journal_.removeFile(file, &error)) {
+        return failWith(kInstallFailure, "cannot remove the cached " + file + ": " + error);
+      }
+      log_.message("Cached file " + file + " removed");
+    }
+    std::vector<std::string> folders = emptiedDirectories;
+    folders.push_back(cacheFolder);
+    for (const std::string& folder : folders) {
+      std::string error;
+      if (!journal_.removeFolderWhenEmptied(folder, &error)) {
+        return failWith(kInstallFailure, "cannot remove the folder " + folder + ": " + error);
+      }
+      log_.message("Folder: " + folder + "; removed after the commit when it is empty");
+    }
+    unregisterProduct(&registry_, productCode_);
+    log_.message("Product " + productCode_ + " unregistered");
 
     pauseBeforeCommitIfAsked();
     if (log_.failed()) return logFailure();
@@ -485,13 +603,17 @@ class InstallerRun {
   uint32_t finish(uint32_t result) {
     if (!properties_.all().empty()) log_.properties(properties_);
     const std::string name = productName().empty() ? packagePath_ : productName();
-    const std::string outcome =
-        result == 0 ? std::string(modeDone()) : std::string("Installation operation failed.");
+    const bool removal = mode_ == InstallMode::kRemove;
+    const std::string outcome = result == 0 ? std::string(modeDone())
+                                : removal   ? std::string("Removal failed.")
+                                            : std::string("Installation operation failed.");
     log_.message("Product: " + name + " -- " + outcome);
-    log_.message("Windows Installer " + std::string(result == 0 ? "installed" : "did not install") +
-                 " the product. Product Name: " + name + ". Product Version: " + productVersion() +
-                 ". Product Code: " + productCode_ +
-                 ". Installation success or error status: " + std::to_string(result) + ".");
+    const char* done = removal ? (result == 0 ? "removed" : "did not remove")
+                               : (result == 0 ? "installed" : "did not install");
+    log_.message("Windows Installer " + std::string(done) + " the product. Product Name: " + name +
+                 ". Product Version: " + productVersion() + ". Product Code: " + productCode_ +
+                 ". " + (removal ? "Removal" : "Installation") +
+                 " success or error status: " + std::to_string(result) + ".");
     log_.message("MainEngineThread is returning " + std::to_string(result));
     sendLibraryMessagesTo(nullptr);
     if (!log_.close()) {
@@ -511,6 +633,8 @@ class InstallerRun {
         return "Installing";
       case InstallMode::kReinstall:
         return "Reinstalling";
+      case InstallMode::kRemove:
+        return "Removing";
       default:
         return "Maintaining";
     }
@@ -522,6 +646,8 @@ class InstallerRun {
         return "Installation completed successfully.";
       case InstallMode::kReinstall:
         return "Reinstallation completed successfully.";
+      case InstallMode::kRemove:
+        return "Removal completed successfully.";
       default:
         return "Configuration completed successfully.";
     }
@@ -554,6 +680,7 @@ class InstallerRun {
   RollbackJournal journal_{rollbackJournalFile()};
   emulated::RegistryFile registry_;
   InstallMode mode_ = InstallMode::kFirstInstall;
+  bool nothingToRemove_ = false;
   PropertyTable properties_;
 };
 

@@ -4,8 +4,8 @@
 // registered, none of its files there) or as after it (registered, with all
 // its files), nothing is half-written and nothing of the installer's own is
 // left. The test suite tries a few such points; KV7_KILL_CAMPAIGN=long tries
-// every point of three installations, with the recovery and the one after it
-// each killed at every removal (scripts/kill-campaign.sh).
+// every point of three installations and a removal, with the recovery and
+// the one after it each killed at every removal (scripts/kill-campaign.sh).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -114,6 +114,18 @@ const Scenario kScenarios[] = {
        installSiteA(machine);
        machine.writeFile("C:\\apps\\SITEA\\bin\\kv7drv.dll", "changed by the user");
        machine.removePath("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl");
+     }},
+    // Its files, folders, cached package and kept transform go, and the
+    // first copy stays.
+    {"the removal of slot 15's copy by its product code",
+     {"/x", "{5C1E7A20-3B9D-4F62-A8E0-0E4B7C93F2A6}", "/qn"},
+     [](TestMachine& machine) {
+       installSiteA(machine);
+       auto run = machine.run(
+           TestMachine::testBinDir() + "/msiexec",
+           {"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst;1033.mst",
+            "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
+       ASSERT_EQ(run.exitCode, 0u) << run.err;
      }},
 };
 

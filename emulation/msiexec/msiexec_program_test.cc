@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -415,10 +416,12 @@ TEST(MsiexecProgramTest, MaintenanceWithoutAReinstallChangesNothing) {
        {std::vector<std::string>{"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA",
                                  "INSTALLDIR=C:\\apps\\SITEA"},
         std::vector<std::string>{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15),
-                                 "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"}}) {
+                                 "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"},
+        // The uninstall key's ModifyPath, through the instance's cached package.
+        std::vector<std::string>{"/I" + slotCode(15), "/qn"}}) {
     auto run = m.msiexec(args);
-    EXPECT_EQ(run.exitCode, 0u) << args[3] << run.err;
-    EXPECT_EQ(m.registryBytes(), before) << args[3];
+    EXPECT_EQ(run.exitCode, 0u) << args[0] << " " << args.back() << run.err;
+    EXPECT_EQ(m.registryBytes(), before) << args[0] << " " << args.back();
   }
   EXPECT_FALSE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
 
@@ -477,7 +480,15 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
     uint32_t code;
   };
   const Case cases[] = {
-      {{"/x", kPackage}, 1639},
+      {{"/x", kPackage}, 1605},
+      {{"/x", slotCode(3), "/qn"}, 1605},
+      {{"/X" + slotCode(3), "/qn"}, 1605},
+      {{"/i", slotCode(3), "/qn"}, 1605},
+      {{"/x", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=:inst3.mst"}, 1639},
+      // Removing only some features is not supported; removing all of a
+      // product that is not installed installs nothing.
+      {{"/i", kPackage, "/qn", "REMOVE=NoSuchFeature"}, 1603},
+      {{"/i", kPackage, "/qn", "REMOVE=ALL"}, 0},
       {{"/i", kPackage, "/qn", "/norestart"}, 1639},
       {{"/i", kPackage, "/qn", "junk"}, 1639},
       {{"/i", "D:\\media\\image\\missing.msi", "/qn"}, 1619},
@@ -497,7 +508,6 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
       {{"/i", kPackage, "/qn", "MSIINSTANCEGUID=not-a-product-code"}, 1639},
       {{"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(3)}, 1605},
       {{"/i", kPackage, "/qn", "/l*v", "C:\\no\\such\\dir\\drv.log"}, 1622},
-      {{"/i", kPackage, "/qn", "REMOVE=ALL"}, 1603},
       // A registry key name may have 255 characters, not more.
       {{"/i", kPackage, "/qn", "KV7_COPY_NAME=" + std::string(256, 'N')}, 1603},
   };
@@ -619,8 +629,8 @@ TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitIsRolledBackByTheNextOn
   std::filesystem::remove(marker);
 
   // The next installation, even one that then fails, first undoes it.
-  auto failing = m.msiexec({"/i", kPackage, "/qn", "REMOVE=ALL"});
-  EXPECT_EQ(failing.exitCode, 1603u);
+  auto failing = m.msiexec({"/i", kPackage, "/qn", "TRANSFORMS=missing.mst"});
+  EXPECT_EQ(failing.exitCode, 1624u);
   EXPECT_FALSE(m.exists("C:\\apps\\SITEB"));
   EXPECT_FALSE(std::filesystem::exists(journal));
   EXPECT_EQ(m.registryBytes(), before);
@@ -822,6 +832,331 @@ TEST(MsiexecProgramTest, InstallsFromAShareAndRecordsTheShareAsTheSource) {
   EXPECT_EQ(valueIn(registry, kUninstall + slotCode(15), "Language"), "1031");
   EXPECT_EQ(machine.readFile("C:\\Program Files (x86)\\Sample\\main.txt"),
             readHost(std::string(KV7_SAMPLE_FILES_DIR) + "/main.txt"));
+}
+
+// The copies installed for the removal tests: the first under the base code
+// in C:\apps\SITEA, further ones in the given slots, each in C:\apps\S<slot>.
+void installCopies(InstallerMachine& m, const std::vector<uint32_t>& slots,
+                   const std::string& baseTransforms = "") {
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  for (uint32_t slot : slots) {
+    const std::string name = "S" + std::to_string(slot);
+    auto run = m.msiexec(newInstance({"TRANSFORMS=:inst" + std::to_string(slot) + ".mst" +
+                                          (baseTransforms.empty() ? "" : ";" + baseTransforms),
+                                      "KV7_COPY_NAME=" + name, "INSTALLDIR=C:\\apps\\" + name}));
+    ASSERT_EQ(run.exitCode, 0u) << name << run.err;
+  }
+}
+
+// The subkeys of the component registrations, by packed component code, each
+// with its clients' packed product codes.
+std::map<std::string, std::vector<std::string>> componentClients(const InstallerMachine& m) {
+  std::map<std::string, std::vector<std::string>> clients;
+  auto registry = m.registry();
+  const emulated::RegistryKey* components = registry->findKey(
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
+      "S-1-5-18\\Components");
+  if (components == nullptr) return clients;
+  for (const emulated::RegistryKey* component : components->subkeys()) {
+    for (const emulated::RegistryValue& value : component->values()) {
+      clients[component->name()].push_back(value.name);
+    }
+  }
+  return clients;
+}
+
+// A product code in packed form, as the component registrations name it.
+std::string packed(const std::string& code) {
+  std::string digits;
+  for (char c : code) {
+    if (std::isxdigit(static_cast<unsigned char>(c))) digits += static_cast<char>(std::toupper(c));
+  }
+  std::string out(digits.rbegin() + 24, digits.rend());
+  out.append(digits.rbegin() + 20, digits.rbegin() + 24);
+  out.append(digits.rbegin() + 16, digits.rbegin() + 20);
+  for (std::size_t i = 16; i < 32; i += 2) out += {digits[i + 1], digits[i]};
+  return out;
+}
+
+// The entries of filesUnder that do not lie below the given directory.
+std::map<std::string, std::string> without(std::map<std::string, std::string> files,
+                                           const std::string& prefix) {
+  for (auto it = files.begin(); it != files.end();) {
+    it = it->first.rfind(prefix, 0) == 0 ? files.erase(it) : std::next(it);
+  }
+  return files;
+}
+
+TEST(MsiexecProgramTest, ARemovalTakesItsOwnCopyAndRegistrationAndLeavesTheOthersWhole) {
+  InstallerMachine m;
+  installCopies(m, {15, 14, 13});
+  if (HasFatalFailure()) return;
+  const std::string slot14 = slotCode(14);
+  const std::string product14 = kUninstall + slot14;
+  // Each copy registers its components under codes of its own.
+  auto clients = componentClients(m);
+  EXPECT_EQ(clients.size(), 12u);
+  for (const auto& [component, users] : clients) EXPECT_EQ(users.size(), 1u) << component;
+  const std::string libraryOf14 =
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
+      "S-1-5-18\\Components\\" +
+      packed("{7E0B4C52-1A63-4D8E-9F27-3C6A5B1D8E40}");
+  EXPECT_EQ(m.value(libraryOf14, packed(kBaseCode)), "C:\\apps\\SITEA\\bin\\kv7drv.dll");
+
+  // The machine's product queries answer the transforms an instance was
+  // installed with, and none for the first copy.
+  {
+    std::string error;
+    ASSERT_TRUE(emulated::useMachine(m.machine.dir(), &error)) << error;
+    char transforms[261] = {};
+    uint32_t size = sizeof transforms;
+    EXPECT_EQ(platform::msiGetProductInfo(slot14.c_str(), "Transforms", transforms, &size), 0u);
+    EXPECT_STREQ(transforms, ":inst14.mst");
+    size = sizeof transforms;
+    EXPECT_EQ(platform::msiGetProductInfo(kBaseCode.c_str(), "Transforms", transforms, &size), 0u);
+    EXPECT_STREQ(transforms, "");
+  }
+
+  auto before = m.registry();
+  const auto files = filesUnder(m.machine, "C:\\apps");
+  const std::string cachedPackage = m.value(product14, "LocalPackage");
+  ASSERT_TRUE(m.exists(cachedPackage));
+  m.machine.makeDirectory("C:\\temp");
+  auto run = m.msiexec({"/x", slot14, "/qn", "/l*v", "C:\\temp\\x14.log"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, "");
+
+  // Its files and folders, its copy's keys, its own registry values, its
+  // registration and its cached package are gone, and nothing else.
+  EXPECT_EQ(filesUnder(m.machine, "C:\\apps"), without(files, "/S14"));
+  EXPECT_FALSE(m.exists("C:\\apps\\S14"));
+  EXPECT_FALSE(m.exists(cachedPackage));
+  auto after = m.registry();
+  EXPECT_EQ(after->findKey(kCopies + "S14"), nullptr);
+  EXPECT_EQ(after->findKey(kSaved + slot14), nullptr);
+  EXPECT_EQ(after->findKey(product14), nullptr);
+  expectKept(after->top(), before->top(), "");
+  for (const std::string copy : {"SITEA", "S15", "S13"}) {
+    expectKept(*before->findKey(kCopies + copy), *after->findKey(kCopies + copy), copy);
+  }
+  for (const std::string& code : {kBaseCode, slotCode(15), slotCode(13)}) {
+    expectKept(*before->findKey(kUninstall + code), *after->findKey(kUninstall + code), code);
+    expectKept(*before->findKey(kSaved + code), *after->findKey(kSaved + code), code);
+  }
+  clients = componentClients(m);
+  EXPECT_EQ(clients.size(), 9u);
+  for (const auto& [component, users] : clients) {
+    EXPECT_NE(users.front(), packed(slot14)) << component;
+  }
+  const std::string log = m.machine.readFile("C:\\temp\\x14.log");
+  for (const char* expected :
+       {"Removing", "RemoveFiles", "Removal completed successfully.",
+        "Windows Installer removed the product.", "Removal success or error status: 0."}) {
+    EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
+  }
+
+  // Again, or a product never installed: 1605, and nothing changes.
+  const std::string removed = m.registryBytes();
+  EXPECT_EQ(m.msiexec({"/x", slot14, "/qn"}).exitCode, 1605u);
+  EXPECT_EQ(m.msiexec({"/x", slotCode(2), "/qn"}).exitCode, 1605u);
+  EXPECT_EQ(m.registryBytes(), removed);
+
+  // The first copy goes; the further copies stay whole.
+  run = m.msiexec({"/x", kBaseCode, "/qn"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(filesUnder(m.machine, "C:\\apps"), without(without(files, "/S14"), "/SITEA"));
+  EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), "C:\\apps\\S15\\");
+  EXPECT_EQ(m.value(kCopies + "S13", "KV7 Path Name"), "C:\\apps\\S13");
+  EXPECT_EQ(m.msiexec({"/x", kBaseCode, "/qn"}).exitCode, 1605u);
+}
+
+TEST(MsiexecProgramTest, AnInstanceIsRemovedHoweverItIsNamed) {
+  const std::string slot15 = slotCode(15);
+  const std::vector<std::vector<std::string>> removals = {
+      {"/x", slot15, "/qn"},
+      {"/X" + slot15, "/qn"},
+      {"/x", kPackage, "/qn", "TRANSFORMS=:inst15.mst"},
+      {"/x", kPackage, "/qn", "MSIINSTANCEGUID=" + slot15},
+      {"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slot15, "REMOVE=ALL"},
+      // Every feature named is the whole product.
+      {"/I" + slot15, "/qn", "REMOVE=Driver"},
+  };
+  for (const auto& removal : removals) {
+    SCOPED_TRACE(removal[0] + " " + removal.back());
+    InstallerMachine m;
+    m.copyFromImage("1031.mst");
+    installCopies(m, {15}, "1031.mst");
+    if (HasFatalFailure()) return;
+    // The instance's transforms: from the package and a kept copy of the
+    // language transform, which goes with the product.
+    const std::string transforms = m.value(kUninstall + slot15, "Transforms");
+    const std::string kept = transforms.substr(transforms.find(';') + 1);
+    ASSERT_TRUE(m.exists(kept)) << transforms;
+    const auto files = filesUnder(m.machine, "C:\\apps");
+
+    auto run = m.msiexec(removal);
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(filesUnder(m.machine, "C:\\apps"), without(files, "/S15"));
+    EXPECT_EQ(m.value(kUninstall + slot15, "WindowsInstaller"), "<missing>");
+    EXPECT_EQ(m.value(kCopies + "S15", "KV7 Path Name"), "<missing>");
+    EXPECT_FALSE(m.exists(kept));
+    EXPECT_FALSE(m.exists(kept.substr(0, kept.rfind('\\'))));
+    EXPECT_EQ(m.value(kUninstall + kBaseCode, "InstallLocation"), "C:\\apps\\SITEA\\");
+  }
+}
+
+TEST(MsiexecProgramTest, ComponentsThatAnotherProductUsesStayWithIt) {
+  // A transform that changes only the product code: its instance shares
+  // every component code with the first copy, as a package built without
+  // instance component codes would.
+  InstallerMachine m;
+  const std::string changes = m.machine.dir() + "/shared.txt";
+  std::ofstream(changes) << "change\tProperty\tProductCode\tValue={5C1E7A20-3B9D-4F62-A8D2-"
+                            "0E4B7C93F2A6}\n";
+  auto made = m.machine.run(TestMachine::testBinDir() + "/transform_writer",
+                            {"changes", m.machine.hostPath(kPackage), changes, "1252",
+                             m.machine.hostPath("D:\\media\\image\\shared.mst")});
+  ASSERT_EQ(made.exitCode, 0u) << made.err;
+  const std::string shared = "{5C1E7A20-3B9D-4F62-A8D2-0E4B7C93F2A6}";
+
+  m.installCopy("SITEA", "C:\\apps\\SITEA");
+  auto run = m.msiexec({"/i", kPackage, "/qn", "MSINEWINSTANCE=1", "TRANSFORMS=shared.mst",
+                        "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  auto clients = componentClients(m);
+  EXPECT_EQ(clients.size(), 3u);
+  for (const auto& [component, users] : clients) EXPECT_EQ(users.size(), 2u) << component;
+  const auto files = filesUnder(m.machine, "C:\\apps");
+
+  // The instance goes as a product; its components, files and registry
+  // values stay, since the first copy still uses every one of them.
+  run = m.msiexec({"/x", shared, "/qn"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(filesUnder(m.machine, "C:\\apps"), files);
+  EXPECT_EQ(m.value(kUninstall + shared, "WindowsInstaller"), "<missing>");
+  EXPECT_EQ(m.value(kCopies + "SITEB", "KV7 Path Name"), "C:\\apps\\SITEB");
+  clients = componentClients(m);
+  EXPECT_EQ(clients.size(), 3u);
+  for (const auto& [component, users] : clients) {
+    EXPECT_EQ(users, std::vector<std::string>{packed(kBaseCode)}) << component;
+  }
+
+  // With the first copy the components' last client goes: the files at the
+  // first copy's place go, those left at the instance's stay behind.
+  run = m.msiexec({"/x", kBaseCode, "/qn"});
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(filesUnder(m.machine, "C:\\apps"), without(files, "/SITEA"));
+  EXPECT_TRUE(componentClients(m).empty());
+}
+
+TEST(MsiexecProgramTest, ARemovalThatFailsOrIsStoppedLeavesTheProductAsItWas) {
+  InstallerMachine m;
+  installCopies(m, {15});
+  if (HasFatalFailure()) return;
+  const std::string slot15 = slotCode(15);
+  const std::string journal = m.machine.dir() + "/msiexec-rollback.journal";
+  const std::string before = m.registryBytes();
+  const auto files = filesUnder(m.machine, "C:\\");
+
+  // A folder stands where the second file is: the removal fails there, and
+  // the first file, already taken away, is put back.
+  const std::string level = "C:\\apps\\S15\\cfg\\kv7kvdriver.lvl";
+  const std::string levelContent = m.machine.readFile(level);
+  m.machine.removePath(level);
+  m.machine.writeFile(level + "\\in the way", "x");
+  const auto obstructed = filesUnder(m.machine, "C:\\");
+  m.machine.makeDirectory("D:\\logs");
+  auto run = m.msiexec({"/x", slot15, "/qn", "/l*v", "D:\\logs\\x.log"});
+  EXPECT_EQ(run.exitCode, 1603u) << run.err;
+  const std::string log = m.machine.readFile("D:\\logs\\x.log");
+  EXPECT_NE(log.find("a directory, not a file"), std::string::npos) << log;
+  EXPECT_NE(log.find("Rollback: restored C:\\apps\\S15\\bin\\kv7drv.dll"), std::string::npos)
+      << log;
+  EXPECT_EQ(filesUnder(m.machine, "C:\\"), obstructed);
+  EXPECT_EQ(m.registryBytes(), before);
+  EXPECT_FALSE(std::filesystem::exists(journal));
+  m.machine.removePath(level);
+  m.machine.writeFile(level, levelContent);
+  ASSERT_EQ(filesUnder(m.machine, "C:\\"), files);
+
+  // Stopped before its commit, with the files already taken away: the next
+  // installer run puts them back before it does anything, even one that
+  // then finds nothing to remove.
+  const std::string marker = m.machine.dir() + "/paused";
+  {
+    msiexec_testing::BackgroundProgram killed(
+        InstallerMachine::program(), {"/x", slot15, "/qn"},
+        {{"KV7_MACHINE", m.machine.dir()}, {msiexec::kPauseBeforeCommitVariable, marker}});
+    ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
+    EXPECT_FALSE(m.exists("C:\\apps\\S15\\bin\\kv7drv.dll"));
+    killed.kill();
+    killed.wait();
+  }
+  std::filesystem::remove(marker);
+  EXPECT_TRUE(std::filesystem::exists(journal));
+  EXPECT_EQ(m.msiexec({"/x", slotCode(1), "/qn"}).exitCode, 1605u);
+  EXPECT_EQ(filesUnder(m.machine, "C:\\"), files);
+  EXPECT_EQ(m.registryBytes(), before);
+  EXPECT_FALSE(std::filesystem::exists(journal));
+
+  run = m.msiexec({"/x", slot15, "/qn"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_FALSE(m.exists("C:\\apps\\S15"));
+}
+
+TEST(MsiexecProgramTest, TheUninstallKeysCommandsFollowTheArpProperties) {
+  // As Wine's installer writes them (DriverPackage.Wine): the maintenance
+  // command in both, unless the product may not be modified (the removal
+  // command and NoModify) or not be removed (NoRemove and no command at all).
+  struct Case {
+    std::vector<std::string> properties;
+    const char* command;  // "/I", "/X" or none
+    const char* noModify;
+    const char* noRemove;
+    const char* noRepair;
+  };
+  const char* none = "<missing>";
+  const Case cases[] = {
+      {{}, "/I", none, none, none},
+      {{"ARPNOMODIFY=1"}, "/X", "1", none, none},
+      {{"ARPNOREPAIR=1"}, "/I", none, none, "1"},
+      {{"ARPNOREMOVE=1"}, nullptr, none, "1", none},
+      {{"ARPNOREMOVE=1", "ARPNOMODIFY=1", "ARPNOREPAIR=1"}, nullptr, none, "1", none},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.properties.empty() ? "none" : c.properties.front());
+    InstallerMachine m;
+    std::vector<std::string> args = {"/i", kPackage, "/qn", "KV7_COPY_NAME=SITEA",
+                                     "INSTALLDIR=C:\\apps\\SITEA"};
+    args.insert(args.end(), c.properties.begin(), c.properties.end());
+    ASSERT_EQ(m.msiexec(args).exitCode, 0u);
+    const std::string key = kUninstall + kBaseCode;
+    const std::string command =
+        c.command ? std::string("MsiExec.exe ") + c.command + kBaseCode : std::string(none);
+    EXPECT_EQ(m.value(key, "UninstallString"), command);
+    EXPECT_EQ(m.value(key, "ModifyPath"), command);
+    EXPECT_EQ(m.value(key, "NoModify"), c.noModify);
+    EXPECT_EQ(m.value(key, "NoRemove"), c.noRemove);
+    EXPECT_EQ(m.value(key, "NoRepair"), c.noRepair);
+    if (c.command) {
+      const auto registry = m.registry();
+      const emulated::RegistryValue* value = registry->findKey(key)->findValue("UninstallString");
+      EXPECT_EQ(value->type, platform::kRegExpandSz);
+    }
+  }
+
+  // A reinstall without the properties writes the maintenance command; a
+  // flag written before stays.
+  InstallerMachine m;
+  ASSERT_EQ(m.msiexec({"/i", kPackage, "/qn", "ARPNOREMOVE=1", "KV7_COPY_NAME=SITEA",
+                       "INSTALLDIR=C:\\apps\\SITEA"})
+                .exitCode,
+            0u);
+  ASSERT_EQ(m.msiexec({"/i", kPackage, "/qn", "REINSTALL=ALL", "REINSTALLMODE=vomus"}).exitCode,
+            0u);
+  const std::string key = kUninstall + kBaseCode;
+  EXPECT_EQ(m.value(key, "UninstallString"), "MsiExec.exe /I" + kBaseCode);
+  EXPECT_EQ(m.value(key, "NoRemove"), "1");
 }
 
 }  // namespace

@@ -18,10 +18,11 @@ struct DirectoryRow {
 
 struct ComponentRow {
   std::string component;
-  std::string componentId;
+  std::string componentId;  // empty: a component Windows Installer never registers
   std::string directory;
   int attributes = 0;
   std::string condition;
+  std::string keyPath;  // a File or Registry key, or empty: the directory
 };
 
 struct FileRow {

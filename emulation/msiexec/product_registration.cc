@@ -89,10 +89,24 @@ void registerProduct(emulated::RegistryFile* registry, const ProductRegistration
   registry->setValue(
       key, emulated::makeDwordValue(value::kLanguage, static_cast<uint32_t>(std::strtoul(
                                                           product.language.c_str(), nullptr, 10))));
-  registry->setValue(key, emulated::makeTextValue(value::kUninstallString,
-                                                  "MsiExec.exe /X" + product.productCode));
+  // A flag once written stays when a later run (a reinstall) does not ask
+  // for it again, as Wine's installer keeps it.
+  if (product.noRemove) {
+    registry->setValue(key, emulated::makeDwordValue(value::kNoRemove, 1));
+    return;
+  }
+  if (product.noRepair) registry->setValue(key, emulated::makeDwordValue(value::kNoRepair, 1));
+  if (product.noModify) registry->setValue(key, emulated::makeDwordValue(value::kNoModify, 1));
+  const std::string command =
+      std::string(product.noModify ? "MsiExec.exe /X" : "MsiExec.exe /I") + product.productCode;
+  registry->setValue(key,
+                     emulated::makeTextValue(value::kModifyPath, command, platform::kRegExpandSz));
   registry->setValue(
-      key, emulated::makeTextValue(value::kModifyPath, "MsiExec.exe /I" + product.productCode));
+      key, emulated::makeTextValue(value::kUninstallString, command, platform::kRegExpandSz));
+}
+
+void unregisterProduct(emulated::RegistryFile* registry, const std::string& productCode) {
+  registry->deleteKey(uninstallKeyPath(productCode));
 }
 
 std::string cachedPackagePath(const std::string& productCode) {

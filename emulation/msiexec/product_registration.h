@@ -22,6 +22,11 @@ struct ProductRegistration {
   // The transforms applied at installation (":inst15.mst;D:\\image\\1031.mst"),
   // which every later run on the product applies again.
   std::string transforms;
+  // ARPNOMODIFY, ARPNOREMOVE and ARPNOREPAIR: what "Add or Remove Programs"
+  // may not offer for the product.
+  bool noModify = false;
+  bool noRemove = false;
+  bool noRepair = false;
 };
 
 // Whether the registry holds an installed product under that code.
@@ -36,8 +41,16 @@ std::string registeredTransforms(const emulated::RegistryFile& registry,
                                  const std::string& productCode);
 
 // Writes (or, for a product already installed, refreshes) the registration.
-// Values of the key that are not written here are kept.
+// Values of the key that are not written here are kept. The uninstall key's
+// commands are Windows Installer's: "MsiExec.exe /I{code}" as ModifyPath and
+// UninstallString (maintenance, which offers the removal), "/X{code}" in both
+// with NoModify when the product may not be modified, and neither command
+// but NoRemove when it may not be removed. A flag written by an earlier run
+// stays.
 void registerProduct(emulated::RegistryFile* registry, const ProductRegistration& product);
+
+// Takes the product's registration away: its uninstall key.
+void unregisterProduct(emulated::RegistryFile* registry, const std::string& productCode);
 
 // The Windows path under C:\Windows\Installer where a product's package is
 // cached: a name made from the product code, so a reinstall refreshes its own

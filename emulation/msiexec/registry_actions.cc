@@ -126,6 +126,10 @@ bool InstallSession::appSearch() {
 }
 
 bool InstallSession::writeRegistryValues() {
+  if (mode_ == InstallMode::kRemove) {
+    log_->message("WriteRegistryValues: nothing to write in a removal");
+    return true;
+  }
   if (!ensureCosted()) return false;
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;

@@ -102,6 +102,8 @@ const char* stepName(Step step) {
       return "removed";
     case Step::kRegistryText:
       return "registry";
+    case Step::kEmptiedFolder:
+      return "emptied";
     default:
       return "commit";
   }
@@ -327,7 +329,7 @@ bool parseJournal(const std::string& text, std::vector<Entry>* entries, std::str
     Entry entry{Step::kDirectory, tab == std::string::npos ? "" : unescaped(line.substr(tab + 1))};
     bool known = false;
     for (Step step : {Step::kDirectory, Step::kNewFile, Step::kReplacedFile, Step::kRemovedFile,
-                      Step::kRegistryText, Step::kCommit}) {
+                      Step::kRegistryText, Step::kCommit, Step::kEmptiedFolder}) {
       if (name == stepName(step)) {
         entry.step = step;
         known = true;
@@ -402,6 +404,8 @@ bool undoFileSteps(const std::vector<Entry>& entries, std::vector<std::string>* 
         }
         break;
       }
+      case Step::kEmptiedFolder:
+        break;  // a folder a removal only named; nothing was done to it
       default:
         // A folder that holds something else by now stays.
         if (exists(host) && removeFolder(host)) done->push_back("Rollback: removed " + it->path);
@@ -442,6 +446,21 @@ bool removeAside(const std::vector<Entry>& entries, std::string* error) {
     }
   }
   return ok;
+}
+
+// After a commit: the folders a removal named go when they are empty (a
+// folder that holds something stays; that is no failure).
+void removeEmptiedFolders(const std::vector<Entry>& entries) {
+  for (const Entry& entry : entries) {
+    if (entry.step != Step::kEmptiedFolder) continue;
+    std::string host;
+    struct stat st;
+    if (!locate(entry.path, Links::kKept, &host, nullptr) || ::lstat(host.c_str(), &st) != 0 ||
+        !S_ISDIR(st.st_mode)) {
+      continue;
+    }
+    removeFolder(host);
+  }
 }
 
 // A journal line as the log shows it: control characters as "?", cut to a
@@ -640,6 +659,16 @@ bool RollbackJournal::removeFile(const std::string& windowsPath, std::string* er
   return true;
 }
 
+bool RollbackJournal::removeFolderWhenEmptied(const std::string& windowsDir, std::string* error) {
+  char drive = 0;
+  std::vector<std::string> names;
+  if (!splitMachinePath(windowsDir, &drive, &names)) {
+    *error = windowsDir + " is not a path on one of this machine's drives";
+    return false;
+  }
+  return record({Step::kEmptiedFolder, joinMachinePath(drive, names, names.size())}, error);
+}
+
 bool RollbackJournal::commitRegistry(const std::string& text, std::string* error) {
   // The paths this program resolves afterwards must see what changed.
   const emulated::ForgetListingsAfter changesFiles;
@@ -661,6 +690,7 @@ bool RollbackJournal::commitRegistry(const std::string& text, std::string* error
 bool RollbackJournal::finish(std::string* error) {
   const emulated::ForgetListingsAfter changesFiles;
   const bool ok = removeAside(entries_, error);
+  if (ok) removeEmptiedFolders(entries_);
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (ok && !removeName(file_)) {
@@ -723,7 +753,9 @@ RollbackJournal::Recovery RollbackJournal::recover(const std::string& journalFil
                          !commitText.empty() && !exists(commitText);
   if (committed) {
     r.log.push_back("An installation stopped after its commit: its changes stay");
-    if (!removeAside(entries, &r.error) || !removeName(journalFile)) {
+    const bool asideRemoved = removeAside(entries, &r.error);
+    if (asideRemoved) removeEmptiedFolders(entries);
+    if (!asideRemoved || !removeName(journalFile)) {
       if (r.error.empty()) r.error = failure("cannot remove", journalFile);
       r.outcome = Outcome::kFailed;
       return r;

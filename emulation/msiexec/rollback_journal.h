@@ -20,6 +20,9 @@
 //                                           is kept aside until the end
 //   removed<TAB>C:\apps\SITEA\old.txt       a file taken away, kept aside
 //                                           until the end
+//   emptied<TAB>C:\apps\SITEA\bin           a folder a removal may have
+//                                           emptied: it goes at the end,
+//                                           when nothing is left in it
 //   registry                                the registry's new text is being
 //                                           written beside the registry file
 //   commit                                  that text is whole; renaming it
@@ -71,11 +74,18 @@ class RollbackJournal {
   // finished and put back by a rollback. A file that is not there is no
   // failure.
   bool removeFile(const std::string& windowsPath, std::string* error);
+  // Names a folder (a Windows path) that a removal may leave empty. It is
+  // removed when the installation is finished (or a recovery finishes it),
+  // after the files kept aside, if nothing is left in it then; a rollback
+  // leaves it as it is. Folders named deepest first go before their
+  // parents.
+  bool removeFolderWhenEmptied(const std::string& windowsDir, std::string* error);
   // Writes the registry file's new text beside the machine's registry file
   // (following a symbolic link to it), records the commit and renames the
   // text into place. False, and nothing committed, when any step fails.
   bool commitRegistry(const std::string& text, std::string* error);
-  // After the commit: deletes what was kept aside, then the journal.
+  // After the commit: deletes what was kept aside and the folders left
+  // empty, then the journal.
   bool finish(std::string* error);
   // Undoes this run's steps, newest first, and removes the journal. What it
   // did goes to *done, one line a step. False when a step could not be
@@ -104,7 +114,15 @@ class RollbackJournal {
   // registry file by an installation stopped before its commit.
   static Recovery recover(const std::string& journalFile);
 
-  enum class Step { kDirectory, kNewFile, kReplacedFile, kRemovedFile, kRegistryText, kCommit };
+  enum class Step {
+    kDirectory,
+    kNewFile,
+    kReplacedFile,
+    kRemovedFile,
+    kRegistryText,
+    kCommit,
+    kEmptiedFolder,
+  };
   struct Entry {
     Step step;
     std::string path;  // a Windows path; empty for the registry's steps

@@ -98,6 +98,58 @@ TEST_F(RollbackJournalTest, AStoppedInstallationIsUndoneUnlessItCommitted) {
   }
 }
 
+TEST_F(RollbackJournalTest, AFolderARemovalEmptiedGoesWithItsCommitOnlyWhenEmpty) {
+  // A removal that takes away the files of C:\app\bin and C:\app\data and
+  // names both folders and C:\app; C:\app\data keeps a file of its own.
+  struct Case {
+    const char* end;
+    bool committed;
+  };
+  for (const Case c : {Case{"finished", true}, Case{"stopped after its commit", true},
+                       Case{"stopped before its commit", false}, Case{"rolled back", false}}) {
+    SCOPED_TRACE(c.end);
+    resetFiles();
+    machine.writeFile("C:\\app\\bin\\a.dll", "a");
+    machine.writeFile("C:\\app\\data\\b.dat", "b");
+    machine.writeFile("C:\\app\\data\\user.txt", "the user's");
+    machine.makeDirectory("C:\\app\\empty before");
+    {
+      RollbackJournal run(journal);
+      std::string error;
+      ASSERT_TRUE(run.removeFile("C:\\app\\bin\\a.dll", &error)) << error;
+      ASSERT_TRUE(run.removeFile("C:\\app\\data\\b.dat", &error)) << error;
+      for (const char* folder :
+           {"C:\\app\\bin\\", "C:\\app\\data", "C:\\app\\empty before", "C:\\app"}) {
+        ASSERT_TRUE(run.removeFolderWhenEmptied(folder, &error)) << error;
+      }
+      // Nothing goes before the end: the files kept aside are still there.
+      EXPECT_TRUE(fs::exists(machine.hostPath("C:\\app\\bin")));
+      const std::string end = c.end;
+      if (c.committed) {
+        ASSERT_TRUE(run.commitRegistry(kNewRegistry, &error)) << error;
+      }
+      if (end == "finished") {
+        ASSERT_TRUE(run.finish(&error)) << error;
+      }
+      if (end == "rolled back") {
+        std::vector<std::string> done;
+        ASSERT_TRUE(run.rollBack(&done));
+      }
+    }
+    const RollbackJournal::Recovery recovery = RollbackJournal::recover(journal);
+    EXPECT_NE(recovery.outcome, Outcome::kFailed) << recovery.error;
+    EXPECT_EQ(fs::exists(machine.hostPath("C:\\app\\bin")), !c.committed);
+    EXPECT_EQ(machine.readFile("C:\\app\\bin\\a.dll"), c.committed ? "" : "a");
+    EXPECT_EQ(machine.readFile("C:\\app\\data\\user.txt"), "the user's");
+    EXPECT_EQ(fs::exists(machine.hostPath("C:\\app\\empty before")), !c.committed);
+    EXPECT_FALSE(fs::exists(journal));
+    EXPECT_EQ(installerLeftovers(machine.dir()), std::vector<std::string>{});
+  }
+  RollbackJournal run(journal);
+  std::string error;
+  EXPECT_FALSE(run.removeFolderWhenEmptied("Z:\\tmp", &error));
+}
+
 TEST_F(RollbackJournalTest, AnUndoStoppedHalfWayIsTakenUpAgainNotTakenAsACommit) {
   // Stopped after its commit line, before the rename, and its undo stopped
   // in turn after it had put kept.txt back: the registry text still beside

@@ -78,18 +78,39 @@ copy_checks() { # step, copy name, install dir (no trailing backslash), modifica
   expect "$step: installed, InstallLocation" "$(probe "$base_code" InstallLocation)" "5 $dir\\"
 }
 
+uninstall_key="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$base_code"
+# The commands and flags of "Add or Remove Programs" in the uninstall key,
+# each as "TYPE data" or <missing>, read with one query.
+arp_values() {
+  local key name value
+  key=$(kv7_wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
+  for name in UninstallString ModifyPath NoModify NoRemove NoRepair; do
+    value=$(sed -n "s/^    $name    \(REG_[A-Z_]*\)    /\1 /p" <<<"$key")
+    printf '%s=%s\n' "$name" "${value:-<missing>}"
+  done
+}
+
 # 1. First copy from the older package, the directory given with a trailing
-#    backslash: the copy's path is registered without it.
-install first "$older" KV7_COPY_NAME=SITEA 'INSTALLDIR=C:\kv7\SITEA\'
+#    backslash: the copy's path is registered without it. It may not be
+#    removed from "Add or Remove Programs": no command, only NoRemove.
+install first "$older" KV7_COPY_NAME=SITEA 'INSTALLDIR=C:\kv7\SITEA\' ARPNOREMOVE=1
 expect "first copy: exit code" "$?" 0
 copy_checks "first copy" SITEA 'C:\kv7\SITEA' 500
 expect "first copy: 64-bit registry view only" "$(key_exists 'HKLM\SOFTWARE\WOW6432Node\QOR')" no
+expect "first copy: ARPNOREMOVE" "$(arp_values)" "$(printf '%s\n' UninstallString='<missing>' \
+  ModifyPath='<missing>' NoModify='<missing>' NoRemove='REG_DWORD 0x1' NoRepair='<missing>')"
 
-# 2. The launcher's reinstall over a copy below modification 600.
+# 2. The launcher's reinstall over a copy below modification 600. Without
+#    ARPNOREMOVE the uninstall key offers maintenance in both commands; the
+#    NoRemove written before stays.
 install reinstall "$package" REINSTALLMODE=vomus REINSTALL=ALL KV7_COPY_NAME=SITEA 'INSTALLDIR=C:\kv7\SITEA'
 expect "reinstall: exit code" "$?" 0
 copy_checks "reinstall" SITEA 'C:\kv7\SITEA' 600
 expect "reinstall: product version" "$(probe "$base_code" VersionString)" "5 11.5.600"
+expect "reinstall: the maintenance command" "$(arp_values)" "$(printf '%s\n' \
+  "UninstallString=REG_EXPAND_SZ MsiExec.exe /I$base_code" \
+  "ModifyPath=REG_EXPAND_SZ MsiExec.exe /I$base_code" NoModify='<missing>' \
+  NoRemove='REG_DWORD 0x1' NoRepair='<missing>')"
 
 # 3. A repair that names neither the copy nor the directory, as one from the
 #    control panel, repairs that copy and makes no other.
@@ -109,9 +130,14 @@ expect "remove: level file" "$(exists 'C:\kv7\SITEA\cfg\kv7kvdriver.lvl')" no
 expect "remove: product state" "$(probe "$base_code" InstallLocation | cut -d' ' -f1)" -1
 
 # 5. An empty copy name (the launcher writes one when the response file has
-#    none) and no directory: the default copy in 64-bit Program Files.
-install default "$package" KV7_COPY_NAME=
+#    none) and no directory: the default copy in 64-bit Program Files. It may
+#    not be modified nor repaired: both commands remove it.
+install default "$package" ARPNOMODIFY=1 ARPNOREPAIR=1 KV7_COPY_NAME=
 expect "default copy: exit code" "$?" 0
 copy_checks "default copy" KV7COPY1 'C:\Program Files\QOR\KV7COPY1' 600
+expect "default copy: ARPNOMODIFY and ARPNOREPAIR" "$(arp_values)" "$(printf '%s\n' \
+  "UninstallString=REG_EXPAND_SZ MsiExec.exe /X$base_code" \
+  "ModifyPath=REG_EXPAND_SZ MsiExec.exe /X$base_code" NoModify='REG_DWORD 0x1' \
+  NoRemove='<missing>' NoRepair='REG_DWORD 0x1')"
 
 checks_end

@@ -45,6 +45,7 @@ source "$here/emulated_parity.sh"
 }
 native_guard_holder=$4
 native_installer=$5
+readonly base_uninstall_key="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$kv7_driver_code"
 for program in "$native_guard_holder" "$native_installer"; do
   [[ -x $program ]] || { echo "missing: $program" >&2; exit 1; }
 done
@@ -191,20 +192,26 @@ compare_table() { # state, rows...
 }
 
 # What an install left: the files below C:\apps with their sizes, the
-# product family's registry keys with their values, and what the driver's
-# uninstall key says about it. Values that name a time or a file the
-# installer picks (InstallDate, LocalPackage) are left out.
+# product family's registry keys with their values, and what the uninstall
+# keys of the driver's codes (the base code and the slots' codes) say about
+# it, the commands and flags of "Add or Remove Programs" among it. Values
+# that name a time or a file the installer picks (InstallDate, LocalPackage)
+# are left out. Hexadecimal data wrapped over lines is joined first.
 installed_state() { # C: drive's host directory, registry file (UTF-8)
   (cd "$1/apps" 2>/dev/null && find . -type f -printf '%P %s\n' | LC_ALL=C sort)
-  CODE=$kv7_driver_code perl -ne '
+  perl -ne '
     s/\r?\n$//;
+    if (defined $pending) { s/^\s+//; $_ = $pending . $_; undef $pending }
+    if (/,\\$/) { chop; $pending = $_; next }
     if (/^\[(.*)\]$/) { $key = $1; next }
     next unless defined $key && /^("(?:[^"\\]|\\.)*"|@)=/;
     my $name = $1;
     if ($key =~ /^HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR(\\|$)/i) { push @lines, "[$key] $_" }
-    elsif (lc $key eq lc "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$ENV{CODE}"
-           && $name =~ /^"(InstallLocation|DisplayName|DisplayVersion|Publisher|WindowsInstaller)"$/) {
-      push @lines, "[uninstall] $_" }
+    elsif ($key =~ /^HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\(\{5C1E7A20-3B9D-4F62-A8[0-9A-F]{2}-0E4B7C93F2A6\})$/i) {
+      my $code = uc $1;
+      push @lines, "[uninstall $code] $_" if $name =~
+        /^"(InstallLocation|DisplayName|DisplayVersion|Publisher|WindowsInstaller|UninstallString|ModifyPath|NoModify|NoRemove|NoRepair)"$/;
+    }
     END { print "$_\n" for sort @lines }' "$2"
 }
 
@@ -212,19 +219,35 @@ installed_state() { # C: drive's host directory, registry file (UTF-8)
 wine_setup='C:\media\image\setup.exe'
 emulated_setup=setup
 
+# The emulated machine made from the prefix, with its own installer.
+sync_emulated_machine_with_installer() {
+  sync_emulated_machine
+  mkdir -p "$machine/drive_c/Windows/system32"
+  ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
+}
+
 # Runs setup for real on both platforms from the same state: run_code and
 # emulated_code are the exit codes.
 install_on_both() { # name, setup arguments...
   local name=$1
   shift
-  sync_emulated_machine
-  mkdir -p "$machine/drive_c/Windows/system32"
-  ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
+  sync_emulated_machine_with_installer
   # A new session: the installer is the first program of it that needs
   # Wine's desktop.
   new_wine_session
   win_run "$name" "$(windows_argument_line "$wine_setup" "$@")"
   emulated_run "$name" "$emulated_setup" "$@"
+}
+
+# What each platform holds now, compared: files, registry, kv7inventory.
+compare_state() { # name, label
+  local name=$1 label=$2
+  export_prefix_registry "$work/$name.wine.reg"
+  installed_state "$drive" "$work/$name.wine.reg" >"$work/$name.wine-state"
+  installed_state "$machine/drive_c" "$machine/system.reg" >"$work/$name.emulated-state"
+  expect_same_bytes "$label: as on the emulated machine" "$work/$name.emulated-state" \
+    "$work/$name.wine-state"
+  compare_inventory_with_emulated "$label"
 }
 
 # A real install on both platforms, and what it left on each.
@@ -234,13 +257,8 @@ compare_install() { # name, label, expected exit code, setup arguments...
   install_on_both "$name" "$@"
   expect "$label: exit code" "$run_code" "$expected"
   expect "$label: exit code as on the emulated machine" "$emulated_code" "$run_code"
-  export_prefix_registry "$work/$name.wine.reg"
-  installed_state "$drive" "$work/$name.wine.reg" >"$work/$name.wine-state"
-  installed_state "$machine/drive_c" "$machine/system.reg" >"$work/$name.emulated-state"
+  compare_state "$name" "$label"
   expect_true "$label: something was installed" test -s "$work/$name.wine-state"
-  expect_same_bytes "$label: installed as on the emulated machine" "$work/$name.emulated-state" \
-    "$work/$name.wine-state"
-  compare_inventory_with_emulated "$label"
 }
 
 # A setup that is killed while it holds the single-setup guard: on each
@@ -455,5 +473,61 @@ for log in "$shares/logs/sub/r3.log" "$machine/unc/fileserver/logs/sub/r3.log"; 
 done
 compare_install interactive "the copy by name, the installer's own interface" 0 \
   /l 'C:\logs\r4.log' /n SITEA
+
+# The life of four copies, on each platform from the same empty state and
+# then on its own: a first copy and three further ones through setup, a
+# further copy removed, then the first. Removed by its code, an instance is
+# found with the transforms Windows Installer recorded for it; Wine records
+# none and would remove the base instead (README), so under Wine the
+# instance's transform is named.
+kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
+rm -rf "$drive/apps"
+for site in SITEB SITEC SITED; do write_rsp "$site" "COPY_NAME=$site" "FILE=C:\\apps\\$site"; done
+sync_emulated_machine_with_installer
+# Each platform goes on from its own state, in the session of the runs
+# before.
+life_setup() { # name, setup arguments...
+  local name=$1
+  shift
+  win_run "$name" "$(windows_argument_line 'C:\media\image\setup.exe' "$@")"
+  emulated_run "$name" setup "$@"
+}
+life_setup life1 /u 'C:\rsp\trailing.rsp' /l 'C:\logs\l1.log'
+expect "life: the first copy, exit codes" "$run_code $emulated_code" "0 0"
+# Wine 8.0 takes a new instance for maintenance of the base product while the
+# base is installed (README): the base's uninstall key is hidden from Wine
+# while it installs the further copies.
+kv7_wine reg export "$base_uninstall_key" 'C:\kv7test\base.reg' /y >/dev/null 2>&1 &&
+  kv7_wine reg delete "$base_uninstall_key" /f >/dev/null 2>&1
+for site in SITEB SITEC SITED; do
+  life_setup "life-$site" /o /u "C:\\rsp\\$site.rsp" /l "C:\\logs\\l-$site.log"
+  expect "life: further copy $site, exit codes" "$run_code $emulated_code" "0 0"
+done
+kv7_wine reg import 'C:\kv7test\base.reg' >/dev/null 2>&1
+
+readonly slot14_code='{5C1E7A20-3B9D-4F62-A8DF-0E4B7C93F2A6}'
+win_run life-x14 "msiexec /x \"C:\\media\\image\\$kv7_package_name\" TRANSFORMS=:inst14.mst /qn"
+emulated_run life-x14 "$machine/drive_c/Windows/system32/msiexec.exe" /x "$slot14_code" /qn
+expect "life: slot 14's copy removed, exit codes" "$run_code $emulated_code" "0 0"
+compare_state life-x14 "life: slot 14's copy removed"
+expect "life: slot 14's copy has no files left" "$(grep -c '^SITEC/' "$work/life-x14.wine-state")" 0
+expect "life: the third further copy in slot 13" \
+  "$(grep -F '[uninstall {5C1E7A20-3B9D-4F62-A8DE-0E4B7C93F2A6}] "InstallLocation"' \
+    "$work/life-x14.wine-state")" \
+  '[uninstall {5C1E7A20-3B9D-4F62-A8DE-0E4B7C93F2A6}] "InstallLocation"="C:\\apps\\SITED\\"'
+compare_setup_with_emulated "life: the next new copy" /o /l 'C:\logs\l-next.log'
+expect_true "life: the next new copy takes the freed slot" \
+  grep -q -F ' TRANSFORMS=:inst14.mst' "$work/parity$parity_runs.out"
+
+win_run life-xbase "msiexec /x $kv7_driver_code /qn"
+emulated_run life-xbase "$machine/drive_c/Windows/system32/msiexec.exe" \
+  /x "$kv7_driver_code" /qn
+expect "life: the first copy removed, exit codes" "$run_code $emulated_code" "0 0"
+compare_state life-xbase "life: the first copy removed"
+expect "life: the further copies stay" "$(grep -c -E '^SITE[BD]/' "$work/life-xbase.wine-state")" 4
+win_run life-xbase-again "msiexec /x $kv7_driver_code /qn"
+emulated_run life-xbase-again "$machine/drive_c/Windows/system32/msiexec.exe" \
+  /x "$kv7_driver_code" /qn
+expect "life: the first copy removed again, exit codes" "$run_code $emulated_code" "1605 1605"
 
 wine_checks_end
