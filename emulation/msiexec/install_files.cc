@@ -97,10 +97,7 @@ bool InstallSession::installFiles() {
   for (const FileRow& file : tables_.files) {
     if (!components_.count(file.component)) continue;
     std::string directory;
-    for (const ComponentRow& component : tables_.components) {
-      if (component.component == file.component) directory = directories_[component.directory];
-    }
-    if (directory.empty()) return fail("the file " + file.file + " has no directory");
+    if (!fileDirectory(file, &directory)) return false;
     const std::string target = directory + longName(file.fileName);
     if (target.size() > kMaxPath) {
       return fail("the path " + target + " is longer than " + std::to_string(kMaxPath) +

@@ -206,6 +206,24 @@ bool InstallSession::costFinalize() {
 
 bool InstallSession::ensureCosted() { return costed_ || costFinalize(); }
 
+const ComponentRow* InstallSession::componentRow(const std::string& name) const {
+  for (const ComponentRow& component : tables_.components) {
+    if (component.component == name) return &component;
+  }
+  return nullptr;
+}
+
+bool InstallSession::fileDirectory(const FileRow& file, std::string* directory) {
+  const ComponentRow* component = componentRow(file.component);
+  const auto dir =
+      component != nullptr ? directories_.find(component->directory) : directories_.end();
+  if (dir == directories_.end() || dir->second.empty()) {
+    return fail("the file " + file.file + " has no directory");
+  }
+  *directory = dir->second;
+  return true;
+}
+
 bool InstallSession::selectComponents() {
   components_.clear();
   if (mode_ == InstallMode::kMaintenance) {

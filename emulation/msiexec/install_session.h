@@ -71,6 +71,11 @@ class InstallSession {
   bool removeRegistryValues();
 
   bool ensureCosted();
+  // The component row of that name, or null.
+  const ComponentRow* componentRow(const std::string& name) const;
+  // The Windows path of the directory a file of the package goes to; false
+  // (after fail) when its component has none.
+  bool fileDirectory(const FileRow& file, std::string* directory);
   bool selectComponents();
   bool selectComponentsToRemove();
   bool cabinetFiles(const FileRow& file, const std::map<std::string, std::string>** files);

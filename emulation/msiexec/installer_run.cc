@@ -465,6 +465,12 @@ class InstallerRun {
     log_.message("Product " + productCode_ + " registered, InstallLocation " +
                  product.installLocation);
 
+    return commitRegistryChanges();
+  }
+
+  // The commit: the registry with every change of the run, in one write,
+  // after which the journal's kept-aside files go.
+  uint32_t commitRegistryChanges() {
     pauseBeforeCommitIfAsked();
     if (log_.failed()) return logFailure();
     std::string error;
@@ -509,15 +515,7 @@ class InstallerRun {
     unregisterProduct(&registry_, productCode_);
     log_.message("Product " + productCode_ + " unregistered");
 
-    pauseBeforeCommitIfAsked();
-    if (log_.failed()) return logFailure();
-    std::string error;
-    if (!journal_.commitRegistry(registry_.serialize(), &error)) {
-      return failWith(kInstallFailure, "cannot write the registry: " + error);
-    }
-    log_.message("Registry committed");
-    if (!journal_.finish(&error)) log_.message("After the commit: " + error);
-    return kSuccess;
+    return commitRegistryChanges();
   }
 
   // Windows keeps a copy of each transform file with the product, so that

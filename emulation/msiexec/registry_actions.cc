@@ -133,10 +133,8 @@ bool InstallSession::writeRegistryValues() {
   if (!ensureCosted()) return false;
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;
-    bool is64Bit = false;
-    for (const ComponentRow& component : tables_.components) {
-      if (component.component == row.component) is64Bit = component.attributes & kComponent64Bit;
-    }
+    const ComponentRow* component = componentRow(row.component);
+    const bool is64Bit = component != nullptr && (component->attributes & kComponent64Bit) != 0;
     if (!rewritesRegistry(row.root)) {
       log_->message("WriteRegistryValues: " + row.registry + " kept as it is");
       continue;

@@ -121,10 +121,7 @@ bool InstallSession::removeFiles() {
   for (const FileRow& file : tables_.files) {
     if (!components_.count(file.component)) continue;
     std::string directory;
-    for (const ComponentRow& component : tables_.components) {
-      if (component.component == file.component) directory = directories_[component.directory];
-    }
-    if (directory.empty()) return fail("the file " + file.file + " has no directory");
+    if (!fileDirectory(file, &directory)) return false;
     const std::string target = directory + longName(file.fileName);
     const std::string host = hostPathOf(target);
     if (host.empty()) return fail("the path " + target + " is not on this machine");
@@ -170,10 +167,8 @@ bool InstallSession::removeRegistryValues() {
   if (!ensureCosted()) return false;
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;
-    bool is64Bit = false;
-    for (const ComponentRow& component : tables_.components) {
-      if (component.component == row.component) is64Bit = component.attributes & kComponent64Bit;
-    }
+    const ComponentRow* component = componentRow(row.component);
+    const bool is64Bit = component != nullptr && (component->attributes & kComponent64Bit) != 0;
     const std::string keyPath = registryKeyPath(row.root, format(row.key), is64Bit);
     if (keyPath.empty()) {
       return fail("the registry row " + row.registry + " has the unknown root " +
