@@ -19,10 +19,6 @@ uint32_t ansiToUtf8(const char* ansi, char* buffer, uint32_t size) {
   return static_cast<uint32_t>(needed - 1);
 }
 
-}  // namespace platform
-
-namespace platform {
-
 uint32_t ansiCodePage() { return GetACP(); }
 
 uint32_t multiByteToWide(uint32_t codePage, const char* text, uint32_t length, char16_t* wide,
