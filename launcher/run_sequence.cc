@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/ascii.h"
+#include "base/fixed_text.h"
 #include "launcher/language_table.h"
 #include "launcher/launcher_codes.h"
 #include "launcher/launcher_context.h"
@@ -21,7 +22,6 @@ constexpr char kSetupMutexName[] = "ProtectKV7CLIInstall";
 // The runner's start and the wait after it each allow the installer this
 // long; a child still running after both is left alone.
 constexpr uint32_t kChildWaitMs = 300000;
-constexpr std::size_t kCommandCapacity = 4097;
 
 // Tells the user that another setup runs. There is no context yet, so the
 // text comes from the current directory; when that has no message file, from
