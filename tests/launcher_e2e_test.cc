@@ -317,22 +317,6 @@ TEST(LauncherEndToEnd, ASetupWithoutItsGuardStillRuns) {
   EXPECT_EQ(run.out.rfind("C:\\Windows\\system32\\msiexec.exe /i \"", 0), 0u) << run.out;
 }
 
-TEST(LauncherEndToEnd, ShowCommandPrintsWhatWasComposedAndReturnsItsCode) {
-  MachineWithImage m;
-  auto shown = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"});
-  EXPECT_EQ(shown.exitCode, 0u) << shown.err;
-  EXPECT_EQ(shown.out.rfind("C:\\Windows\\system32\\msiexec.exe /i \"", 0), 0u) << shown.out;
-  EXPECT_NE(shown.out.back(), '\n');  // printed as it is, no line end added
-
-  // Without the package the composition fails with its own code (8121,
-  // which -showcommand hands back): a plain run reports it and fails.
-  fs::remove(m.machine().hostPath(std::string(MachineWithImage::kImageDir) +
-                                  MachineWithImage::kPackageName));
-  auto failedRun = m.setup({"/l", "C:\\temp\\drv.log"});
-  EXPECT_EQ(failedRun.exitCode, kLauncherFailed);
-  EXPECT_EQ(failedRun.out, "Return code is 8121\n");
-}
-
 // Arguments typed in a host shell are UTF-8; setup gets them in the
 // machine's code page, as Windows hands an ANSI program its command line.
 TEST(LauncherEndToEnd, ArgumentsTypedInAHostShellArriveInTheCodePage) {
