@@ -2,8 +2,6 @@
 // run's language, the single-setup guard and its exit codes.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -234,39 +232,6 @@ TEST(LauncherEndToEnd, ASecondSetupOnTheSameMachineStops) {
 
   auto afterwards = m.setup({"-showcommand"});
   EXPECT_EQ(afterwards.exitCode, 0u) << afterwards.out << afterwards.err;
-}
-
-TEST(LauncherEndToEnd, ASetupKilledWhileHoldingTheGuardAbandonsIt) {
-  MachineWithImage m;
-  m.machine().makeDirectory("C:\\guard");
-  const std::string holder = "\"" + emulated::toWindowsPath(emulated::TestMachine::testBinDir()) +
-                             "\\setup_guard_holder\"";
-  // As on Windows, the abandoned guard outlives the killed setup only while
-  // another process keeps it open; else it ends with its last handle.
-  for (bool keptOpen : {true, false}) {
-    const std::string held = keptOpen ? "C:\\guard\\held1" : "C:\\guard\\held2";
-    platform::Handle watcher = keptOpen ? platform::createMutex("ProtectKV7CLIInstall") : nullptr;
-    platform::ProcessInfo info;
-    ASSERT_TRUE(platform::createProcess((holder + " " + held + " C:\\guard\\never").c_str(),
-                                        nullptr, nullptr, nullptr, &info));
-    for (int i = 0; i < 3000 && !fs::exists(m.machine().hostPath(held)); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(fs::exists(m.machine().hostPath(held)));
-    ::kill(static_cast<pid_t>(info.processId), SIGKILL);
-    uint32_t code = 0;
-    ASSERT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
-    ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
-    EXPECT_EQ(code, 128u + SIGKILL);
-
-    auto next = m.setup({"-showcommand"});
-    EXPECT_EQ(next.exitCode, keptOpen ? kAnotherSetupRunning : 0u) << keptOpen << next.out;
-    auto afterwards = m.setup({"-showcommand"});
-    EXPECT_EQ(afterwards.exitCode, 0u) << keptOpen << afterwards.out << afterwards.err;
-    platform::closeHandle(info.process);
-    platform::closeHandle(info.thread);
-    if (watcher != nullptr) platform::closeHandle(watcher);
-  }
 }
 
 TEST(LauncherEndToEnd, WithoutArgumentsAnInteractiveInstallRunsWithTheDefaultLog) {

@@ -261,6 +261,17 @@ TEST(EmulatedProcess, ARunningChildIsStillActiveUntilItEnds) {
   EXPECT_TRUE(platform::closeHandle(info.thread));
   EXPECT_FALSE(platform::closeHandle(info.process));
   EXPECT_EQ(platform::getLastError(), platform::kErrorInvalidHandle);
+
+  // A child killed by a signal ends with 128 and the signal's number, as a
+  // shell reports it.
+  ASSERT_TRUE(platform::createProcess((probeCommand() + " await " + go + ".never").c_str(), nullptr,
+                                      nullptr, nullptr, &info));
+  ::kill(static_cast<pid_t>(info.processId), SIGKILL);
+  EXPECT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
+  ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
+  EXPECT_EQ(code, 128u + SIGKILL);
+  platform::closeHandle(info.process);
+  platform::closeHandle(info.thread);
 }
 
 TEST(EmulatedPipe, ReadFailsOnceEveryWriteEndIsClosed) {
