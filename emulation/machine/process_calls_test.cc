@@ -80,17 +80,6 @@ TEST(EmulatedProcess, AChildWithoutAnExitCodeGetsItsHostStatusAndTheParentSaysSo
       << note;
 }
 
-TEST(EmulatedProcess, AProgramWritesItsWholeCodeToTheFileAShellAsksFor) {
-  TestMachine machine;
-  const std::string file = machine.dir() + "/shell.code";
-  const TestMachine::ProgramRun run =
-      machine.run(probe(), {"exit", "3010"}, {{"KV7_EXIT_CODE_FILE", file}});
-  EXPECT_EQ(run.exitCode, 3010u);
-  std::string written;
-  ASSERT_TRUE(emulated::readHostFile(file, &written, nullptr));
-  EXPECT_EQ(written, "3010");
-}
-
 // Runs the probe with "exit 3010" from the host, descriptor 3 and the
 // environment as given; its status (-1 when it did not end within ten
 // seconds, when it is killed) and its standard error.
@@ -157,7 +146,9 @@ TEST(EmulatedProcess, HandingOverTheExitCodeHoldsNoProgramUp) {
     std::string variable;
     std::string message;
   };
+  const std::string file = machine.dir() + "/shell.code";
   const Case cases[] = {
+      {"a regular file, which gets the whole code", -1, "KV7_EXIT_CODE_FILE=" + file, ""},
       {"a FIFO as the file", -1, "KV7_EXIT_CODE_FILE=" + fifo,
        "cannot write the exit code 3010 to " + fifo + ": a FIFO, not a regular file"},
       {"a directory as the file", -1, "KV7_EXIT_CODE_FILE=" + folder,
@@ -174,6 +165,9 @@ TEST(EmulatedProcess, HandingOverTheExitCodeHoldsNoProgramUp) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
+  std::string written;
+  ASSERT_TRUE(emulated::readHostFile(file, &written, nullptr));
+  EXPECT_EQ(written, "3010");
   EXPECT_EQ(emulated::listHostDirectory(folder), std::vector<std::string>{});
   ::close(full[0]);
   ::close(full[1]);
