@@ -352,8 +352,6 @@ compare_image_on_share() {
   wine_code=$(tr -d '\r\n' <"$out/from-share.code")
   expect "image on a share: setup finds its package (Wine 8.0 does not, a known difference)" \
     "$emulated_code wine:$wine_code" "0 wine:8121"
-  expect_true "image on a share: the package beside setup on the share" grep -q -F \
-    "/i \"\\\\fileserver\\images\\image\\\\$kv7_package_name\"" "$work/share.emulated-out"
   # Under the mapped drive Wine prints what the emulated machine prints from
   # the share, the drive in place of the share.
   expect "image through a drive mapped to the share: exit code" \
@@ -376,8 +374,6 @@ compare_typed_arguments() {
     2>"$work/typed.err") || status=$?
   emulated_run typed setup "${args[@]}"
   expect "arguments typed in UTF-8: exit codes" "$status $emulated_code" "0 0"
-  expect_true "arguments typed in UTF-8: the copy name in code page 1252" \
-    env LC_ALL=C grep -q -F $'KV7_COPY_NAME="Z\xfcrichL?"' "$work/typed.emulated-out"
   as_windows_output "$work/typed.emulated-out" "$work/typed.expected"
   expect_same_bytes "arguments typed in UTF-8: output as on the emulated machine" \
     "$work/typed.out" "$work/typed.expected"
@@ -419,8 +415,6 @@ compare_install semicolon "image in a folder holding ';'" 0 \
   /u 'C:\rsp\trailing.rsp' /l 'C:\logs\rs.log'
 wine_setup='C:\media\image\setup.exe'
 emulated_setup=setup
-expect_true "image in a folder holding ';': the emulated installer applied the transform" \
-  grep -q -F 'Transform C:\media\v1;2\1033.mst applied' "$machine/drive_c/logs/rs.log"
 kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
 rm -rf "$drive/apps" "$semicolon_image"
 
@@ -453,9 +447,8 @@ compare_install again "the same response file again, setup and files on shares: 
   /u '\\fileserver\rsp\trailing.rsp' /l '\\fileserver\logs\sub\r3.log'
 wine_setup='C:\media\image\setup.exe'
 emulated_setup=setup
-for log in "$shares/logs/sub/r3.log" "$machine/unc/fileserver/logs/sub/r3.log"; do
-  expect_true "maintenance from shares: the installer's log on the share ($log)" test -s "$log"
-done
+expect_true "maintenance from shares: the installer's log on the share" \
+  test -s "$shares/logs/sub/r3.log"
 compare_install interactive "the copy by name, the installer's own interface" 0 \
   /l 'C:\logs\r4.log' /n SITEA
 
