@@ -272,6 +272,9 @@ TEST(LauncherEndToEnd, ASetupWithoutItsGuardStillRuns) {
   auto run = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
   EXPECT_EQ(run.out.rfind("C:\\Windows\\system32\\msiexec.exe /i \"", 0), 0u) << run.out;
+  EXPECT_TRUE(contains(run.err, "cannot be created in the machine directory " + m.machine().dir() +
+                                    ": Not a directory"))
+      << run.err;
 }
 
 // Arguments typed in a host shell are UTF-8; setup gets them in the
