@@ -48,17 +48,7 @@ TEST_F(InstallCopyTest, TextsAreRefusedWhenTheBufferCannotHoldTheTerminator) {
   }
 }
 
-TEST_F(InstallCopyTest, NamesLongerThanSixtyFourCharactersAndEmptyNamesReadNothing) {
-  const std::string longest(64, 'N');
-  machine.writeRegistry(copy(longest, "C:\\longest"));
-  InstallCopy fits(longest.c_str(), false);
-  EXPECT_EQ(fits.status(), kCopyValid);
-  EXPECT_STREQ(fits.path(), "C:\\longest");
-  InstallCopy tooLong((longest + "N").c_str(), false);
-  EXPECT_EQ(tooLong.status(), kCopyUnreadable);
-  EXPECT_STREQ(tooLong.name(), "");
-  EXPECT_STREQ(tooLong.path(), "") << "not the copy its first 64 characters name";
-
+TEST_F(InstallCopyTest, ACopyWithoutANameReadsNothing) {
   InstallCopy empty(nullptr, false);
   EXPECT_EQ(empty.status(), kCopyValid);
   EXPECT_STREQ(empty.keyPath(), "");
@@ -69,55 +59,48 @@ TEST_F(InstallCopyTest, NamesLongerThanSixtyFourCharactersAndEmptyNamesReadNothi
   EXPECT_EQ(empty.ProductCount(), 0u);
 }
 
-TEST_F(InstallCopyTest, VersionIsReadAsNumbersWithTheServiceLevelText) {
-  machine.writeRegistry(copy("KV7COPY1", "C:\\K1") +
-                        test_registry::version(kCopyKey, "11", " 5", "600abc", "-2", "SP3 fix"));
-  InstallCopy c("KV7COPY1", false);
-  std::unique_ptr<CopyVersion> v;
-  ASSERT_EQ(c.GetVersion(&v), 0u);
-  EXPECT_EQ(v->version, 11u);
-  EXPECT_EQ(v->release, 5u);
-  EXPECT_EQ(v->modification, 600u);
-  EXPECT_EQ(v->fixLevel, static_cast<uint32_t>(-2));
-  EXPECT_STREQ(v->serviceLevel, "SP3 fix");
-  EXPECT_EQ(c.GetVersion(nullptr), RC_MISSING_ARGUMENT);
-}
-
-TEST_F(InstallCopyTest, VersionStopsAtTheFirstMissingValue) {
-  machine.writeRegistry(copy("KV7COPY1", "C:\\K1") + key(kCopyKey + "\\CurrentVersion") +
-                        value("Version", "11") + value("Release", "5") + value("Fix Level", "4") +
-                        value("Service Level", "x"));
-  InstallCopy c("KV7COPY1", false);
-  std::unique_ptr<CopyVersion> v;
-  EXPECT_EQ(c.GetVersion(&v), platform::kErrorFileNotFound);
-  ASSERT_NE(v, nullptr) << "the record is handed over before it is filled";
-  EXPECT_EQ(v->version, 11u);
-  EXPECT_EQ(v->release, 5u);
-  EXPECT_EQ(v->fixLevel, 0u);
-  EXPECT_STREQ(v->serviceLevel, "");
-
-  machine.writeRegistry(copy("KV7COPY1", "C:\\K1"));
-  InstallCopy noVersion("KV7COPY1", false);
-  EXPECT_EQ(noVersion.GetVersion(&v), platform::kErrorFileNotFound);
-  ASSERT_NE(v, nullptr);
-  EXPECT_EQ(v->version, 0u);
-}
-
-TEST_F(InstallCopyTest, LegacyVersionHasNoFixLevel) {
-  machine.writeRegistry(key("SOFTWARE\\QOR\\KV7") + value("KV7 Path Name", "C:\\KV7V8") +
-                        key("SOFTWARE\\QOR\\KV7\\CurrentVersion") + value("Version", "8") +
-                        value("Release", "2") + value("Modification", "7") +
-                        value("Service Level", ""));
-  InstallCopy legacy("kv7v8", false);
-  ASSERT_TRUE(legacy.IsLegacy());
-  EXPECT_TRUE(legacy.IsDefaultCopy());
-  std::unique_ptr<CopyVersion> v;
-  ASSERT_EQ(legacy.GetVersion(&v), 0u);
-  EXPECT_EQ(v->version, 8u);
-  EXPECT_EQ(v->release, 2u);
-  EXPECT_EQ(v->modification, 7u);
-  EXPECT_EQ(v->fixLevel, 0u);
-  EXPECT_STREQ(v->serviceLevel, "");
+TEST_F(InstallCopyTest, VersionIsReadAsNumbersUpToTheFirstMissingValue) {
+  const std::string legacy = key("SOFTWARE\\QOR\\KV7") + value("KV7 Path Name", "C:\\KV7V8") +
+                             key("SOFTWARE\\QOR\\KV7\\CurrentVersion") + value("Version", "8") +
+                             value("Release", "2") + value("Modification", "7") +
+                             value("Service Level", "");
+  const struct {
+    const char* what;
+    std::string registry;
+    const char* copy;
+    uint32_t result;
+    CopyVersion expected;
+  } cases[] = {
+      {"numbers with the service level text",
+       copy("KV7COPY1", "C:\\K1") +
+           test_registry::version(kCopyKey, "11", " 5", "600abc", "-2", "SP3 fix"),
+       "KV7COPY1", 0, CopyVersion{11, 5, 600, static_cast<uint32_t>(-2), "SP3 fix"}},
+      // The record is handed over before it is filled.
+      {"no Modification: nothing after it is read",
+       copy("KV7COPY1", "C:\\K1") + key(kCopyKey + "\\CurrentVersion") + value("Version", "11") +
+           value("Release", "5") + value("Fix Level", "4") + value("Service Level", "x"),
+       "KV7COPY1", platform::kErrorFileNotFound, CopyVersion{11, 5, 0, 0, ""}},
+      {"no version key", copy("KV7COPY1", "C:\\K1"), "KV7COPY1", platform::kErrorFileNotFound,
+       CopyVersion{}},
+      {"a legacy copy has no fix level", legacy, "kv7v8", 0, CopyVersion{8, 2, 7, 0, ""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    machine.writeRegistry(c.registry);
+    InstallCopy installed(c.copy, false);
+    std::unique_ptr<CopyVersion> v;
+    EXPECT_EQ(installed.GetVersion(&v), c.result);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->version, c.expected.version);
+    EXPECT_EQ(v->release, c.expected.release);
+    EXPECT_EQ(v->modification, c.expected.modification);
+    EXPECT_EQ(v->fixLevel, c.expected.fixLevel);
+    EXPECT_STREQ(v->serviceLevel, c.expected.serviceLevel);
+    EXPECT_EQ(installed.GetVersion(nullptr), RC_MISSING_ARGUMENT);
+  }
+  InstallCopy legacyCopy("kv7v8", false);
+  EXPECT_TRUE(legacyCopy.IsLegacy());
+  EXPECT_TRUE(legacyCopy.IsDefaultCopy());
 }
 
 TEST_F(InstallCopyTest, YesValuesOfTheCopyKeyIgnoreLetterCase) {

@@ -237,6 +237,10 @@ TEST(ComposedCommandTest, MissingPackageIsReportedBeforeAnythingElse) {
   EXPECT_EQ(missing.exitCode, 8121u);
   EXPECT_NE(missing.out.find("QOR Telvar Driver for ODBC, CLI, and .NET.msi"), std::string::npos)
       << missing.out;
+  // A plain run reports the composition's code and fails.
+  auto plain = m.setup({"/l", "C:\\temp\\plain.log"});
+  EXPECT_EQ(plain.exitCode, 8115u);
+  EXPECT_EQ(plain.out, "Return code is 8121\n");
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // run's language, the single-setup guard and its exit codes.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -190,23 +188,15 @@ TEST(LauncherEndToEnd, ArgumentsOf1023CharactersAreAcceptedAnd1024Refused) {
   EXPECT_EQ(m.setup({"-showcommand", rest + "y"}).exitCode, kLauncherFailed);
 }
 
-TEST(LauncherEndToEnd, MessagesComeInTheChosenOrTheSystemLanguage) {
+TEST(LauncherEndToEnd, MessagesComeInTheSystemLanguageOrInEnglishForAnUnsupportedCode) {
   MachineWithImage m;
   m.setSystemLanguage("0407");
   m.commitRegistry();
   std::string german =
       withArgument(m.stagedMessage("ERROR_RSP_FILE_INVALID", "de_de"), "%s", "D:\\none");
-  std::string french =
-      withArgument(m.stagedMessage("ERROR_RSP_FILE_INVALID", "fr_fr"), "%s", "D:\\none");
-  ASSERT_NE(german, french);
-
   auto bySystem = m.setup({"/u", "D:\\none"});
   EXPECT_TRUE(contains(bySystem.out, "\n" + german + "\n")) << bySystem.out;
   EXPECT_TRUE(contains(bySystem.out, usageFirstLine(m, "de_de")));
-
-  auto byOption = m.setup({"/u", "D:\\none", "/i", "fr"});
-  EXPECT_TRUE(contains(byOption.out, "\n" + french + "\n")) << byOption.out;
-  EXPECT_TRUE(contains(byOption.out, usageFirstLine(m, "fr_fr")));
 
   // An unsupported code reads its error and the usage from en_US.
   m.writeFile("D:\\rsp\\drv.rsp", "COPY_NAME=SITEA\n");
@@ -242,39 +232,6 @@ TEST(LauncherEndToEnd, ASecondSetupOnTheSameMachineStops) {
 
   auto afterwards = m.setup({"-showcommand"});
   EXPECT_EQ(afterwards.exitCode, 0u) << afterwards.out << afterwards.err;
-}
-
-TEST(LauncherEndToEnd, ASetupKilledWhileHoldingTheGuardAbandonsIt) {
-  MachineWithImage m;
-  m.machine().makeDirectory("C:\\guard");
-  const std::string holder = "\"" + emulated::toWindowsPath(emulated::TestMachine::testBinDir()) +
-                             "\\setup_guard_holder\"";
-  // As on Windows, the abandoned guard outlives the killed setup only while
-  // another process keeps it open; else it ends with its last handle.
-  for (bool keptOpen : {true, false}) {
-    const std::string held = keptOpen ? "C:\\guard\\held1" : "C:\\guard\\held2";
-    platform::Handle watcher = keptOpen ? platform::createMutex("ProtectKV7CLIInstall") : nullptr;
-    platform::ProcessInfo info;
-    ASSERT_TRUE(platform::createProcess((holder + " " + held + " C:\\guard\\never").c_str(),
-                                        nullptr, nullptr, nullptr, &info));
-    for (int i = 0; i < 3000 && !fs::exists(m.machine().hostPath(held)); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(fs::exists(m.machine().hostPath(held)));
-    ::kill(static_cast<pid_t>(info.processId), SIGKILL);
-    uint32_t code = 0;
-    ASSERT_EQ(platform::waitForSingleObject(info.process, platform::kInfinite), 0u);
-    ASSERT_TRUE(platform::getExitCodeProcess(info.process, &code));
-    EXPECT_EQ(code, 128u + SIGKILL);
-
-    auto next = m.setup({"-showcommand"});
-    EXPECT_EQ(next.exitCode, keptOpen ? kAnotherSetupRunning : 0u) << keptOpen << next.out;
-    auto afterwards = m.setup({"-showcommand"});
-    EXPECT_EQ(afterwards.exitCode, 0u) << keptOpen << afterwards.out << afterwards.err;
-    platform::closeHandle(info.process);
-    platform::closeHandle(info.thread);
-    if (watcher != nullptr) platform::closeHandle(watcher);
-  }
 }
 
 TEST(LauncherEndToEnd, WithoutArgumentsAnInteractiveInstallRunsWithTheDefaultLog) {
@@ -315,22 +272,9 @@ TEST(LauncherEndToEnd, ASetupWithoutItsGuardStillRuns) {
   auto run = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"});
   EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
   EXPECT_EQ(run.out.rfind("C:\\Windows\\system32\\msiexec.exe /i \"", 0), 0u) << run.out;
-}
-
-TEST(LauncherEndToEnd, ShowCommandPrintsWhatWasComposedAndReturnsItsCode) {
-  MachineWithImage m;
-  auto shown = m.setup({"/l", "C:\\temp\\drv.log", "-showcommand"});
-  EXPECT_EQ(shown.exitCode, 0u) << shown.err;
-  EXPECT_EQ(shown.out.rfind("C:\\Windows\\system32\\msiexec.exe /i \"", 0), 0u) << shown.out;
-  EXPECT_NE(shown.out.back(), '\n');  // printed as it is, no line end added
-
-  // Without the package the composition fails with its own code (8121,
-  // which -showcommand hands back): a plain run reports it and fails.
-  fs::remove(m.machine().hostPath(std::string(MachineWithImage::kImageDir) +
-                                  MachineWithImage::kPackageName));
-  auto failedRun = m.setup({"/l", "C:\\temp\\drv.log"});
-  EXPECT_EQ(failedRun.exitCode, kLauncherFailed);
-  EXPECT_EQ(failedRun.out, "Return code is 8121\n");
+  EXPECT_TRUE(contains(run.err, "cannot be created in the machine directory " + m.machine().dir() +
+                                    ": Not a directory"))
+      << run.err;
 }
 
 // Arguments typed in a host shell are UTF-8; setup gets them in the

@@ -178,12 +178,18 @@ bool makeHostDirectories(const std::string& path) {
     if (slash == std::string::npos || slash == 0) break;
     dir.resize(slash);
   }
-  if (missing.empty()) return S_ISDIR(st.st_mode);
+  // An entry on the way that is no directory fails as mkdir would.
+  auto isDirectory = [](const struct stat& entry) {
+    if (S_ISDIR(entry.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+  };
+  if (missing.empty()) return isDirectory(st);
   ForgetListingsAfter changesFiles;
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
     if (::mkdir(it->c_str(), 0777) != 0 && errno != EEXIST) return false;
   }
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return ::stat(path.c_str(), &st) == 0 && isDirectory(st);
 }
 
 std::vector<std::string> listHostDirectory(const std::string& path) {

@@ -143,12 +143,10 @@ std::shared_ptr<NamedMutex> openNamedMutex(const std::string& name) {
   MutexRegistry& registry = mutexRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   if (auto existing = registry.byName[path].lock()) return existing;
-  const bool folder = makeHostDirectories(dir);
-  const int folderError = errno;
-  const int fd = folder ? openFileOf(path) : -1;
+  const int fd = makeHostDirectories(dir) ? openFileOf(path) : -1;
   const int openFd = fd < 0 ? -1 : openFileOf(path + ".open");
   if (fd < 0 || openFd < 0) {
-    const int error = folder ? errno : folderError;
+    const int error = errno;  // of the step that failed, the last one taken
     if (fd >= 0) ::close(fd);
     // Windows keeps mutexes in memory; only this machine needs a file for
     // one, so a machine directory that cannot be written is the machine's

@@ -1,5 +1,4 @@
 // The program's own command line, as GetCommandLineA hands it out.
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -32,12 +31,11 @@ std::vector<std::string> ownArguments() {
 // page first.
 std::string commandLineOfThisProcess() {
   const std::vector<std::string> arguments = ownArguments();
-  const char* given = std::getenv(emulated::kCommandLineVariable);
-  if (given != nullptr && emulated::splitCommandLine(given).arguments == arguments) return given;
+  if (const char* given = emulated::parentCommandLine(arguments)) return given;
   char self[kPathCapacity] = {};
   const uint32_t length = getModuleFileName(self, sizeof self);
   return emulated::joinCommandLine(length < sizeof self ? self : "",
-                                   emulated::ansiArguments(arguments));
+                                   emulated::hostArgumentsInAnsi(arguments));
 }
 
 }  // namespace

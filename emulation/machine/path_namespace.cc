@@ -135,9 +135,8 @@ std::string findEntry(const std::string& dir, const std::string& name) {
 // is no path at all, and the prefixes of the device and long-path
 // namespaces (\\.\ and \\?\) lead nowhere here.
 struct ShareRoot {
-  std::string server, share;  // host names
-  std::string root;           // host directory of the share
-  std::size_t end = 0;        // where the names below the share begin
+  std::string root;     // host directory of the share
+  std::size_t end = 0;  // where the names below the share begin
   uint32_t error = 0;
 };
 
@@ -164,18 +163,18 @@ ShareRoot shareRoot(std::string_view path) {
     return found;
   }
   const std::string shares = machineDirectory() + "/unc";
-  found.server = findEntry(shares, ansiToUtf8(server));
-  if (found.server.empty()) {
+  const std::string serverName = findEntry(shares, ansiToUtf8(server));
+  if (serverName.empty()) {
     found.error = kErrorBadNetPath;
     return found;
   }
-  const std::string serverDir = joinHostPath(shares, found.server);
-  found.share = findEntry(serverDir, ansiToUtf8(share));
-  if (found.share.empty()) {
+  const std::string serverDir = joinHostPath(shares, serverName);
+  const std::string shareName = findEntry(serverDir, ansiToUtf8(share));
+  if (shareName.empty()) {
     found.error = kErrorBadNetName;
     return found;
   }
-  found.root = joinHostPath(serverDir, found.share);
+  found.root = joinHostPath(serverDir, shareName);
   return found;
 }
 
@@ -225,8 +224,7 @@ HostLocation locateHostPath(std::string_view hostPath) {
       location.drive = '\0';
       location.server = names[baseNames.size() + 1];
       location.share = names[baseNames.size() + 2];
-      location.root =
-          joinHostPath(joinHostPath(joinHostPath(base, driveDir), location.server), location.share);
+      location.root = joinHostPath(base, {driveDir, location.server, location.share});
       location.names.assign(names.begin() + static_cast<std::ptrdiff_t>(baseNames.size()) + 3,
                             names.end());
       return location;

@@ -35,7 +35,10 @@ class InDirectory {
 TEST(EmulatedPaths, TranslateBetweenHostAndWindowsBothWays) {
   TestMachine machine;
   machine.makeDirectory("C:\\Program Files\\QOR");
+  machine.makeShare("FileServer", "Images");
+  machine.writeFile("\\\\fileserver\\images\\Image\\setup.ini", "x");
   const std::string c = machine.dir() + "/drive_c";
+  const std::string share = machine.dir() + "/unc/FileServer/Images";
   struct Case {
     std::string windows;
     std::string host;
@@ -46,6 +49,8 @@ TEST(EmulatedPaths, TranslateBetweenHostAndWindowsBothWays) {
       {"D:\\data\\x.txt", machine.dir() + "/drive_d/data/x.txt"},
       {"Z:\\", "/"},
       {"Z:\\tmp\\kv7-anything", "/tmp/kv7-anything"},
+      {"\\\\FileServer\\Images\\", share},
+      {"\\\\FileServer\\Images\\Image\\setup.ini", share + "/Image/setup.ini"},
   };
   for (const Case& t : cases) {
     EXPECT_EQ(emulated::toHostPath(t.windows), t.host) << t.windows;
@@ -55,27 +60,6 @@ TEST(EmulatedPaths, TranslateBetweenHostAndWindowsBothWays) {
   EXPECT_EQ(emulated::toHostPath("c:/Program Files//QOR\\.\\..\\QOR"), c + "/Program Files/QOR");
   EXPECT_EQ(emulated::toHostPath("C:\\..\\.."), c);
   EXPECT_EQ(emulated::toWindowsPath(c + "/Program Files/../Windows/"), "C:\\Windows");
-  EXPECT_EQ(emulated::toHostPath("\\\\server\\share\\x"), "");
-  EXPECT_EQ(platform::pathKind("\\\\server\\share"), platform::PathKind::kMissing);
-}
-
-TEST(EmulatedPaths, ASharePathIsTheSharesFolderOfTheMachine) {
-  TestMachine machine;
-  machine.makeShare("FileServer", "Images");
-  machine.writeFile("\\\\fileserver\\images\\Image\\setup.ini", "x");
-  const std::string share = machine.dir() + "/unc/FileServer/Images";
-  struct Case {
-    std::string windows;
-    std::string host;
-  };
-  const Case cases[] = {
-      {"\\\\FileServer\\Images\\", share},
-      {"\\\\FileServer\\Images\\Image\\setup.ini", share + "/Image/setup.ini"},
-  };
-  for (const Case& t : cases) {
-    EXPECT_EQ(emulated::toHostPath(t.windows), t.host) << t.windows;
-    EXPECT_EQ(emulated::toWindowsPath(t.host), t.windows) << t.host;
-  }
   // Server and share found without regard to case, either separator, the
   // doubled separator of a composed path, and dots that stay within the share.
   EXPECT_EQ(emulated::toHostPath("//FILESERVER/images/image//SETUP.INI"),
@@ -352,31 +336,6 @@ TEST(EmulatedPaths, NamesWindowsRefusesMakeAndFindNothing) {
   }
   EXPECT_EQ(emulated::listHostDirectory(machine.hostPath("C:\\temp")),
             (std::vector<std::string>{"LPT10", "com0", "console", "nul-not"}));
-}
-
-TEST(EmulatedPaths, ProgramsSeeTheirOwnPlacesInTheNamespace) {
-  TestMachine machine;
-  machine.makeShare("fileserver", "images");
-  const std::string probe = TestMachine::testBinDir() + "/emulated_probe";
-  std::string program;
-  ASSERT_TRUE(emulated::readHostFile(probe, &program, nullptr));
-  struct Case {
-    std::string directory;  // the current directory
-    std::string program;    // where the program lies
-  };
-  const Case cases[] = {
-      {"C:\\Users", "C:\\Program Files\\probe.exe"},
-      {"\\\\fileserver\\images\\image", "\\\\fileserver\\images\\image\\probe.exe"},
-  };
-  for (const Case& c : cases) {
-    machine.writeFile(c.program, program);
-    const std::string copy = machine.hostPath(c.program);
-    ASSERT_EQ(::chmod(copy.c_str(), 0755), 0);
-    InDirectory cwd(machine.hostPath(c.directory));
-    const TestMachine::ProgramRun run = machine.run(copy, {"where"});
-    EXPECT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(run.out, c.directory + "\n" + c.program + "\n");
-  }
 }
 
 }  // namespace

@@ -79,12 +79,15 @@ std::string joinCommandLine(std::string_view program, const std::vector<std::str
   return line;
 }
 
-std::vector<std::string> ansiArguments(const std::vector<std::string>& given) {
+const char* parentCommandLine(const std::vector<std::string>& arguments) {
   const char* line = std::getenv(kCommandLineVariable);
-  if (line != nullptr && splitCommandLine(line).arguments == given) return given;
+  return line != nullptr && splitCommandLine(line).arguments == arguments ? line : nullptr;
+}
+
+std::vector<std::string> hostArgumentsInAnsi(const std::vector<std::string>& typed) {
   std::vector<std::string> converted;
-  converted.reserve(given.size());
-  for (const std::string& argument : given) converted.push_back(hostTextToAnsi(argument));
+  converted.reserve(typed.size());
+  for (const std::string& argument : typed) converted.push_back(hostTextToAnsi(argument));
   return converted;
 }
 

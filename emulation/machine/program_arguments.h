@@ -29,11 +29,15 @@ std::string joinCommandLine(std::string_view program, const std::vector<std::str
 // wrote it, beside the arguments taken apart from it.
 inline constexpr char kCommandLineVariable[] = "KV7_COMMAND_LINE";
 
-// The arguments a program was started with (after its name), in the ANSI
-// code page: as they are when a program of the machine started it (its line
-// in KV7_COMMAND_LINE gives these arguments), for they are ANSI already; else
-// typed in a host shell, and converted from the host's character set as
-// Windows converts a command line (hostTextToAnsi).
-std::vector<std::string> ansiArguments(const std::vector<std::string>& given);
+// The line a parent on the machine wrote for this process (KV7_COMMAND_LINE)
+// when it gives these arguments, the ones this process was started with
+// after its name; null when there is none, or when it was left behind by a
+// host program between and so belongs to another process.
+const char* parentCommandLine(const std::vector<std::string>& arguments);
+
+// Arguments typed in a host shell, converted from the host's character set
+// into the ANSI code page as Windows converts a command line
+// (hostTextToAnsi). Those a parent on the machine wrote are ANSI already.
+std::vector<std::string> hostArgumentsInAnsi(const std::vector<std::string>& typed);
 
 }  // namespace emulated

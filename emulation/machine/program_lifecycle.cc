@@ -26,7 +26,8 @@ constexpr uint32_t kLauncherFailed = 8115;
 // the rest of the program.
 void takeArgumentsInAnsi(int argc, char** argv) {
   const std::vector<std::string> given(argv + 1, argv + argc);
-  std::vector<std::string> ansi = emulated::ansiArguments(given);
+  if (emulated::parentCommandLine(given) != nullptr) return;  // ANSI already
+  std::vector<std::string> ansi = emulated::hostArgumentsInAnsi(given);
   if (ansi == given) return;
   static std::deque<std::string> kept;
   for (int i = 1; i < argc; ++i) {

@@ -212,22 +212,15 @@ TEST(RegistryFile, SavingKeepsWhatItDidNotChange) {
   rmdir(dir);
 }
 
-TEST(RegistryFile, LoadReportsFileAndLineAndAMissingFileIsEmpty) {
+// A malformed file's error names the file and the line: checked end to end
+// by ReliabilityEndToEnd.EveryProgramStopsOnARegistryWindowsCouldNotHold.
+TEST(RegistryFile, AMissingFileIsEmpty) {
   char dir[] = "/tmp/kv7-registry-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string path = std::string(dir) + "/system.reg";
   RegistryFile missing;
   std::string error;
-  EXPECT_TRUE(missing.load(path, &error));
+  EXPECT_TRUE(missing.load(std::string(dir) + "/system.reg", &error));
   EXPECT_TRUE(missing.top().subkeys().empty());
-
-  FILE* file = std::fopen(path.c_str(), "wb");
-  std::fputs("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=dword:xyz\r\n", file);
-  std::fclose(file);
-  RegistryFile broken;
-  EXPECT_FALSE(broken.load(path, &error));
-  EXPECT_EQ(error.rfind(path + ":3: ", 0), 0u) << error;
-  std::remove(path.c_str());
   rmdir(dir);
 }
 

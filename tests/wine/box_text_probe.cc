@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -173,7 +174,6 @@ std::string iconKind(HWND control) {
 
 struct Box {
   std::wstring text;
-  bool icon = false;
   std::string iconKind = "none";
   std::vector<std::pair<int, HWND>> buttons;  // id and window, in z order
   std::string buttonNames;
@@ -186,8 +186,7 @@ BOOL CALLBACK readChild(HWND child, LPARAM param) {
   if (lstrcmpiW(kind.c_str(), L"Static") == 0) {
     const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
     if ((style & SS_TYPEMASK) == SS_ICON) {
-      box.icon = SendMessageW(child, STM_GETICON, 0, 0) != 0;
-      if (box.icon) box.iconKind = iconKind(child);
+      if (SendMessageW(child, STM_GETICON, 0, 0) != 0) box.iconKind = iconKind(child);
     } else {
       box.text += windowText(child);
     }
@@ -240,8 +239,7 @@ bool runOne(const std::string& name, const std::string& answers, const std::stri
     const std::string base = prefix + "." + std::to_string(++boxes);
     writeFile(base + ".caption", toUtf8(windowText(window)));
     writeFile(base + ".text", toUtf8(box.text));
-    writeFile(base + ".box",
-              "buttons=" + box.buttonNames + "\nicon=" + (box.icon ? box.iconKind : "none") + "\n");
+    writeFile(base + ".box", "buttons=" + box.buttonNames + "\nicon=" + box.iconKind + "\n");
     int press = IDOK;
     if (box.buttonNames == "Yes,No") {
       const bool yes = nextAnswer < answers.size() && answers[nextAnswer] == 'y';
@@ -276,16 +274,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: box_text_probe <runs file> <output directory>\n");
     return kUsage;
   }
-  std::FILE* runs = std::fopen(argv[1], "rb");
-  if (runs == nullptr) {
+  std::ifstream runs(argv[1], std::ios::binary);
+  if (!runs) {
     std::fprintf(stderr, "box_text_probe: cannot read %s\n", argv[1]);
     return kUsage;
   }
   bool allEnded = true;
-  char buffer[4096];
-  while (std::fgets(buffer, sizeof buffer, runs) != nullptr) {
-    std::string line(buffer);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  for (std::string line; std::getline(runs, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t tab1 = line.find('\t');
     const std::size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
     if (tab2 == std::string::npos) continue;
@@ -294,6 +290,5 @@ int main(int argc, char** argv) {
                       argv[2]) &&
                allEnded;
   }
-  std::fclose(runs);
   return allEnded ? 0 : 1;
 }

@@ -9,11 +9,10 @@
 #   compare_inventory_with_emulated <label>
 #
 # The emulated machine gets the prefix's installed copies (the files below
-# C:\kv7), its response files (C:\rsp), the same image at the same Windows
-# path (C:\media\image, the native programs in place of the .exe files), the
-# prefix's shares (dosdevices/unc, with the native programs in place of the
-# .exe files too) and the registry keys the programs read, exported from the
-# prefix with Wine's own reg.exe.
+# C:\kv7), its response files (C:\rsp), the same images at the same Windows
+# paths (the folders of C:\media), the prefix's shares (dosdevices/unc), with
+# the native programs in place of the .exe files in both, and the registry
+# keys the programs read, exported from the prefix with Wine's own reg.exe.
 
 readonly parity_registry_keys=(
   'HKLM\SOFTWARE\QOR'
@@ -60,25 +59,20 @@ export_prefix_registry() { # host file
 
 sync_emulated_machine() {
   rm -rf "$machine"
-  mkdir -p "$machine/drive_c/media"
+  mkdir -p "$machine/drive_c"
   export_prefix_registry "$machine/system.reg"
   local tree
   for tree in "${parity_copied_trees[@]}"; do
     [[ -e $drive/$tree ]] && cp -a "$drive/$tree" "$machine/drive_c/"
   done
-  cp -a "$drive/media/image" "$machine/drive_c/media/image"
-  rm -f "$machine/drive_c/media/image/"*.exe
-  cp "$native_image/setup" "$native_image/kv7inventory" "$native_image/rspcheck" \
-    "$machine/drive_c/media/image/"
-  if [[ -d $WINEPREFIX/dosdevices/unc ]]; then
-    cp -a "$WINEPREFIX/dosdevices/unc" "$machine/unc"
-    local exe native
-    while IFS= read -r -d '' exe; do
-      native=$native_image/$(basename "$exe" .exe)
-      rm -f "$exe"
-      [[ -x $native ]] && cp "$native" "$(dirname "$exe")/"
-    done < <(find "$machine/unc" -name '*.exe' -print0)
-  fi
+  cp -a "$drive/media" "$machine/drive_c/"
+  [[ -d $WINEPREFIX/dosdevices/unc ]] && cp -a "$WINEPREFIX/dosdevices/unc" "$machine/unc"
+  local exe native
+  while IFS= read -r -d '' exe; do
+    native=$native_image/$(basename "$exe" .exe)
+    rm -f "$exe"
+    [[ -x $native ]] && cp "$native" "$(dirname "$exe")/"
+  done < <(find "$machine/drive_c/media" "$machine/unc" -name '*.exe' -print0 2>/dev/null)
 }
 
 # A Windows command line from words that a Windows program's runtime takes
@@ -94,14 +88,13 @@ windows_argument_line() { # words...
       $q ? "\"$w\"" : $w } @ARGV' -- "$@"
 }
 
-# Runs a native program of the emulated image (or the host program given by
-# its full path) from C:\ with its whole exit code; no terminal, so every
-# Yes/No box is answered No, as under Wine. The image is C:\media\image, or
-# the folder of C:\media that emulated_image names.
+# Runs a native program of the emulated image C:\media\image (or the host
+# program given by its full path) from C:\ with its whole exit code; no
+# terminal, so every Yes/No box is answered No, as under Wine.
 emulated_run() { # name, program, arguments...
   local name=$1 program=$2
   shift 2
-  [[ $program == /* ]] || program=$machine/drive_c/media/${emulated_image:-image}/$program
+  [[ $program == /* ]] || program=$machine/drive_c/media/image/$program
   rm -f "$work/$name.emulated-code"
   (cd "$machine/drive_c" &&
     env -u KV7_MSGBOX_ANSWERS KV7_MACHINE="$machine" KV7_EXIT_CODE_FILE="$work/$name.emulated-code" \

@@ -100,7 +100,10 @@ log_has_property() { # log (Windows path), property, value
 
 sitea_command=(/u 'C:\rsp\sitea.rsp' /l 'C:\logs\sitea.log')
 
-compare_platforms empty
+# On the empty machine Setup.Wine.Parity compares these setup runs and more;
+# kv7inventory is compared here.
+sync_emulated_machine
+compare_inventory_with_emulated empty
 
 # 1. First install, from the older media. A new session: the installer is the
 #    first program of it that needs Wine's desktop.

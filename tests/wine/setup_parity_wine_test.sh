@@ -352,8 +352,6 @@ compare_image_on_share() {
   wine_code=$(tr -d '\r\n' <"$out/from-share.code")
   expect "image on a share: setup finds its package (Wine 8.0 does not, a known difference)" \
     "$emulated_code wine:$wine_code" "0 wine:8121"
-  expect_true "image on a share: the package beside setup on the share" grep -q -F \
-    "/i \"\\\\fileserver\\images\\image\\\\$kv7_package_name\"" "$work/share.emulated-out"
   # Under the mapped drive Wine prints what the emulated machine prints from
   # the share, the drive in place of the share.
   expect "image through a drive mapped to the share: exit code" \
@@ -376,8 +374,6 @@ compare_typed_arguments() {
     2>"$work/typed.err") || status=$?
   emulated_run typed setup "${args[@]}"
   expect "arguments typed in UTF-8: exit codes" "$status $emulated_code" "0 0"
-  expect_true "arguments typed in UTF-8: the copy name in code page 1252" \
-    env LC_ALL=C grep -q -F $'KV7_COPY_NAME="Z\xfcrichL?"' "$work/typed.emulated-out"
   as_windows_output "$work/typed.emulated-out" "$work/typed.expected"
   expect_same_bytes "arguments typed in UTF-8: output as on the emulated machine" \
     "$work/typed.out" "$work/typed.expected"
@@ -413,28 +409,12 @@ rm -rf "$semicolon_image"
 cp -a "$drive/media/image" "$semicolon_image"
 rm -f "$semicolon_image/1031.mst"
 cp "$windows_image/1033.mst" "$semicolon_image/"
-sync_emulated_machine
-mkdir -p "$machine/drive_c/Windows/system32"
-ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
-new_wine_session
-cp -a "$semicolon_image" "$machine/drive_c/media/"
-rm -f "$machine/drive_c/media/v1;2/"*.exe
-cp "$native_image/setup" "$machine/drive_c/media/v1;2/"
-win_run semicolon "$(windows_argument_line 'C:\media\v1;2\setup.exe' /u 'C:\rsp\trailing.rsp' \
-  /l 'C:\logs\rs.log')"
-emulated_image='v1;2' emulated_run semicolon setup /u 'C:\rsp\trailing.rsp' /l 'C:\logs\rs.log'
-expect "image in a folder holding ';': exit code" "$run_code" 0
-expect "image in a folder holding ';': exit code as on the emulated machine" "$emulated_code" \
-  "$run_code"
-export_prefix_registry "$work/semicolon.wine.reg"
-installed_state "$drive" "$work/semicolon.wine.reg" >"$work/semicolon.wine-state"
-installed_state "$machine/drive_c" "$machine/system.reg" >"$work/semicolon.emulated-state"
-expect_true "image in a folder holding ';': something was installed" \
-  test -s "$work/semicolon.wine-state"
-expect_same_bytes "image in a folder holding ';': installed as on the emulated machine" \
-  "$work/semicolon.emulated-state" "$work/semicolon.wine-state"
-expect_true "image in a folder holding ';': the emulated installer applied the transform" \
-  grep -q -F 'Transform C:\media\v1;2\1033.mst applied' "$machine/drive_c/logs/rs.log"
+wine_setup='C:\media\v1;2\setup.exe'
+emulated_setup="$machine/drive_c/media/v1;2/setup"
+compare_install semicolon "image in a folder holding ';'" 0 \
+  /u 'C:\rsp\trailing.rsp' /l 'C:\logs\rs.log'
+wine_setup='C:\media\image\setup.exe'
+emulated_setup=setup
 kv7_wine msiexec /x "$kv7_driver_code" /qn >/dev/null 2>&1
 rm -rf "$drive/apps" "$semicolon_image"
 
@@ -442,9 +422,8 @@ rm -rf "$drive/apps" "$semicolon_image"
 # installer fails with 1622 as Windows documents, Wine installs without it
 # and ends with 0 (a known difference, README).
 mkdir -p "$drive/logs/afolder"
-sync_emulated_machine
-mkdir -p "$machine/drive_c/Windows/system32" "$machine/drive_c/logs/afolder"
-ln -s "$native_installer" "$machine/drive_c/Windows/system32/msiexec.exe"
+sync_emulated_machine_with_installer
+mkdir -p "$machine/drive_c/logs/afolder"
 new_wine_session
 win_run unwritable-log "$(windows_argument_line 'C:\media\image\setup.exe' \
   /u 'C:\rsp\trailing.rsp' /l 'C:\logs\afolder')"
@@ -468,9 +447,8 @@ compare_install again "the same response file again, setup and files on shares: 
   /u '\\fileserver\rsp\trailing.rsp' /l '\\fileserver\logs\sub\r3.log'
 wine_setup='C:\media\image\setup.exe'
 emulated_setup=setup
-for log in "$shares/logs/sub/r3.log" "$machine/unc/fileserver/logs/sub/r3.log"; do
-  expect_true "maintenance from shares: the installer's log on the share ($log)" test -s "$log"
-done
+expect_true "maintenance from shares: the installer's log on the share" \
+  test -s "$shares/logs/sub/r3.log"
 compare_install interactive "the copy by name, the installer's own interface" 0 \
   /l 'C:\logs\r4.log' /n SITEA
 
