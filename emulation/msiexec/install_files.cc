@@ -89,11 +89,6 @@ bool InstallSession::rewritesFile(const std::string& hostPath, const std::string
 }
 
 bool InstallSession::installFiles() {
-  if (mode_ == InstallMode::kRemove) {
-    log_->message("InstallFiles: nothing to install in a removal");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const FileRow& file : tables_.files) {
     if (!components_.count(file.component)) continue;
     std::string directory;
@@ -126,11 +121,6 @@ bool InstallSession::installFiles() {
 }
 
 bool InstallSession::createFolders() {
-  if (mode_ == InstallMode::kRemove) {
-    log_->message("CreateFolders: nothing to create in a removal");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const CreateFolderRow& row : tables_.createFolders) {
     if (!components_.count(row.component)) continue;
     auto directory = directories_.find(row.directory);

@@ -78,13 +78,33 @@ bool InstallSession::runAction(const std::string& action) {
   if (action == "AppSearch") return appSearch();
   if (action == "LaunchConditions") return launchConditions();
   if (action == "CostFinalize") return costFinalize();
-  if (action == "CreateFolders") return createFolders();
-  if (action == "InstallFiles") return installFiles();
-  if (action == "WriteRegistryValues") return writeRegistryValues();
   if (action == "ProcessComponents") return processComponents();
-  if (action == "RemoveFiles") return removeFiles();
-  if (action == "RemoveFolders") return removeFolders();
-  if (action == "RemoveRegistryValues") return removeRegistryValues();
+  // The actions that place or take away what the components hold: each
+  // belongs to either an installation or a removal, and has nothing to do in
+  // the other kind of run.
+  struct ChangingAction {
+    const char* name;
+    bool (InstallSession::*run)();
+    bool inRemoval;
+    const char* idle;  // what the log says in the other kind of run
+  };
+  static constexpr ChangingAction kChangingActions[] = {
+      {"CreateFolders", &InstallSession::createFolders, false, "nothing to create in a removal"},
+      {"InstallFiles", &InstallSession::installFiles, false, "nothing to install in a removal"},
+      {"WriteRegistryValues", &InstallSession::writeRegistryValues, false,
+       "nothing to write in a removal"},
+      {"RemoveFiles", &InstallSession::removeFiles, true, "nothing to remove"},
+      {"RemoveFolders", &InstallSession::removeFolders, true, "nothing to remove"},
+      {"RemoveRegistryValues", &InstallSession::removeRegistryValues, true, "nothing to remove"},
+  };
+  for (const ChangingAction& changing : kChangingActions) {
+    if (action != changing.name) continue;
+    if (changing.inRemoval != (mode_ == InstallMode::kRemove)) {
+      log_->message(action + ": " + changing.idle);
+      return true;
+    }
+    return ensureCosted() && (this->*changing.run)();
+  }
   if (action == "RegisterProduct" || action == "PublishProduct") {
     log_->message(action + (mode_ == InstallMode::kRemove
                                 ? ": the product is unregistered when the removal commits"

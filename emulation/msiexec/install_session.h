@@ -62,10 +62,12 @@ class InstallSession {
   bool appSearch();
   bool launchConditions();
   bool costFinalize();
+  bool processComponents();
+  // Those that change the machine: runAction calls each only in its kind of
+  // run (an installation or a removal), once the costing is done.
   bool createFolders();
   bool installFiles();
   bool writeRegistryValues();
-  bool processComponents();
   bool removeFiles();
   bool removeFolders();
   bool removeRegistryValues();

@@ -126,11 +126,6 @@ bool InstallSession::appSearch() {
 }
 
 bool InstallSession::writeRegistryValues() {
-  if (mode_ == InstallMode::kRemove) {
-    log_->message("WriteRegistryValues: nothing to write in a removal");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;
     const ComponentRow* component = componentRow(row.component);

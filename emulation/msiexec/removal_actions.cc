@@ -113,11 +113,6 @@ void InstallSession::noteEmptiedDirectory(const std::string& directory) {
 }
 
 bool InstallSession::removeFiles() {
-  if (mode_ != InstallMode::kRemove) {
-    log_->message("RemoveFiles: nothing to remove");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const FileRow& file : tables_.files) {
     if (!components_.count(file.component)) continue;
     std::string directory;
@@ -138,11 +133,6 @@ bool InstallSession::removeFiles() {
 }
 
 bool InstallSession::removeFolders() {
-  if (mode_ != InstallMode::kRemove) {
-    log_->message("RemoveFolders: nothing to remove");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const CreateFolderRow& row : tables_.createFolders) {
     if (components_.count(row.component)) noteEmptiedDirectory(row.directory);
   }
@@ -160,11 +150,6 @@ void InstallSession::pruneEmptyKeys(std::string keyPath) {
 }
 
 bool InstallSession::removeRegistryValues() {
-  if (mode_ != InstallMode::kRemove) {
-    log_->message("RemoveRegistryValues: nothing to remove");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;
     const ComponentRow* component = componentRow(row.component);
