@@ -180,21 +180,13 @@ std::string InstallSession::format(std::string_view text) const {
   sources.filePath = [this](std::string_view key) -> std::string {
     for (const FileRow& file : tables_.files) {
       if (file.file != key) continue;
-      for (const ComponentRow& component : tables_.components) {
-        if (component.component != file.component) continue;
-        auto dir = directories_.find(component.directory);
-        return dir == directories_.end() ? "" : dir->second + longName(file.fileName);
-      }
+      const std::string dir = componentDirectory(file.component);
+      return dir.empty() ? "" : dir + longName(file.fileName);
     }
     return "";
   };
-  sources.componentDirectory = [this](std::string_view key) -> std::string {
-    for (const ComponentRow& component : tables_.components) {
-      if (component.component != key) continue;
-      auto dir = directories_.find(component.directory);
-      return dir == directories_.end() ? "" : dir->second;
-    }
-    return "";
+  sources.componentDirectory = [this](std::string_view key) {
+    return componentDirectory(std::string(key));
   };
   return formatText(text, sources);
 }
@@ -233,14 +225,16 @@ const ComponentRow* InstallSession::componentRow(const std::string& name) const 
   return nullptr;
 }
 
-bool InstallSession::fileDirectory(const FileRow& file, std::string* directory) {
-  const ComponentRow* component = componentRow(file.component);
-  const auto dir =
-      component != nullptr ? directories_.find(component->directory) : directories_.end();
-  if (dir == directories_.end() || dir->second.empty()) {
-    return fail("the file " + file.file + " has no directory");
-  }
-  *directory = dir->second;
+std::string InstallSession::componentDirectory(const std::string& component) const {
+  const ComponentRow* row = componentRow(component);
+  const auto dir = row != nullptr ? directories_.find(row->directory) : directories_.end();
+  return dir == directories_.end() ? "" : dir->second;
+}
+
+bool InstallSession::fileTarget(const FileRow& file, std::string* directory, std::string* target) {
+  *directory = componentDirectory(file.component);
+  if (directory->empty()) return fail("the file " + file.file + " has no directory");
+  *target = *directory + longName(file.fileName);
   return true;
 }
 

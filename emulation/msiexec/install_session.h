@@ -75,9 +75,11 @@ class InstallSession {
   bool ensureCosted();
   // The component row of that name, or null.
   const ComponentRow* componentRow(const std::string& name) const;
-  // The Windows path of the directory a file of the package goes to; false
-  // (after fail) when its component has none.
-  bool fileDirectory(const FileRow& file, std::string* directory);
+  // The Windows path of the directory a component's files go to, or empty.
+  std::string componentDirectory(const std::string& component) const;
+  // Where a file of the package goes: its directory and its own path; false
+  // (after fail) when its component has no directory.
+  bool fileTarget(const FileRow& file, std::string* directory, std::string* target);
   bool selectComponents();
   bool selectComponentsToRemove();
   bool cabinetFiles(const FileRow& file, const std::map<std::string, std::string>** files);

@@ -17,6 +17,7 @@
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/machine.h"
 #include "emulation/msiexec/console_progress.h"
+#include "emulation/msiexec/directory_tree.h"
 #include "emulation/msiexec/install_session.h"
 #include "emulation/msiexec/installer_codes.h"
 #include "emulation/msiexec/installer_lock.h"
@@ -32,17 +33,11 @@
 namespace msiexec {
 namespace {
 
-std::string hostPathOf(const std::string& windowsPath) {
-  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
-}
-
 // The package's full Windows path, with the doubled backslashes that a
 // composed path may hold made single, as Windows makes them.
 std::string fullPackagePath(const std::string& given) {
   std::string path = given;
-  const bool full = (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') ||
-                    (!path.empty() && path[0] == '\\');
-  if (!full) {
+  if (!isFullPath(path)) {
     char cwd[kPathCapacity] = {};
     const uint32_t length = platform::getCurrentDirectory(sizeof cwd, cwd);
     if (length > 0 && length < sizeof cwd) {
@@ -57,11 +52,6 @@ std::string fullPackagePath(const std::string& given) {
     collapsed += path[i];
   }
   return collapsed;
-}
-
-std::string directoryOf(const std::string& windowsPath) {
-  const std::size_t slash = windowsPath.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : windowsPath.substr(0, slash + 1);
 }
 
 // Windows Installer's message for 1605.

@@ -3,9 +3,6 @@
 // no other product uses (RemoveFiles, RemoveFolders, RemoveRegistryValues).
 #include <algorithm>
 
-#include "base/ascii.h"
-#include "emulation/machine/code_page.h"
-#include "emulation/machine/machine.h"
 #include "emulation/machine/registry_view.h"
 #include "emulation/msiexec/component_registrations.h"
 #include "emulation/msiexec/directory_tree.h"
@@ -21,10 +18,6 @@ constexpr int kComponent64Bit = 0x100;
 // empty a removal leaves them.
 constexpr std::size_t kFewestNamesOfARemovableKey = 3;
 
-std::string hostPathOf(const std::string& windowsPath) {
-  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
-}
-
 std::size_t depthOf(const std::string& path) {
   return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
 }
@@ -32,8 +25,7 @@ std::size_t depthOf(const std::string& path) {
 }  // namespace
 
 std::string InstallSession::componentKeyPath(const ComponentRow& component) const {
-  auto directory = directories_.find(component.directory);
-  const std::string folder = directory == directories_.end() ? "" : directory->second;
+  const std::string folder = componentDirectory(component.component);
   if (component.keyPath.empty()) return folder;
   if (component.attributes & kComponentRegistryKeyPath) {
     for (const RegistryRow& row : tables_.registry) {
@@ -116,10 +108,9 @@ bool InstallSession::removeFiles() {
   for (const FileRow& file : tables_.files) {
     if (!components_.count(file.component)) continue;
     std::string directory;
-    if (!fileDirectory(file, &directory)) return false;
-    const std::string target = directory + longName(file.fileName);
-    const std::string host = hostPathOf(target);
-    if (host.empty()) return fail("the path " + target + " is not on this machine");
+    std::string target;
+    if (!fileTarget(file, &directory, &target)) return false;
+    // The journal refuses a path that is not on one of the machine's drives.
     std::string error;
     if (!journal_->removeFile(target, &error))
       return fail("cannot remove " + target + ": " + error);
