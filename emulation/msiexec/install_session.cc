@@ -317,8 +317,8 @@ bool InstallSession::rewritesRegistry(int root) const {
   if (mode_ == InstallMode::kMaintenance || mode_ == InstallMode::kRemove) return false;
   std::string modes = properties_.get("REINSTALLMODE");
   if (modes.empty()) modes = "omus";
-  const bool perUser =
-      root == 1 || root == 3 || (root == -1 && properties_.get("ALLUSERS").empty());
+  const int resolved = registryRoot(root);
+  const bool perUser = resolved == 1 || resolved == 3;
   return ascii::findNoCase(modes, perUser ? "u" : "m") != std::string::npos;
 }
 

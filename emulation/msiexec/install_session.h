@@ -83,9 +83,15 @@ class InstallSession {
   bool selectComponents();
   bool selectComponentsToRemove();
   bool cabinetFiles(const FileRow& file, const std::map<std::string, std::string>** files);
+  // A table's registry root with -1 resolved: per-machine (2) when ALLUSERS
+  // is set, else per-user (1).
+  int registryRoot(int root) const;
   // The registry key path of a table's root and key, in the view of a 64-bit
   // or a 32-bit component; empty for an unknown root.
   std::string registryKeyPath(int root, const std::string& key, bool is64Bit) const;
+  // The key a Registry row names, in the view of its component; false
+  // (after fail) for an unknown root.
+  bool registryRowKey(const RegistryRow& row, std::string* keyPath);
   bool rewritesFile(const std::string& hostPath, const std::string& content) const;
   bool rewritesRegistry(int root) const;
   // The component's key path as its registration records it.

@@ -11,9 +11,6 @@
 namespace msiexec {
 namespace {
 
-constexpr int kComponentRegistryKeyPath = 0x4;
-constexpr int kComponentPermanent = 0x10;
-constexpr int kComponent64Bit = 0x100;
 // HKEY_LOCAL_MACHINE\SOFTWARE and the like are never taken away, however
 // empty a removal leaves them.
 constexpr std::size_t kFewestNamesOfARemovableKey = 3;
@@ -30,10 +27,9 @@ std::string InstallSession::componentKeyPath(const ComponentRow& component) cons
   if (component.attributes & kComponentRegistryKeyPath) {
     for (const RegistryRow& row : tables_.registry) {
       if (row.registry != component.keyPath) continue;
-      int root = row.root;
-      if (root == -1) root = properties_.get("ALLUSERS").empty() ? 1 : 2;
-      return registryKeyPathText(root, (component.attributes & kComponent64Bit) != 0,
-                                 format(row.key), row.nameNull ? "" : format(row.name));
+      return registryKeyPathText(registryRoot(row.root),
+                                 (component.attributes & kComponent64Bit) != 0, format(row.key),
+                                 row.nameNull ? "" : format(row.name));
     }
     return folder;
   }
@@ -143,13 +139,8 @@ void InstallSession::pruneEmptyKeys(std::string keyPath) {
 bool InstallSession::removeRegistryValues() {
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;
-    const ComponentRow* component = componentRow(row.component);
-    const bool is64Bit = component != nullptr && (component->attributes & kComponent64Bit) != 0;
-    const std::string keyPath = registryKeyPath(row.root, format(row.key), is64Bit);
-    if (keyPath.empty()) {
-      return fail("the registry row " + row.registry + " has the unknown root " +
-                  std::to_string(row.root));
-    }
+    std::string keyPath;
+    if (!registryRowKey(row, &keyPath)) return false;
     const std::string name = row.nameNull ? "" : format(row.name);
     if (row.valueNull) {
       // "-" and "*" ask for the key and all below it to go with the
