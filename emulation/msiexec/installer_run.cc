@@ -424,11 +424,8 @@ class InstallerRun {
             platform::PathKind::kRegularFile;
     if (recache) {
       localPackage = cachedPackagePath(productCode_);
-      std::string bytes;
       std::string error;
-      if (!emulated::readHostFile(hostPathOf(packagePath_), &bytes, &error) ||
-          !journal_.makeDirectories(directoryOf(localPackage), &error) ||
-          !journal_.writeFile(localPackage, bytes, &error)) {
+      if (!cacheFile(packagePath_, localPackage, &error)) {
         return failWith(kInstallFailure, "cannot cache the package as " + localPackage +
                                              (error.empty() ? "" : ": " + error));
       }
@@ -508,6 +505,16 @@ class InstallerRun {
     return commitRegistryChanges();
   }
 
+  // Copies a file into Windows Installer's cache, through the journal, so
+  // that a failed installation takes the copy away again. *error stays
+  // empty when the source is not there.
+  bool cacheFile(const std::string& source, const std::string& cache, std::string* error) {
+    std::string bytes;
+    return emulated::readHostFile(hostPathOf(source), &bytes, error) &&
+           journal_.makeDirectories(directoryOf(cache), error) &&
+           journal_.writeFile(cache, bytes, error);
+  }
+
   // Windows keeps a copy of each transform file with the product, so that
   // later runs on it need neither the media nor the file: the registration
   // names the copies.
@@ -515,13 +522,8 @@ class InstallerRun {
     for (TransformReference& transform : transforms_) {
       if (transform.embedded) continue;
       const std::string cache = cachedTransformPath(productCode_, transform.name);
-      std::string bytes;
       std::string error;
-      // Placed through the journal, so that a failed installation takes the
-      // copies away again.
-      if (!emulated::readHostFile(hostPathOf(transform.name), &bytes, &error) ||
-          !journal_.makeDirectories(directoryOf(cache), &error) ||
-          !journal_.writeFile(cache, bytes, &error)) {
+      if (!cacheFile(transform.name, cache, &error)) {
         return failWith(kInstallFailure, "cannot cache the transform " + transform.name +
                                              (error.empty() ? "" : ": " + error));
       }
