@@ -570,21 +570,21 @@ class InstallerRun {
                     "cannot write the log file " + options_.logPath + "; the installation stops");
   }
 
-  void warn(const std::string& text) {
+  // Shows a line in the progress output, or, in a quiet run, on standard
+  // error.
+  void tell(const std::string& shown, const std::string& quiet) {
     if (options_.uiLevel != UiLevel::kNone) {
-      progress_->say("Warning: " + text);
+      progress_->say(shown);
     } else {
-      std::fprintf(stderr, "msiexec: warning: %s\n", emulated::utf8ToAnsi(text).c_str());
+      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(quiet).c_str());
     }
   }
 
+  void warn(const std::string& text) { tell("Warning: " + text, "warning: " + text); }
+
   uint32_t failWith(uint32_t code, const std::string& reason) {
     log_.message("Error " + std::to_string(code) + ": " + reason);
-    if (options_.uiLevel != UiLevel::kNone) {
-      progress_->say("Error: " + reason);
-    } else {
-      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(reason).c_str());
-    }
+    tell("Error: " + reason, reason);
     return code;
   }
 
