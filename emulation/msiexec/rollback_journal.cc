@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "base/ascii.h"
 #include "emulation/machine/code_page.h"
@@ -90,23 +92,19 @@ int flush(int fd) {
   return ::fsync(fd);
 }
 
+// Each step as its journal line names it.
+constexpr std::pair<Step, const char*> kStepNames[] = {
+    {Step::kDirectory, "directory"},   {Step::kNewFile, "new"},
+    {Step::kReplacedFile, "replaced"}, {Step::kRemovedFile, "removed"},
+    {Step::kRegistryText, "registry"}, {Step::kCommit, "commit"},
+    {Step::kEmptiedFolder, "emptied"},
+};
+
 const char* stepName(Step step) {
-  switch (step) {
-    case Step::kDirectory:
-      return "directory";
-    case Step::kNewFile:
-      return "new";
-    case Step::kReplacedFile:
-      return "replaced";
-    case Step::kRemovedFile:
-      return "removed";
-    case Step::kRegistryText:
-      return "registry";
-    case Step::kEmptiedFolder:
-      return "emptied";
-    default:
-      return "commit";
+  for (const auto& [named, name] : kStepNames) {
+    if (named == step) return name;
   }
+  return "";
 }
 
 bool hasPath(Step step) { return step != Step::kRegistryText && step != Step::kCommit; }
@@ -326,20 +324,15 @@ bool parseJournal(const std::string& text, std::vector<Entry>* entries, std::str
     const std::string line = text.substr(start, end - start);
     const std::size_t tab = line.find('\t');
     const std::string name = line.substr(0, tab);
-    Entry entry{Step::kDirectory, tab == std::string::npos ? "" : unescaped(line.substr(tab + 1))};
-    bool known = false;
-    for (Step step : {Step::kDirectory, Step::kNewFile, Step::kReplacedFile, Step::kRemovedFile,
-                      Step::kRegistryText, Step::kCommit, Step::kEmptiedFolder}) {
-      if (name == stepName(step)) {
-        entry.step = step;
-        known = true;
-      }
-    }
+    const auto named = std::find_if(std::begin(kStepNames), std::end(kStepNames),
+                                    [&name](const auto& step) { return name == step.second; });
     const std::string where = "line " + std::to_string(number);
-    if (!known) {
+    if (named == std::end(kStepNames)) {
       *why = where + " is no step this installer takes";
       return false;
     }
+    const Entry entry{named->first,
+                      tab == std::string::npos ? "" : unescaped(line.substr(tab + 1))};
     char drive = 0;
     std::vector<std::string> names;
     if (hasPath(entry.step) && !splitMachinePath(entry.path, &drive, &names)) {
