@@ -4,23 +4,17 @@
 // copies after each step.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "emulation/machine/registry_file.h"
 #include "emulation/machine/registry_view.h"
-#include "emulation/msiexec/background_program.h"
-#include "emulation/msiexec/installer_run.h"
 #include "tests/machine_with_image.h"
 
 namespace {
@@ -357,124 +351,6 @@ TEST(LifecycleEndToEnd, ARemovedCopyGoesWholeAndFreesItsSlotForTheNextNewCopy) {
   EXPECT_FALSE(fs::exists(m.machine().hostPath("C:\\apps\\SITEA")));
   run = msiexec({"/x", base, "/qn"});
   EXPECT_EQ(run.exitCode, 1605u) << run.err;
-}
-
-// The registry bytes without the install dates, which two runs on
-// different days would write differently.
-std::string withoutInstallDates(std::string bytes) {
-  for (std::size_t at = bytes.find("\"InstallDate\"="); at != std::string::npos;
-       at = bytes.find("\"InstallDate\"=", at + 1)) {
-    const std::size_t end = bytes.find('\n', at);
-    bytes.erase(at, end == std::string::npos ? std::string::npos : end - at);
-  }
-  return bytes;
-}
-
-// Waits until a temporary file of the registry's atomic write shows in the
-// machine directory, at most for the time given.
-void waitForTemporaryFile(const std::string& dir, std::chrono::steady_clock::duration limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    for (const auto& entry : fs::directory_iterator(dir)) {
-      if (entry.path().filename().string().rfind("system.reg.", 0) == 0) return;
-    }
-  }
-}
-
-// Puts the registry file back as it was, for the next installer to start
-// from; nothing else reads it meanwhile.
-void restore(const std::string& registryFile, const std::string& bytes) {
-  std::ofstream out(registryFile, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-TEST(LifecycleEndToEnd, AKilledInstallerLeavesTheRegistryAsBeforeOrAsAfter) {
-  MachineWithImage m;
-  expectReadyToInstall(m);
-  if (HasFatalFailure()) return;
-  // A registry large enough that writing it takes a while.
-  std::string big = "Windows Registry Editor Version 5.00\r\n\r\n";
-  for (int k = 0; k < 100; ++k) {
-    big += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Bulk\\Key" + std::to_string(k) + "]\r\n";
-    for (int v = 0; v < 100; ++v) {
-      big += "\"Value" + std::to_string(v) + "\"=\"" + std::string(40, 'a' + (v % 26)) + "\"\r\n";
-    }
-    big += "\r\n";
-  }
-  m.machine().writeRegistry(big);
-  const std::string registryFile = m.machine().dir() + "/system.reg";
-  const std::string installer = m.machine().hostPath(kInstaller);
-  const std::string marker = m.machine().dir() + "/paused";
-  const std::vector<std::string> args = {"/i",
-                                         kPackage,
-                                         "/qn",
-                                         "MSINEWINSTANCE=1",
-                                         "TRANSFORMS=:inst15.mst",
-                                         "KV7_COPY_NAME=SITEB",
-                                         "INSTALLDIR=C:\\apps\\SITEB"};
-  const std::vector<std::pair<std::string, std::string>> env = {
-      {"KV7_MACHINE", m.machine().dir()}, {msiexec::kPauseBeforeCommitVariable, marker}};
-  const std::string before = MachineWithImage::readHost(registryFile);
-
-  // Let go at that point, it commits: the state after, and how long the
-  // commit and the installer's end take.
-  std::chrono::steady_clock::duration commit;
-  {
-    msiexec_testing::BackgroundProgram letGo(installer, args, env);
-    ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
-    const auto start = std::chrono::steady_clock::now();
-    fs::remove(marker);
-    const int status = letGo.wait();
-    commit = std::chrono::steady_clock::now() - start;
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  const std::string after = withoutInstallDates(MachineWithImage::readHost(registryFile));
-  ASSERT_NE(after, withoutInstallDates(before));
-
-  // Stopped at any moment of its commit: as before or as after, never
-  // anything between. Half of the kills come at a random moment of the
-  // commit, the other half as soon as the new registry file is being
-  // written beside the old one.
-  std::mt19937 random(20261206);
-  int asBefore = 0;
-  int asAfter = 0;
-  int duringWrite = 0;  // kills that left the installer's temporary file behind
-  for (int i = 0; i < 30; ++i) {
-    restore(registryFile, before);
-    msiexec_testing::BackgroundProgram installation(installer, args, env);
-    ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
-    const bool atTheWrite = i % 2 == 1;
-    const auto delay =
-        std::chrono::duration_cast<std::chrono::microseconds>(atTheWrite ? commit / 50 : commit) *
-        std::uniform_real_distribution<double>(0.0, 1.0)(random);
-    fs::remove(marker);
-    if (atTheWrite) waitForTemporaryFile(m.machine().dir(), commit * 4);
-    std::this_thread::sleep_for(delay);
-    installation.kill();
-    installation.wait();
-
-    const std::string now = MachineWithImage::readHost(registryFile);
-    emulated::RegistryFile parsed;
-    std::string error;
-    EXPECT_TRUE(parsed.load(registryFile, &error))
-        << "after a kill at " << delay.count() << " us: " << error;
-    if (now == before) {
-      ++asBefore;
-    } else if (withoutInstallDates(now) == after) {
-      ++asAfter;
-    } else {
-      ADD_FAILURE() << "after a kill at " << delay.count()
-                    << " us the registry is neither as before nor as after";
-    }
-    for (const auto& entry : fs::directory_iterator(m.machine().dir())) {
-      if (entry.path().filename().string().rfind("system.reg.", 0) == 0) {
-        ++duringWrite;
-        fs::remove(entry.path());
-      }
-    }
-  }
-  std::printf("kills: %d left the registry as before (%d while it was written), %d as after\n",
-              asBefore, duringWrite, asAfter);
 }
 
 }  // namespace
