@@ -605,45 +605,6 @@ TEST(MsiexecProgramTest, ASecondInstallationWaitsForNoneAndGets1618) {
   EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
 }
 
-TEST(MsiexecProgramTest, AnInstallerKilledBeforeItsCommitIsRolledBackByTheNextOne) {
-  InstallerMachine m;
-  m.installCopy("SITEA", "C:\\apps\\SITEA");
-  const std::string before = m.registryBytes();
-  const std::string marker = m.machine.dir() + "/paused";
-  const std::string journal = m.machine.dir() + "/msiexec-rollback.journal";
-  const std::vector<std::string> siteB =
-      newInstance({"KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
-  {
-    msiexec_testing::BackgroundProgram killed(
-        InstallerMachine::program(), siteB,
-        {{"KV7_MACHINE", m.machine.dir()}, {msiexec::kPauseBeforeCommitVariable, marker}});
-    ASSERT_TRUE(msiexec_testing::waitForFile(marker, std::chrono::seconds(60)));
-    // Its files are written by now; its registrations are not.
-    EXPECT_TRUE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
-    killed.kill();
-    const int status = killed.wait();
-    EXPECT_TRUE(WIFSIGNALED(status));
-  }
-  EXPECT_EQ(m.registryBytes(), before);
-  EXPECT_TRUE(std::filesystem::exists(journal));
-  std::filesystem::remove(marker);
-
-  // The next installation, even one that then fails, first undoes it.
-  auto failing = m.msiexec({"/i", kPackage, "/qn", "TRANSFORMS=missing.mst"});
-  EXPECT_EQ(failing.exitCode, 1624u);
-  EXPECT_FALSE(m.exists("C:\\apps\\SITEB"));
-  EXPECT_FALSE(std::filesystem::exists(journal));
-  EXPECT_EQ(m.registryBytes(), before);
-  EXPECT_TRUE(m.exists("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"));
-  EXPECT_TRUE(m.exists(m.value(kUninstall + kBaseCode, "LocalPackage")));
-
-  // The lock died with it: the same installation runs again.
-  auto again = m.msiexec(siteB);
-  EXPECT_EQ(again.exitCode, 0u) << again.err;
-  EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), "C:\\apps\\SITEB\\");
-  EXPECT_FALSE(std::filesystem::exists(journal));
-}
-
 TEST(MsiexecProgramTest, AJournalItCannotReadIsSetAsideAndTheInstallationGoesOn) {
   const std::string kinds[] = {"garbage", "a FIFO", "a directory"};
   for (const std::string& kind : kinds) {
