@@ -2,7 +2,6 @@
 // in the registry and on the disks, and its exit codes.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -13,6 +12,7 @@
 #include "emulation/machine/registry_file.h"
 #include "emulation/machine/registry_view.h"
 #include "emulation/msiexec/background_program.h"
+#include "emulation/msiexec/component_registrations.h"
 #include "emulation/msiexec/installer_package.h"
 #include "emulation/msiexec/installer_run.h"
 #include "emulation/testing/test_disk.h"
@@ -24,6 +24,7 @@
 namespace {
 
 using emulated::TestMachine;
+using msiexec::packedGuid;
 
 const std::string kPackage = "D:\\media\\image\\QOR Telvar Driver for ODBC, CLI, and .NET.msi";
 const std::string kBaseCode = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
@@ -805,9 +806,7 @@ void installCopies(InstallerMachine& m, const std::vector<uint32_t>& slots,
 std::map<std::string, std::vector<std::string>> componentClients(const InstallerMachine& m) {
   std::map<std::string, std::vector<std::string>> clients;
   auto registry = m.registry();
-  const emulated::RegistryKey* components = registry->findKey(
-      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
-      "S-1-5-18\\Components");
+  const emulated::RegistryKey* components = registry->findKey(msiexec::kComponentsKey);
   if (components == nullptr) return clients;
   for (const emulated::RegistryKey* component : components->subkeys()) {
     for (const emulated::RegistryValue& value : component->values()) {
@@ -815,19 +814,6 @@ std::map<std::string, std::vector<std::string>> componentClients(const Installer
     }
   }
   return clients;
-}
-
-// A product code in packed form, as the component registrations name it.
-std::string packed(const std::string& code) {
-  std::string digits;
-  for (char c : code) {
-    if (std::isxdigit(static_cast<unsigned char>(c))) digits += static_cast<char>(std::toupper(c));
-  }
-  std::string out(digits.rbegin() + 24, digits.rend());
-  out.append(digits.rbegin() + 20, digits.rbegin() + 24);
-  out.append(digits.rbegin() + 16, digits.rbegin() + 20);
-  for (std::size_t i = 16; i < 32; i += 2) out += {digits[i + 1], digits[i]};
-  return out;
 }
 
 // The entries of filesUnder that do not lie below the given directory.
@@ -849,11 +835,9 @@ TEST(MsiexecProgramTest, ARemovalTakesItsOwnCopyAndRegistrationAndLeavesTheOther
   auto clients = componentClients(m);
   EXPECT_EQ(clients.size(), 12u);
   for (const auto& [component, users] : clients) EXPECT_EQ(users.size(), 1u) << component;
-  const std::string libraryOf14 =
-      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
-      "S-1-5-18\\Components\\" +
-      packed("{7E0B4C52-1A63-4D8E-9F27-3C6A5B1D8E40}");
-  EXPECT_EQ(m.value(libraryOf14, packed(kBaseCode)), "C:\\apps\\SITEA\\bin\\kv7drv.dll");
+  const std::string libraryOf14 = std::string(msiexec::kComponentsKey) + "\\" +
+                                  packedGuid("{7E0B4C52-1A63-4D8E-9F27-3C6A5B1D8E40}");
+  EXPECT_EQ(m.value(libraryOf14, packedGuid(kBaseCode)), "C:\\apps\\SITEA\\bin\\kv7drv.dll");
 
   // The machine's product queries answer the transforms an instance was
   // installed with, and none for the first copy.
@@ -898,7 +882,7 @@ TEST(MsiexecProgramTest, ARemovalTakesItsOwnCopyAndRegistrationAndLeavesTheOther
   clients = componentClients(m);
   EXPECT_EQ(clients.size(), 9u);
   for (const auto& [component, users] : clients) {
-    EXPECT_NE(users.front(), packed(slot14)) << component;
+    EXPECT_NE(users.front(), packedGuid(slot14)) << component;
   }
   const std::string log = m.machine.readFile("C:\\temp\\x14.log");
   for (const char* expected :
@@ -990,7 +974,7 @@ TEST(MsiexecProgramTest, ComponentsThatAnotherProductUsesStayWithIt) {
   clients = componentClients(m);
   EXPECT_EQ(clients.size(), 3u);
   for (const auto& [component, users] : clients) {
-    EXPECT_EQ(users, std::vector<std::string>{packed(kBaseCode)}) << component;
+    EXPECT_EQ(users, std::vector<std::string>{packedGuid(kBaseCode)}) << component;
   }
 
   // With the first copy the components' last client goes: the files at the
