@@ -415,15 +415,6 @@ TEST(MsiexecProgramTest, MaintenanceWithoutAReinstallChangesNothing) {
     EXPECT_EQ(m.registryBytes(), before) << args[0] << " " << args.back();
   }
   EXPECT_FALSE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
-
-  // The same instance with a reinstall is brought back.
-  auto run =
-      m.msiexec({"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15), "REINSTALLMODE=vomus",
-                 "REINSTALL=ALL", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_TRUE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
-  EXPECT_EQ(m.value(kCopies + "SITEB\\CurrentVersion", "Modification"), packageVersion()[2]);
-  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"), packageVersion()[2]);
 }
 
 TEST(MsiexecProgramTest, KeepsEveryOtherKeyAndValueAndTheRegistryFilesEncoding) {
