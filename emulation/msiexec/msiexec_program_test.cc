@@ -231,15 +231,20 @@ TEST(MsiexecProgramTest, AnInstanceKeepsTheTransformsItWasInstalledWith) {
   EXPECT_EQ(m.machine.readFile(cached), m.machine.readFile("D:\\media\\image\\1031.mst"));
 
   // A reinstall of the instance applies the same transforms again, from the
-  // package and the kept copy, whatever TRANSFORMS says.
+  // package and the kept copy, whatever TRANSFORMS says, and its log says so.
   std::filesystem::remove(m.machine.hostPath("D:\\media\\image\\1031.mst"));
   m.setValue(product, "DisplayName", "changed");
-  run = m.msiexec({"/i", kPackage, "/qn", "MSIINSTANCEGUID=" + slotCode(15), "REINSTALL=ALL",
-                   "REINSTALLMODE=vomus", "TRANSFORMS=1031.mst", "KV7_COPY_NAME=SITEB",
-                   "INSTALLDIR=C:\\apps\\SITEB"});
+  m.machine.makeDirectory("C:\\temp");
+  run = m.msiexec({"/i", kPackage, "/qn", "/l*v", "C:\\temp\\re.log",
+                   "MSIINSTANCEGUID=" + slotCode(15), "REINSTALL=ALL", "REINSTALLMODE=vomus",
+                   "TRANSFORMS=1031.mst", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\SITEB"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(m.value(product, "DisplayName"), "QOR Telvar Treiberpaket");
   EXPECT_EQ(m.value(product, "Transforms"), registered);
+  const std::string log = m.machine.readFile("C:\\temp\\re.log");
+  EXPECT_NE(log.find("Transform " + cached + " applied"), std::string::npos) << log;
+  EXPECT_NE(log.find("TRANSFORMS=1031.mst from the command line is not applied"), std::string::npos)
+      << log;
 }
 
 TEST(MsiexecProgramTest, ANewCopyTakesAFreeNameAndADirectoryOfItsOwn) {
