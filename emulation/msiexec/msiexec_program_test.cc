@@ -197,17 +197,11 @@ TEST(MsiexecProgramTest, AFirstCopyIsRegisteredWhereTheLauncherLooksForIt) {
   }
 }
 
-TEST(MsiexecProgramTest, ANewInstanceWithoutNameOrDirectoryTakesThePackagesDefaults) {
+// Where a new copy goes is ANewCopyTakesAFreeNameAndADirectoryOfItsOwn's.
+TEST(MsiexecProgramTest, ARunThatIsNotQuietShowsItsProgress) {
   InstallerMachine m;
   auto run = m.msiexec({"/i", kPackage, "MSINEWINSTANCE=1", "TRANSFORMS=:inst15.mst"});
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
-  const std::string code = slotCode(15);
-  EXPECT_EQ(m.value(kUninstall + code, "InstallLocation"), "C:\\Program Files\\QOR\\KV7COPY1\\");
-  EXPECT_EQ(m.value(kUninstall + kBaseCode, "WindowsInstaller"), "<missing>");
-  EXPECT_EQ(m.value(kCopies + "KV7COPY1", "KV7 Path Name"), "C:\\Program Files\\QOR\\KV7COPY1");
-  EXPECT_EQ(m.value(kSaved + code, "Copy Name"), "KV7COPY1");
-  EXPECT_TRUE(m.exists("C:\\Program Files\\QOR\\KV7COPY1\\cfg\\kv7kvdriver.lvl"));
-  // Not quiet: the progress shows on standard output.
   EXPECT_NE(run.out.find("Installing QOR Telvar Driver Package"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("] InstallFiles"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Installation completed successfully."), std::string::npos) << run.out;
