@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,29 +31,31 @@ const std::string kCopies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCo
 struct ShownCopy {
   std::string path;
   std::string modification;
-  std::string code;  // the driver's product code in the copy
+  std::string code;  // the product code of the driver installed in the copy
 };
 
-// The copies by name, from kv7inventory's report.
-std::map<std::string, ShownCopy> parseInventory(const std::string& report) {
+// The copies by name, as a deployment tool reads them from kv7inventory --json.
+std::map<std::string, ShownCopy> inventory(MachineWithImage& m) {
+  auto run = m.machine().run(
+      m.machine().hostPath(std::string(MachineWithImage::kImageDir) + "kv7inventory"), {"--json"});
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
   std::map<std::string, ShownCopy> copies;
-  std::istringstream lines(report);
-  ShownCopy* current = nullptr;
-  auto after = [](const std::string& line, const std::string& label) {
-    std::size_t at = line.find(label);
-    if (at == std::string::npos) return std::string();
-    at = line.find_first_not_of(' ', at + label.size());
-    return at == std::string::npos ? std::string() : line.substr(at);
-  };
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("Copy ", 0) == 0 && line.find(": ") != std::string::npos) {
-      current = &copies[line.substr(line.find(": ") + 2)];
-    } else if (current != nullptr && line.find("Path:") != std::string::npos) {
-      current->path = after(line, "Path:");
-    } else if (current != nullptr && line.find("Modification:") != std::string::npos) {
-      current->modification = after(line, "Modification:");
-    } else if (current != nullptr && line.find(" kvdriver ") != std::string::npos) {
-      current->code = after(line, " kvdriver ");
+  const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
+  if (!report.is_object() || !report.contains("copies") || !report["copies"].is_array()) {
+    ADD_FAILURE() << "no inventory: " << run.out;
+    return copies;
+  }
+  for (const auto& copy : report["copies"]) {
+    ShownCopy& shown = copies[copy.value("name", "")];
+    shown.path = copy.value("path", "");
+    if (copy.contains("version") && copy["version"].is_object()) {
+      shown.modification = std::to_string(copy["version"].value("modification", -1));
+    }
+    if (!copy.contains("products") || !copy["products"].is_array()) continue;
+    for (const auto& product : copy["products"]) {
+      if (product.value("shortId", "") == "kvdriver" && product.value("state", "") == "installed") {
+        shown.code = product.value("productCode", "");
+      }
     }
   }
   return copies;
@@ -88,35 +89,10 @@ class Lifecycle {
     return m.setup(args);
   }
 
-  std::map<std::string, ShownCopy> inventory() {
-    auto run = m.machine().run(
-        m.machine().hostPath(std::string(MachineWithImage::kImageDir) + "kv7inventory"), {});
-    EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
-    return parseInventory(run.out);
-  }
+  std::map<std::string, ShownCopy> inventory() { return ::inventory(m); }
 
   std::string registryBytes() {
     return MachineWithImage::readHost(m.machine().dir() + "/system.reg");
-  }
-
-  // A copy's registry key with its subkeys and values, as text.
-  std::string copyKeyText(const std::string& name) {
-    emulated::RegistryFile registry;
-    std::string error;
-    if (!registry.load(m.machine().dir() + "/system.reg", &error)) return error;
-    const emulated::RegistryKey* key = registry.findKey(kCopies + name);
-    return key == nullptr ? "<no key>" : keyText(*key);
-  }
-
-  static std::string keyText(const emulated::RegistryKey& key) {
-    std::string text = "[" + key.name() + "]\n";
-    for (const emulated::RegistryValue& value : key.values()) {
-      std::string shown;
-      if (!emulated::valueAsText(value, &shown)) shown = "<" + std::to_string(value.type) + ">";
-      text += value.name + "=" + shown + "\n";
-    }
-    for (const emulated::RegistryKey* child : key.subkeys()) text += keyText(*child);
-    return text;
   }
 
   MachineWithImage m;
@@ -243,24 +219,11 @@ TEST(LifecycleEndToEnd, FromTheFirstCopyToTheLastFreeSlot) {
 }
 
 // The copies that hold the driver, by name, with the product code it is
-// installed under, as a deployment tool reads them from kv7inventory --json.
+// installed under.
 std::map<std::string, std::string> copiesWithTheDriver(MachineWithImage& m) {
-  auto run = m.machine().run(
-      m.machine().hostPath(std::string(MachineWithImage::kImageDir) + "kv7inventory"), {"--json"});
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
   std::map<std::string, std::string> copies;
-  const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
-  if (!report.is_object() || !report["copies"].is_array()) {
-    ADD_FAILURE() << "no inventory: " << run.out;
-    return copies;
-  }
-  for (const auto& copy : report["copies"]) {
-    if (!copy["products"].is_array()) continue;
-    for (const auto& product : copy["products"]) {
-      if (product["shortId"] == "kvdriver" && product["state"] == "installed") {
-        copies[copy["name"].get<std::string>()] = product["productCode"].get<std::string>();
-      }
-    }
+  for (const auto& [name, copy] : inventory(m)) {
+    if (!copy.code.empty()) copies[name] = copy.code;
   }
   return copies;
 }
@@ -299,7 +262,6 @@ TEST(LifecycleEndToEnd, ARemovedCopyGoesWholeAndFreesItsSlotForTheNextNewCopy) {
   EXPECT_EQ(copiesWithTheDriver(m),
             (Copies{{"SITEA", base}, {"SITEB", slot15}, {"SITED", slot13}}));
   EXPECT_FALSE(fs::exists(m.machine().hostPath("C:\\apps\\SITEC")));
-  EXPECT_EQ(life.copyKeyText("SITEC"), "<no key>");
 
   // The next new copy takes the freed slot.
   run = life.setup({"/o", "/u", "D:\\rsp\\SITEE.rsp", "-showcommand"});
