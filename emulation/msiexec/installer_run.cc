@@ -177,8 +177,8 @@ class InstallerRun {
     if (nothingToRemove_) return kSuccess;
 
     PropertyTable properties = initialProperties();
-    progress_->say(std::string(modeTitle()) + " " + productName() + " " + productVersion() + " (" +
-                   productCode_ + ")");
+    progress_->say(std::string(modeWords().title) + " " + productName() + " " + productVersion() +
+                   " (" + productCode_ + ")");
     InstallSession session(*package_, tables_, packagePath_, properties, mode_, &registry_,
                            &journal_, &log_, progress_.get());
     result = session.run();
@@ -372,7 +372,7 @@ class InstallerRun {
       mode_ = InstallMode::kMaintenance;
     }
     log_.message(std::string("Product ") + productCode_ +
-                 (installed ? " is installed" : " is not installed") + "; " + modeTitle());
+                 (installed ? " is installed" : " is not installed") + "; " + modeWords().title);
     return 0;
   }
 
@@ -594,7 +594,7 @@ class InstallerRun {
     if (!properties_.all().empty()) log_.properties(properties_);
     const std::string name = productName().empty() ? packagePath_ : productName();
     const bool removal = mode_ == InstallMode::kRemove;
-    const std::string outcome = result == 0 ? std::string(modeDone())
+    const std::string outcome = result == 0 ? std::string(modeWords().done)
                                 : removal   ? std::string("Removal failed.")
                                             : std::string("Installation operation failed.");
     log_.message("Product: " + name + " -- " + outcome);
@@ -617,29 +617,21 @@ class InstallerRun {
     return result;
   }
 
-  const char* modeTitle() const {
+  // How the progress and the log name this run's kind, and its success.
+  struct ModeWords {
+    const char* title;
+    const char* done;
+  };
+  ModeWords modeWords() const {
     switch (mode_) {
       case InstallMode::kFirstInstall:
-        return "Installing";
+        return {"Installing", "Installation completed successfully."};
       case InstallMode::kReinstall:
-        return "Reinstalling";
+        return {"Reinstalling", "Reinstallation completed successfully."};
       case InstallMode::kRemove:
-        return "Removing";
+        return {"Removing", "Removal completed successfully."};
       default:
-        return "Maintaining";
-    }
-  }
-
-  const char* modeDone() const {
-    switch (mode_) {
-      case InstallMode::kFirstInstall:
-        return "Installation completed successfully.";
-      case InstallMode::kReinstall:
-        return "Reinstallation completed successfully.";
-      case InstallMode::kRemove:
-        return "Removal completed successfully.";
-      default:
-        return "Configuration completed successfully.";
+        return {"Maintaining", "Configuration completed successfully."};
     }
   }
 
