@@ -95,32 +95,6 @@ TEST(InstallerRunTest, AnImageInAFolderWhoseNameHoldsASemicolonInstalls) {
   EXPECT_TRUE(std::filesystem::exists(m.machine().hostPath("C:\\apps\\SITEA\\bin\\kv7drv.dll")));
 }
 
-TEST(InstallerRunTest, AMaintenanceInAnotherLanguageKeepsTheTransformsOfTheInstallation) {
-  MachineWithImage m;
-  m.setSystemLanguage("0409");
-  m.commitRegistry();
-  m.writeFile(
-      "D:\\rsp\\sitea.rsp",
-      "PROD=QOR_TELVAR_DRIVER\nLIC_AGREEMENT=ACCEPT\nCOPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
-  auto first = m.setup({"/u", "D:\\rsp\\sitea.rsp", "/l", "C:\\temp\\first.log"});
-  ASSERT_EQ(first.exitCode, 0u) << first.out << first.err;
-  const std::string product = kUninstallKey + MachineWithImage::kDriverCode;
-  const std::string kept = registryValue(m.machine(), product, "Transforms");
-  ASSERT_TRUE(contains(kept, "1033.mst")) << kept;
-
-  // setup names the German transform; the installed copy stays English, and
-  // the log says so instead of claiming 1031.mst was applied.
-  auto german = m.setup({"/i", "DE", "/u", "D:\\rsp\\sitea.rsp", "/l", "C:\\temp\\de.log"});
-  ASSERT_EQ(german.exitCode, 0u) << german.out << german.err;
-  const std::string log = m.machine().readFile("C:\\temp\\de.log");
-  EXPECT_TRUE(contains(log, "TRANSFORMS=1031.mst")) << "setup asked for German";
-  EXPECT_FALSE(contains(log, "1031.mst applied")) << log;
-  EXPECT_TRUE(contains(log, "TRANSFORMS=1031.mst from the command line is not applied")) << log;
-  EXPECT_TRUE(contains(log, "Transform " + kept + " applied")) << log;
-  EXPECT_EQ(registryValue(m.machine(), product, "Transforms"), kept);
-  EXPECT_EQ(registryValue(m.machine(), product, "Language"), "1033");
-}
-
 // Deploying from shares: the image on one, the response file on another, the
 // log collected on a third, in a folder still to be made.
 TEST(InstallerRunTest, SetupStartedFromAShareInstallsWithItsFilesOnShares) {

@@ -2,6 +2,7 @@
 
 #include "base/ascii.h"
 #include "emulation/machine/registry_view.h"
+#include "emulation/msiexec/installer_options.h"
 
 namespace msiexec {
 namespace {
@@ -13,16 +14,11 @@ std::string componentKey(const std::string& packedComponent) {
 }  // namespace
 
 std::string packedGuid(std::string_view guid) {
-  if (guid.size() != 38 || guid.front() != '{' || guid.back() != '}') return "";
+  // Component codes have the braced form of product codes.
+  if (!isProductCode(guid)) return "";
   std::string digits;
-  for (std::size_t i = 1; i < 37; ++i) {
-    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-    if (dash) {
-      if (guid[i] != '-') return "";
-      continue;
-    }
-    if (!ascii::isXDigit(guid[i])) return "";
-    digits += ascii::toUpper(guid[i]);
+  for (char c : guid) {
+    if (ascii::isXDigit(c)) digits += ascii::toUpper(c);
   }
   // Groups of 8, 4 and 4 digits reversed; then eight bytes, each with its
   // two digits swapped.

@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "emulation/machine/registry_view.h"
-
 namespace msiexec {
 namespace {
 
 const char kBase[] = "{5C1E7A20-3B9D-4F62-A8D1-0E4B7C93F2A6}";
-const char kSlot15[] = "{5C1E7A20-3B9D-4F62-A8E0-0E4B7C93F2A6}";
 const char kLibrary[] = "{7E0B4C52-1A63-4D8E-9F27-3C6A5B1D8E40}";
 
 TEST(ComponentRegistrationsTest, NamesGuidsInWindowsInstallersPackedForm) {
@@ -50,29 +47,15 @@ TEST(ComponentRegistrationsTest, WritesRegistryKeyPathsAsWindowsInstallerDoes) {
     EXPECT_EQ(registryKeyPathText(c.root, c.is64Bit, c.key, c.name), c.text);
 }
 
-TEST(ComponentRegistrationsTest, AComponentGoesWithItsLastClient) {
+// That a component stays while another product uses it and goes with its
+// last client, with the key path recorded, is what the installer's program
+// tests ask of real installations and removals; here, what they never meet.
+TEST(ComponentRegistrationsTest, APermanentComponentKeepsAClientOfItsOwn) {
   emulated::RegistryFile registry;
-  const std::string key = std::string(kComponentsKey) + "\\25C4B0E736A1E8D4F972C3A6B5D1E804";
-  ASSERT_TRUE(addComponentClient(&registry, kLibrary, kBase, "C:\\apps\\SITEA\\bin\\kv7drv.dll"));
-  ASSERT_TRUE(addComponentClient(&registry, kLibrary, kSlot15, "C:\\apps\\SITEB\\bin\\kv7drv.dll"));
-  EXPECT_EQ(otherComponentClients(registry, kLibrary, kBase),
-            std::vector<std::string>{"02A7E1C5D9B326F48A0EE0B4C7392F6A"});
-  std::string path;
-  ASSERT_NE(registry.findKey(key), nullptr);
-  ASSERT_TRUE(emulated::valueAsText(
-      *registry.findKey(key)->findValue("02A7E1C5D9B326F48A1DE0B4C7392F6A"), &path));
-  EXPECT_EQ(path, "C:\\apps\\SITEA\\bin\\kv7drv.dll");
-
-  removeComponentClient(&registry, kLibrary, kSlot15);
-  EXPECT_TRUE(otherComponentClients(registry, kLibrary, kBase).empty());
-  EXPECT_NE(registry.findKey(key), nullptr);
-  removeComponentClient(&registry, kLibrary, kBase);
-  EXPECT_EQ(registry.findKey(key), nullptr);
   // A component nobody registered has no clients; removing one is no error.
   removeComponentClient(&registry, kLibrary, kBase);
   EXPECT_TRUE(otherComponentClients(registry, kLibrary, kBase).empty());
 
-  // A permanent component keeps a client of its own.
   ASSERT_TRUE(addComponentClient(&registry, kLibrary, kBase, "C:\\x"));
   ASSERT_TRUE(addSystemClient(&registry, kLibrary));
   removeComponentClient(&registry, kLibrary, kBase);

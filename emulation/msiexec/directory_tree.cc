@@ -2,6 +2,10 @@
 
 #include <set>
 
+#include "base/ascii.h"
+#include "emulation/machine/code_page.h"
+#include "emulation/machine/machine.h"
+
 namespace msiexec {
 namespace {
 
@@ -94,6 +98,21 @@ std::string longName(const std::string& names) {
 std::string withTrailingBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;
+}
+
+bool isFullPath(std::string_view windowsPath) {
+  return (windowsPath.size() >= 2 && ascii::isAlpha(windowsPath[0]) && windowsPath[1] == ':') ||
+         (!windowsPath.empty() && windowsPath[0] == '\\');
+}
+
+std::string directoryOf(std::string_view windowsPath) {
+  const std::size_t slash = windowsPath.find_last_of('\\');
+  return slash == std::string_view::npos ? std::string()
+                                         : std::string(windowsPath.substr(0, slash + 1));
+}
+
+std::string hostPathOf(std::string_view windowsPath) {
+  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
 }
 
 bool resolveDirectories(const std::vector<DirectoryRow>& rows, PropertyTable* properties,

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulation/msiexec/package_tables.h"
@@ -26,5 +27,16 @@ std::string longName(const std::string& names);
 
 // The path with a backslash at its end.
 std::string withTrailingBackslash(std::string path);
+
+// Whether a Windows path is full: it starts with a drive or a backslash.
+bool isFullPath(std::string_view windowsPath);
+
+// The folder of a Windows path, with its final backslash; empty when the
+// path has none.
+std::string directoryOf(std::string_view windowsPath);
+
+// The host path of one of this machine's Windows paths (UTF-8); empty when
+// it names none.
+std::string hostPathOf(std::string_view windowsPath);
 
 }  // namespace msiexec

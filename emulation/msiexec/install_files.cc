@@ -3,12 +3,9 @@
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <set>
 
 #include "base/ascii.h"
-#include "emulation/machine/code_page.h"
 #include "emulation/machine/host_files.h"
-#include "emulation/machine/machine.h"
 #include "emulation/msiexec/cabinet.h"
 #include "emulation/msiexec/directory_tree.h"
 #include "emulation/msiexec/install_session.h"
@@ -17,15 +14,6 @@ namespace msiexec {
 namespace {
 
 constexpr std::size_t kMaxPath = 260;
-
-std::string hostPathOf(const std::string& windowsPath) {
-  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
-}
-
-std::string packageDirectory(const std::string& packagePath) {
-  const std::size_t slash = packagePath.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : packagePath.substr(0, slash + 1);
-}
 
 }  // namespace
 
@@ -49,7 +37,7 @@ bool InstallSession::cabinetFiles(const FileRow& file,
     if (media->cabinet[0] == '#') {
       if (!package_.readStream(media->cabinet.substr(1), &bytes, &error)) return fail(error);
     } else {
-      const std::string path = packageDirectory(packagePath_) + media->cabinet;
+      const std::string path = directoryOf(packagePath_) + media->cabinet;
       if (!emulated::readHostFile(hostPathOf(path), &bytes, &error)) {
         return fail("cannot read the cabinet " + path + (error.empty() ? "" : ": " + error));
       }
@@ -89,16 +77,11 @@ bool InstallSession::rewritesFile(const std::string& hostPath, const std::string
 }
 
 bool InstallSession::installFiles() {
-  if (mode_ == InstallMode::kRemove) {
-    log_->message("InstallFiles: nothing to install in a removal");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const FileRow& file : tables_.files) {
     if (!components_.count(file.component)) continue;
     std::string directory;
-    if (!fileDirectory(file, &directory)) return false;
-    const std::string target = directory + longName(file.fileName);
+    std::string target;
+    if (!fileTarget(file, &directory, &target)) return false;
     if (target.size() > kMaxPath) {
       return fail("the path " + target + " is longer than " + std::to_string(kMaxPath) +
                   " characters");
@@ -126,11 +109,6 @@ bool InstallSession::installFiles() {
 }
 
 bool InstallSession::createFolders() {
-  if (mode_ == InstallMode::kRemove) {
-    log_->message("CreateFolders: nothing to create in a removal");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const CreateFolderRow& row : tables_.createFolders) {
     if (!components_.count(row.component)) continue;
     auto directory = directories_.find(row.directory);

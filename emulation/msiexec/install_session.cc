@@ -78,13 +78,33 @@ bool InstallSession::runAction(const std::string& action) {
   if (action == "AppSearch") return appSearch();
   if (action == "LaunchConditions") return launchConditions();
   if (action == "CostFinalize") return costFinalize();
-  if (action == "CreateFolders") return createFolders();
-  if (action == "InstallFiles") return installFiles();
-  if (action == "WriteRegistryValues") return writeRegistryValues();
   if (action == "ProcessComponents") return processComponents();
-  if (action == "RemoveFiles") return removeFiles();
-  if (action == "RemoveFolders") return removeFolders();
-  if (action == "RemoveRegistryValues") return removeRegistryValues();
+  // The actions that place or take away what the components hold: each
+  // belongs to either an installation or a removal, and has nothing to do in
+  // the other kind of run.
+  struct ChangingAction {
+    const char* name;
+    bool (InstallSession::*run)();
+    bool inRemoval;
+    const char* idle;  // what the log says in the other kind of run
+  };
+  static constexpr ChangingAction kChangingActions[] = {
+      {"CreateFolders", &InstallSession::createFolders, false, "nothing to create in a removal"},
+      {"InstallFiles", &InstallSession::installFiles, false, "nothing to install in a removal"},
+      {"WriteRegistryValues", &InstallSession::writeRegistryValues, false,
+       "nothing to write in a removal"},
+      {"RemoveFiles", &InstallSession::removeFiles, true, "nothing to remove"},
+      {"RemoveFolders", &InstallSession::removeFolders, true, "nothing to remove"},
+      {"RemoveRegistryValues", &InstallSession::removeRegistryValues, true, "nothing to remove"},
+  };
+  for (const ChangingAction& changing : kChangingActions) {
+    if (action != changing.name) continue;
+    if (changing.inRemoval != (mode_ == InstallMode::kRemove)) {
+      log_->message(action + ": " + changing.idle);
+      return true;
+    }
+    return ensureCosted() && (this->*changing.run)();
+  }
   if (action == "RegisterProduct" || action == "PublishProduct") {
     log_->message(action + (mode_ == InstallMode::kRemove
                                 ? ": the product is unregistered when the removal commits"
@@ -160,21 +180,13 @@ std::string InstallSession::format(std::string_view text) const {
   sources.filePath = [this](std::string_view key) -> std::string {
     for (const FileRow& file : tables_.files) {
       if (file.file != key) continue;
-      for (const ComponentRow& component : tables_.components) {
-        if (component.component != file.component) continue;
-        auto dir = directories_.find(component.directory);
-        return dir == directories_.end() ? "" : dir->second + longName(file.fileName);
-      }
+      const std::string dir = componentDirectory(file.component);
+      return dir.empty() ? "" : dir + longName(file.fileName);
     }
     return "";
   };
-  sources.componentDirectory = [this](std::string_view key) -> std::string {
-    for (const ComponentRow& component : tables_.components) {
-      if (component.component != key) continue;
-      auto dir = directories_.find(component.directory);
-      return dir == directories_.end() ? "" : dir->second;
-    }
-    return "";
+  sources.componentDirectory = [this](std::string_view key) {
+    return componentDirectory(std::string(key));
   };
   return formatText(text, sources);
 }
@@ -213,14 +225,16 @@ const ComponentRow* InstallSession::componentRow(const std::string& name) const 
   return nullptr;
 }
 
-bool InstallSession::fileDirectory(const FileRow& file, std::string* directory) {
-  const ComponentRow* component = componentRow(file.component);
-  const auto dir =
-      component != nullptr ? directories_.find(component->directory) : directories_.end();
-  if (dir == directories_.end() || dir->second.empty()) {
-    return fail("the file " + file.file + " has no directory");
-  }
-  *directory = dir->second;
+std::string InstallSession::componentDirectory(const std::string& component) const {
+  const ComponentRow* row = componentRow(component);
+  const auto dir = row != nullptr ? directories_.find(row->directory) : directories_.end();
+  return dir == directories_.end() ? "" : dir->second;
+}
+
+bool InstallSession::fileTarget(const FileRow& file, std::string* directory, std::string* target) {
+  *directory = componentDirectory(file.component);
+  if (directory->empty()) return fail("the file " + file.file + " has no directory");
+  *target = *directory + longName(file.fileName);
   return true;
 }
 
@@ -303,8 +317,8 @@ bool InstallSession::rewritesRegistry(int root) const {
   if (mode_ == InstallMode::kMaintenance || mode_ == InstallMode::kRemove) return false;
   std::string modes = properties_.get("REINSTALLMODE");
   if (modes.empty()) modes = "omus";
-  const bool perUser =
-      root == 1 || root == 3 || (root == -1 && properties_.get("ALLUSERS").empty());
+  const int resolved = registryRoot(root);
+  const bool perUser = resolved == 1 || resolved == 3;
   return ascii::findNoCase(modes, perUser ? "u" : "m") != std::string::npos;
 }
 

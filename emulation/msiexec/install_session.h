@@ -62,10 +62,12 @@ class InstallSession {
   bool appSearch();
   bool launchConditions();
   bool costFinalize();
+  bool processComponents();
+  // Those that change the machine: runAction calls each only in its kind of
+  // run (an installation or a removal), once the costing is done.
   bool createFolders();
   bool installFiles();
   bool writeRegistryValues();
-  bool processComponents();
   bool removeFiles();
   bool removeFolders();
   bool removeRegistryValues();
@@ -73,15 +75,23 @@ class InstallSession {
   bool ensureCosted();
   // The component row of that name, or null.
   const ComponentRow* componentRow(const std::string& name) const;
-  // The Windows path of the directory a file of the package goes to; false
-  // (after fail) when its component has none.
-  bool fileDirectory(const FileRow& file, std::string* directory);
+  // The Windows path of the directory a component's files go to, or empty.
+  std::string componentDirectory(const std::string& component) const;
+  // Where a file of the package goes: its directory and its own path; false
+  // (after fail) when its component has no directory.
+  bool fileTarget(const FileRow& file, std::string* directory, std::string* target);
   bool selectComponents();
   bool selectComponentsToRemove();
   bool cabinetFiles(const FileRow& file, const std::map<std::string, std::string>** files);
+  // A table's registry root with -1 resolved: per-machine (2) when ALLUSERS
+  // is set, else per-user (1).
+  int registryRoot(int root) const;
   // The registry key path of a table's root and key, in the view of a 64-bit
   // or a 32-bit component; empty for an unknown root.
   std::string registryKeyPath(int root, const std::string& key, bool is64Bit) const;
+  // The key a Registry row names, in the view of its component; false
+  // (after fail) for an unknown root.
+  bool registryRowKey(const RegistryRow& row, std::string* keyPath);
   bool rewritesFile(const std::string& hostPath, const std::string& content) const;
   bool rewritesRegistry(int root) const;
   // The component's key path as its registration records it.

@@ -53,26 +53,43 @@ TEST(InstallerCommandLineTest, SplitsByMsiexecsRulesNotTheRuntimes) {
   }
 }
 
-TEST(InstallerCommandLineTest, ReadsSwitchesInAnyCaseAndEitherPrefix) {
+TEST(InstallerCommandLineTest, ReadsSwitchesInAnyCaseEitherPrefixAndAttachedProductCodes) {
+  const std::string code = "{5C1E7A20-3B9D-4F62-A8E0-0E4B7C93F2A6}";
   struct Case {
     std::vector<std::string> args;
     UiLevel ui;
     bool append;
+    bool uninstall;
+    std::string package;
+    std::string productCode;
   };
+  const UiLevel full = UiLevel::kFull;
+  const UiLevel none = UiLevel::kNone;
   const Case cases[] = {
-      {{"/i", "p.msi"}, UiLevel::kFull, false},
-      {{"-I", "p.msi", "/QB"}, UiLevel::kBasic, false},
-      {{"/package", "p.msi", "/q"}, UiLevel::kNone, false},
-      {{"/i", "p.msi", "/qb-!", "/L*V+", "x.log"}, UiLevel::kBasic, true},
-      {{"/i", "p.msi", "-qr", "/lv", "x.log"}, UiLevel::kReduced, false},
+      {{"/i", "p.msi"}, full, false, false, "p.msi", ""},
+      {{"-I", "p.msi", "/QB"}, UiLevel::kBasic, false, false, "p.msi", ""},
+      {{"/package", "p.msi", "/q"}, none, false, false, "p.msi", ""},
+      {{"/i", "p.msi", "/qb-!", "/L*V+", "x.log"}, UiLevel::kBasic, true, false, "p.msi", ""},
+      {{"/i", "p.msi", "-qr", "/lv", "x.log"}, UiLevel::kReduced, false, false, "p.msi", ""},
+      // The removals and product codes of deployment tools, and the
+      // uninstall key's commands.
+      {{"/x", "a.msi", "/qn"}, none, false, true, "a.msi", ""},
+      {{"-X", code, "/qn"}, none, false, true, "", code},
+      {{"/uninstall", code}, full, false, true, "", code},
+      {{"/X" + code}, full, false, true, "", code},
+      {{"/I" + code, "/qn", "REMOVE=ALL"}, none, false, false, "", code},
+      {{"/i", code}, full, false, false, "", code},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
     InstallerOptions options;
     std::string error;
-    ASSERT_EQ(parseInstallerOptions(c.args, &options, &error), 0u) << c.args[0] << " " << error;
-    EXPECT_EQ(options.packagePath, "p.msi");
-    EXPECT_EQ(options.uiLevel, c.ui) << c.args.back();
-    EXPECT_EQ(options.appendToLog, c.append) << c.args.back();
+    ASSERT_EQ(parseInstallerOptions(c.args, &options, &error), 0u) << error;
+    EXPECT_EQ(options.uiLevel, c.ui);
+    EXPECT_EQ(options.appendToLog, c.append);
+    EXPECT_EQ(options.uninstall, c.uninstall);
+    EXPECT_EQ(options.packagePath, c.package);
+    EXPECT_EQ(options.productCode, c.productCode);
   }
 }
 
@@ -104,34 +121,6 @@ TEST(InstallerCommandLineTest, RefusesEverythingElseAsABadCommandLine) {
     EXPECT_EQ(parseInstallerOptions(args, &options, &error), kInvalidCommandLine)
         << (args.empty() ? "(none)" : args.back());
     EXPECT_FALSE(error.empty());
-  }
-}
-
-TEST(InstallerCommandLineTest, TakesTheRemovalsAndProductCodesOfDeploymentTools) {
-  const std::string code = "{5C1E7A20-3B9D-4F62-A8E0-0E4B7C93F2A6}";
-  struct Case {
-    std::vector<std::string> args;
-    bool uninstall;
-    std::string package;
-    std::string productCode;
-  };
-  const Case cases[] = {
-      {{"/x", "a.msi", "/qn"}, true, "a.msi", ""},
-      {{"-X", code, "/qn"}, true, "", code},
-      {{"/uninstall", code}, true, "", code},
-      // As the uninstall key's commands write them.
-      {{"/X" + code}, true, "", code},
-      {{"/I" + code, "/qn", "REMOVE=ALL"}, false, "", code},
-      {{"/i", code}, false, "", code},
-      {{"/package", "a.msi"}, false, "a.msi", ""},
-  };
-  for (const Case& c : cases) {
-    InstallerOptions options;
-    std::string error;
-    ASSERT_EQ(parseInstallerOptions(c.args, &options, &error), 0u) << c.args[0] << " " << error;
-    EXPECT_EQ(options.uninstall, c.uninstall) << c.args[0];
-    EXPECT_EQ(options.packagePath, c.package) << c.args[0];
-    EXPECT_EQ(options.productCode, c.productCode) << c.args[0];
   }
 }
 

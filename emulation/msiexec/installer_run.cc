@@ -17,6 +17,7 @@
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/machine.h"
 #include "emulation/msiexec/console_progress.h"
+#include "emulation/msiexec/directory_tree.h"
 #include "emulation/msiexec/install_session.h"
 #include "emulation/msiexec/installer_codes.h"
 #include "emulation/msiexec/installer_lock.h"
@@ -32,17 +33,11 @@
 namespace msiexec {
 namespace {
 
-std::string hostPathOf(const std::string& windowsPath) {
-  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
-}
-
 // The package's full Windows path, with the doubled backslashes that a
 // composed path may hold made single, as Windows makes them.
 std::string fullPackagePath(const std::string& given) {
   std::string path = given;
-  const bool full = (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') ||
-                    (!path.empty() && path[0] == '\\');
-  if (!full) {
+  if (!isFullPath(path)) {
     char cwd[kPathCapacity] = {};
     const uint32_t length = platform::getCurrentDirectory(sizeof cwd, cwd);
     if (length > 0 && length < sizeof cwd) {
@@ -57,11 +52,6 @@ std::string fullPackagePath(const std::string& given) {
     collapsed += path[i];
   }
   return collapsed;
-}
-
-std::string directoryOf(const std::string& windowsPath) {
-  const std::size_t slash = windowsPath.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : windowsPath.substr(0, slash + 1);
 }
 
 // Windows Installer's message for 1605.
@@ -187,8 +177,8 @@ class InstallerRun {
     if (nothingToRemove_) return kSuccess;
 
     PropertyTable properties = initialProperties();
-    progress_->say(std::string(modeTitle()) + " " + productName() + " " + productVersion() + " (" +
-                   productCode_ + ")");
+    progress_->say(std::string(modeWords().title) + " " + productName() + " " + productVersion() +
+                   " (" + productCode_ + ")");
     InstallSession session(*package_, tables_, packagePath_, properties, mode_, &registry_,
                            &journal_, &log_, progress_.get());
     result = session.run();
@@ -382,7 +372,7 @@ class InstallerRun {
       mode_ = InstallMode::kMaintenance;
     }
     log_.message(std::string("Product ") + productCode_ +
-                 (installed ? " is installed" : " is not installed") + "; " + modeTitle());
+                 (installed ? " is installed" : " is not installed") + "; " + modeWords().title);
     return 0;
   }
 
@@ -434,11 +424,8 @@ class InstallerRun {
             platform::PathKind::kRegularFile;
     if (recache) {
       localPackage = cachedPackagePath(productCode_);
-      std::string bytes;
       std::string error;
-      if (!emulated::readHostFile(hostPathOf(packagePath_), &bytes, &error) ||
-          !journal_.makeDirectories(directoryOf(localPackage), &error) ||
-          !journal_.writeFile(localPackage, bytes, &error)) {
+      if (!cacheFile(packagePath_, localPackage, &error)) {
         return failWith(kInstallFailure, "cannot cache the package as " + localPackage +
                                              (error.empty() ? "" : ": " + error));
       }
@@ -518,6 +505,16 @@ class InstallerRun {
     return commitRegistryChanges();
   }
 
+  // Copies a file into Windows Installer's cache, through the journal, so
+  // that a failed installation takes the copy away again. *error stays
+  // empty when the source is not there.
+  bool cacheFile(const std::string& source, const std::string& cache, std::string* error) {
+    std::string bytes;
+    return emulated::readHostFile(hostPathOf(source), &bytes, error) &&
+           journal_.makeDirectories(directoryOf(cache), error) &&
+           journal_.writeFile(cache, bytes, error);
+  }
+
   // Windows keeps a copy of each transform file with the product, so that
   // later runs on it need neither the media nor the file: the registration
   // names the copies.
@@ -525,13 +522,8 @@ class InstallerRun {
     for (TransformReference& transform : transforms_) {
       if (transform.embedded) continue;
       const std::string cache = cachedTransformPath(productCode_, transform.name);
-      std::string bytes;
       std::string error;
-      // Placed through the journal, so that a failed installation takes the
-      // copies away again.
-      if (!emulated::readHostFile(hostPathOf(transform.name), &bytes, &error) ||
-          !journal_.makeDirectories(directoryOf(cache), &error) ||
-          !journal_.writeFile(cache, bytes, &error)) {
+      if (!cacheFile(transform.name, cache, &error)) {
         return failWith(kInstallFailure, "cannot cache the transform " + transform.name +
                                              (error.empty() ? "" : ": " + error));
       }
@@ -578,21 +570,21 @@ class InstallerRun {
                     "cannot write the log file " + options_.logPath + "; the installation stops");
   }
 
-  void warn(const std::string& text) {
+  // Shows a line in the progress output, or, in a quiet run, on standard
+  // error.
+  void tell(const std::string& shown, const std::string& quiet) {
     if (options_.uiLevel != UiLevel::kNone) {
-      progress_->say("Warning: " + text);
+      progress_->say(shown);
     } else {
-      std::fprintf(stderr, "msiexec: warning: %s\n", emulated::utf8ToAnsi(text).c_str());
+      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(quiet).c_str());
     }
   }
 
+  void warn(const std::string& text) { tell("Warning: " + text, "warning: " + text); }
+
   uint32_t failWith(uint32_t code, const std::string& reason) {
     log_.message("Error " + std::to_string(code) + ": " + reason);
-    if (options_.uiLevel != UiLevel::kNone) {
-      progress_->say("Error: " + reason);
-    } else {
-      std::fprintf(stderr, "msiexec: %s\n", emulated::utf8ToAnsi(reason).c_str());
-    }
+    tell("Error: " + reason, reason);
     return code;
   }
 
@@ -602,7 +594,7 @@ class InstallerRun {
     if (!properties_.all().empty()) log_.properties(properties_);
     const std::string name = productName().empty() ? packagePath_ : productName();
     const bool removal = mode_ == InstallMode::kRemove;
-    const std::string outcome = result == 0 ? std::string(modeDone())
+    const std::string outcome = result == 0 ? std::string(modeWords().done)
                                 : removal   ? std::string("Removal failed.")
                                             : std::string("Installation operation failed.");
     log_.message("Product: " + name + " -- " + outcome);
@@ -625,29 +617,21 @@ class InstallerRun {
     return result;
   }
 
-  const char* modeTitle() const {
+  // How the progress and the log name this run's kind, and its success.
+  struct ModeWords {
+    const char* title;
+    const char* done;
+  };
+  ModeWords modeWords() const {
     switch (mode_) {
       case InstallMode::kFirstInstall:
-        return "Installing";
+        return {"Installing", "Installation completed successfully."};
       case InstallMode::kReinstall:
-        return "Reinstalling";
+        return {"Reinstalling", "Reinstallation completed successfully."};
       case InstallMode::kRemove:
-        return "Removing";
+        return {"Removing", "Removal completed successfully."};
       default:
-        return "Maintaining";
-    }
-  }
-
-  const char* modeDone() const {
-    switch (mode_) {
-      case InstallMode::kFirstInstall:
-        return "Installation completed successfully.";
-      case InstallMode::kReinstall:
-        return "Reinstallation completed successfully.";
-      case InstallMode::kRemove:
-        return "Removal completed successfully.";
-      default:
-        return "Configuration completed successfully.";
+        return {"Maintaining", "Configuration completed successfully."};
     }
   }
 

@@ -16,6 +16,11 @@ struct DirectoryRow {
   std::string defaultDir;
 };
 
+// Bits of a component's attributes.
+constexpr int kComponentRegistryKeyPath = 0x4;
+constexpr int kComponentPermanent = 0x10;
+constexpr int kComponent64Bit = 0x100;
+
 struct ComponentRow {
   std::string component;
   std::string componentId;  // empty: a component Windows Installer never registers

@@ -9,7 +9,6 @@
 namespace msiexec {
 namespace {
 
-constexpr int kComponent64Bit = 0x100;
 constexpr int kLocatorRaw = 2;
 constexpr int kLocatorTypeMask = 0x0F;
 constexpr int kLocator64Bit = 0x10;
@@ -56,14 +55,16 @@ bool rawValueText(const emulated::RegistryValue& value, std::string* text) {
 
 }  // namespace
 
+int InstallSession::registryRoot(int root) const {
+  if (root != -1) return root;
+  return properties_.get("ALLUSERS").empty() ? 1 : 2;
+}
+
 std::string InstallSession::registryKeyPath(int root, const std::string& key, bool is64Bit) const {
   std::string rootName;
   std::string subKey = key;
   while (!subKey.empty() && subKey.back() == '\\') subKey.pop_back();
-  switch (root) {
-    case -1:
-      rootName = properties_.get("ALLUSERS").empty() ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
-      break;
+  switch (registryRoot(root)) {
     case 0:
       // Classes of a per-machine installation live in the machine's hive.
       rootName = "HKEY_LOCAL_MACHINE";
@@ -89,6 +90,17 @@ std::string InstallSession::registryKeyPath(int root, const std::string& key, bo
     subKey = "SOFTWARE\\WOW6432Node" + subKey.substr(8);
   }
   return rootName + "\\" + subKey;
+}
+
+bool InstallSession::registryRowKey(const RegistryRow& row, std::string* keyPath) {
+  const ComponentRow* component = componentRow(row.component);
+  const bool is64Bit = component != nullptr && (component->attributes & kComponent64Bit) != 0;
+  *keyPath = registryKeyPath(row.root, format(row.key), is64Bit);
+  if (keyPath->empty()) {
+    return fail("the registry row " + row.registry + " has the unknown root " +
+                std::to_string(row.root));
+  }
+  return true;
 }
 
 bool InstallSession::appSearch() {
@@ -126,24 +138,14 @@ bool InstallSession::appSearch() {
 }
 
 bool InstallSession::writeRegistryValues() {
-  if (mode_ == InstallMode::kRemove) {
-    log_->message("WriteRegistryValues: nothing to write in a removal");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;
-    const ComponentRow* component = componentRow(row.component);
-    const bool is64Bit = component != nullptr && (component->attributes & kComponent64Bit) != 0;
     if (!rewritesRegistry(row.root)) {
       log_->message("WriteRegistryValues: " + row.registry + " kept as it is");
       continue;
     }
-    const std::string keyPath = registryKeyPath(row.root, format(row.key), is64Bit);
-    if (keyPath.empty()) {
-      return fail("the registry row " + row.registry + " has the unknown root " +
-                  std::to_string(row.root));
-    }
+    std::string keyPath;
+    if (!registryRowKey(row, &keyPath)) return false;
     if (!keyNamesFit(keyPath)) {
       return fail("the registry key " + keyPath + " has a name longer than " +
                   std::to_string(kMaxKeyName) + " characters");

@@ -3,9 +3,6 @@
 // no other product uses (RemoveFiles, RemoveFolders, RemoveRegistryValues).
 #include <algorithm>
 
-#include "base/ascii.h"
-#include "emulation/machine/code_page.h"
-#include "emulation/machine/machine.h"
 #include "emulation/machine/registry_view.h"
 #include "emulation/msiexec/component_registrations.h"
 #include "emulation/msiexec/directory_tree.h"
@@ -14,16 +11,9 @@
 namespace msiexec {
 namespace {
 
-constexpr int kComponentRegistryKeyPath = 0x4;
-constexpr int kComponentPermanent = 0x10;
-constexpr int kComponent64Bit = 0x100;
 // HKEY_LOCAL_MACHINE\SOFTWARE and the like are never taken away, however
 // empty a removal leaves them.
 constexpr std::size_t kFewestNamesOfARemovableKey = 3;
-
-std::string hostPathOf(const std::string& windowsPath) {
-  return emulated::toHostPath(emulated::utf8ToAnsi(windowsPath));
-}
 
 std::size_t depthOf(const std::string& path) {
   return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
@@ -32,16 +22,14 @@ std::size_t depthOf(const std::string& path) {
 }  // namespace
 
 std::string InstallSession::componentKeyPath(const ComponentRow& component) const {
-  auto directory = directories_.find(component.directory);
-  const std::string folder = directory == directories_.end() ? "" : directory->second;
+  const std::string folder = componentDirectory(component.component);
   if (component.keyPath.empty()) return folder;
   if (component.attributes & kComponentRegistryKeyPath) {
     for (const RegistryRow& row : tables_.registry) {
       if (row.registry != component.keyPath) continue;
-      int root = row.root;
-      if (root == -1) root = properties_.get("ALLUSERS").empty() ? 1 : 2;
-      return registryKeyPathText(root, (component.attributes & kComponent64Bit) != 0,
-                                 format(row.key), row.nameNull ? "" : format(row.name));
+      return registryKeyPathText(registryRoot(row.root),
+                                 (component.attributes & kComponent64Bit) != 0, format(row.key),
+                                 row.nameNull ? "" : format(row.name));
     }
     return folder;
   }
@@ -113,18 +101,12 @@ void InstallSession::noteEmptiedDirectory(const std::string& directory) {
 }
 
 bool InstallSession::removeFiles() {
-  if (mode_ != InstallMode::kRemove) {
-    log_->message("RemoveFiles: nothing to remove");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const FileRow& file : tables_.files) {
     if (!components_.count(file.component)) continue;
     std::string directory;
-    if (!fileDirectory(file, &directory)) return false;
-    const std::string target = directory + longName(file.fileName);
-    const std::string host = hostPathOf(target);
-    if (host.empty()) return fail("the path " + target + " is not on this machine");
+    std::string target;
+    if (!fileTarget(file, &directory, &target)) return false;
+    // The journal refuses a path that is not on one of the machine's drives.
     std::string error;
     if (!journal_->removeFile(target, &error))
       return fail("cannot remove " + target + ": " + error);
@@ -138,11 +120,6 @@ bool InstallSession::removeFiles() {
 }
 
 bool InstallSession::removeFolders() {
-  if (mode_ != InstallMode::kRemove) {
-    log_->message("RemoveFolders: nothing to remove");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const CreateFolderRow& row : tables_.createFolders) {
     if (components_.count(row.component)) noteEmptiedDirectory(row.directory);
   }
@@ -160,20 +137,10 @@ void InstallSession::pruneEmptyKeys(std::string keyPath) {
 }
 
 bool InstallSession::removeRegistryValues() {
-  if (mode_ != InstallMode::kRemove) {
-    log_->message("RemoveRegistryValues: nothing to remove");
-    return true;
-  }
-  if (!ensureCosted()) return false;
   for (const RegistryRow& row : tables_.registry) {
     if (!components_.count(row.component)) continue;
-    const ComponentRow* component = componentRow(row.component);
-    const bool is64Bit = component != nullptr && (component->attributes & kComponent64Bit) != 0;
-    const std::string keyPath = registryKeyPath(row.root, format(row.key), is64Bit);
-    if (keyPath.empty()) {
-      return fail("the registry row " + row.registry + " has the unknown root " +
-                  std::to_string(row.root));
-    }
+    std::string keyPath;
+    if (!registryRowKey(row, &keyPath)) return false;
     const std::string name = row.nameNull ? "" : format(row.name);
     if (row.valueNull) {
       // "-" and "*" ask for the key and all below it to go with the

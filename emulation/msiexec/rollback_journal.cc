@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "base/ascii.h"
 #include "emulation/machine/code_page.h"
@@ -90,23 +92,19 @@ int flush(int fd) {
   return ::fsync(fd);
 }
 
+// Each step as its journal line names it.
+constexpr std::pair<Step, const char*> kStepNames[] = {
+    {Step::kDirectory, "directory"},   {Step::kNewFile, "new"},
+    {Step::kReplacedFile, "replaced"}, {Step::kRemovedFile, "removed"},
+    {Step::kRegistryText, "registry"}, {Step::kCommit, "commit"},
+    {Step::kEmptiedFolder, "emptied"},
+};
+
 const char* stepName(Step step) {
-  switch (step) {
-    case Step::kDirectory:
-      return "directory";
-    case Step::kNewFile:
-      return "new";
-    case Step::kReplacedFile:
-      return "replaced";
-    case Step::kRemovedFile:
-      return "removed";
-    case Step::kRegistryText:
-      return "registry";
-    case Step::kEmptiedFolder:
-      return "emptied";
-    default:
-      return "commit";
+  for (const auto& [named, name] : kStepNames) {
+    if (named == step) return name;
   }
+  return "";
 }
 
 bool hasPath(Step step) { return step != Step::kRegistryText && step != Step::kCommit; }
@@ -326,20 +324,15 @@ bool parseJournal(const std::string& text, std::vector<Entry>* entries, std::str
     const std::string line = text.substr(start, end - start);
     const std::size_t tab = line.find('\t');
     const std::string name = line.substr(0, tab);
-    Entry entry{Step::kDirectory, tab == std::string::npos ? "" : unescaped(line.substr(tab + 1))};
-    bool known = false;
-    for (Step step : {Step::kDirectory, Step::kNewFile, Step::kReplacedFile, Step::kRemovedFile,
-                      Step::kRegistryText, Step::kCommit, Step::kEmptiedFolder}) {
-      if (name == stepName(step)) {
-        entry.step = step;
-        known = true;
-      }
-    }
+    const auto named = std::find_if(std::begin(kStepNames), std::end(kStepNames),
+                                    [&name](const auto& step) { return name == step.second; });
     const std::string where = "line " + std::to_string(number);
-    if (!known) {
+    if (named == std::end(kStepNames)) {
       *why = where + " is no step this installer takes";
       return false;
     }
+    const Entry entry{named->first,
+                      tab == std::string::npos ? "" : unescaped(line.substr(tab + 1))};
     char drive = 0;
     std::vector<std::string> names;
     if (hasPath(entry.step) && !splitMachinePath(entry.path, &drive, &names)) {
@@ -461,6 +454,33 @@ void removeEmptiedFolders(const std::vector<Entry>& entries) {
     }
     removeFolder(host);
   }
+}
+
+// The end of an installation that committed, in its run or in a recovery:
+// what was kept aside goes, then the folders left empty, then the journal.
+bool finishCommitted(const std::vector<Entry>& entries, const std::string& journalFile,
+                     std::string* error) {
+  if (!removeAside(entries, error)) return false;
+  removeEmptiedFolders(entries);
+  if (!removeName(journalFile)) {
+    if (error) *error = failure("cannot remove", journalFile);
+    return false;
+  }
+  return true;
+}
+
+// The undo of an installation that did not commit, in its run or in a
+// recovery: its steps newest first, then the journal and, last, the
+// registry text. False when something stays; *error then says what, unless
+// the lines of the steps that could not be undone, in *log, do.
+bool undoUncommitted(const std::vector<Entry>& entries, const std::string& journalFile,
+                     std::vector<std::string>* log, std::string* error) {
+  if (!undoFileSteps(entries, log)) return false;
+  if (!removeName(journalFile)) {
+    *error = failure("cannot remove", journalFile);
+    return false;
+  }
+  return removeCommitText(log, error);
 }
 
 // A journal line as the log shows it: control characters as "?", cut to a
@@ -689,14 +709,9 @@ bool RollbackJournal::commitRegistry(const std::string& text, std::string* error
 
 bool RollbackJournal::finish(std::string* error) {
   const emulated::ForgetListingsAfter changesFiles;
-  const bool ok = removeAside(entries_, error);
-  if (ok) removeEmptiedFolders(entries_);
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (ok && !removeName(file_)) {
-    if (error) *error = failure("cannot remove", file_);
-    return false;
-  }
+  const bool ok = finishCommitted(entries_, file_, error);
   entries_.clear();
   changed_.clear();
   return ok;
@@ -706,18 +721,13 @@ bool RollbackJournal::rollBack(std::vector<std::string>* done) {
   if (fd_ < 0 && entries_.empty()) return true;
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!undoFileSteps(entries_, done)) return false;
   std::string error;
-  if (!removeName(file_)) {
-    done->push_back("Rollback: " + failure("cannot remove", file_));
+  if (!undoUncommitted(entries_, file_, done, &error)) {
+    if (!error.empty()) done->push_back("Rollback: " + error);
     return false;
   }
   entries_.clear();
   changed_.clear();
-  if (!removeCommitText(done, &error)) {
-    done->push_back("Rollback: " + error);
-    return false;
-  }
   return true;
 }
 
@@ -753,30 +763,15 @@ RollbackJournal::Recovery RollbackJournal::recover(const std::string& journalFil
                          !commitText.empty() && !exists(commitText);
   if (committed) {
     r.log.push_back("An installation stopped after its commit: its changes stay");
-    const bool asideRemoved = removeAside(entries, &r.error);
-    if (asideRemoved) removeEmptiedFolders(entries);
-    if (!asideRemoved || !removeName(journalFile)) {
-      if (r.error.empty()) r.error = failure("cannot remove", journalFile);
-      r.outcome = Outcome::kFailed;
-      return r;
-    }
-    r.outcome = Outcome::kFinished;
+    r.outcome =
+        finishCommitted(entries, journalFile, &r.error) ? Outcome::kFinished : Outcome::kFailed;
     return r;
   }
   r.log.push_back(entries.empty() ? "An installation stopped before it changed anything"
                                   : "Rolling back an installation that was stopped before its "
                                     "commit");
-  if (!undoFileSteps(entries, &r.log)) {
-    r.error = "the installation stopped earlier cannot be rolled back";
-    r.outcome = Outcome::kFailed;
-    return r;
-  }
-  if (!removeName(journalFile)) {
-    r.error = failure("cannot remove", journalFile);
-    r.outcome = Outcome::kFailed;
-    return r;
-  }
-  if (!removeCommitText(&r.log, &r.error)) {
+  if (!undoUncommitted(entries, journalFile, &r.log, &r.error)) {
+    if (r.error.empty()) r.error = "the installation stopped earlier cannot be rolled back";
     r.outcome = Outcome::kFailed;
     return r;
   }

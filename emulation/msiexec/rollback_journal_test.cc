@@ -169,12 +169,6 @@ TEST_F(RollbackJournalTest, AnUndoStoppedHalfWayIsTakenUpAgainNotTakenAsACommit)
   EXPECT_FALSE(fs::exists(machine.hostPath("C:\\app")));
   EXPECT_FALSE(fs::exists(journal));
   EXPECT_EQ(installerLeftovers(machine.dir()), std::vector<std::string>{});
-
-  // A registry text written before its journal line existed.
-  std::ofstream(registry + ".kv7-commit") << kNewRegistry;
-  EXPECT_EQ(RollbackJournal::recover(journal).outcome, Outcome::kNone);
-  EXPECT_FALSE(fs::exists(registry + ".kv7-commit"));
-  EXPECT_EQ(readHost(registry), kOldRegistry);
 }
 
 TEST_F(RollbackJournalTest, AFileChangedTwiceInOneRunComesBackAsItWasBefore) {

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "base/ascii.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/machine.h"
+#include "emulation/msiexec/directory_tree.h"
 #include "emulation/msiexec/installer_codes.h"
 #include "emulation/msiexec/transform_apply.h"
 #include "emulation/msiexec/transform_reader.h"
@@ -13,16 +13,6 @@
 
 namespace msiexec {
 namespace {
-
-bool isFullPath(std::string_view path) {
-  return (path.size() >= 2 && ascii::isAlpha(path[0]) && path[1] == ':') ||
-         (!path.empty() && path[0] == '\\');
-}
-
-std::string directoryOf(std::string_view path) {
-  const std::size_t slash = path.find_last_of('\\');
-  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
-}
 
 uint32_t refuse(std::string* error, std::string reason) {
   if (error) *error = std::move(reason);
