@@ -20,7 +20,7 @@ std::u16string utf8ToUtf16(std::string_view utf8);
 using ::utf16ToUtf8;  // base/utf8.h
 std::string utf16ToAnsi(std::u16string_view utf16);
 
-bool isValidUtf8(std::string_view text);
+using ::isValidUtf8;  // base/utf8.h
 
 // The UTF-16 form of a text in a Windows code page: 1252 from the table
 // above, 65001 as UTF-8, any other through the C library's iconv ("CP932",
