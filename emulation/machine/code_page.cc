@@ -22,14 +22,6 @@ char32_t ansiToCodePoint(unsigned char c) {
   return c;
 }
 
-char codePointToAnsi(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-  for (int i = 0; i < 32; ++i) {
-    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
 char32_t foldCodePoint(char32_t cp) {
   if (cp >= 'a' && cp <= 'z') return cp - 32;
   if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
@@ -63,11 +55,18 @@ struct IconvCloser {
   void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
 };
 
-// Decodes through iconv into UTF-16LE; each byte iconv refuses, and an
-// incomplete sequence at the end, gives one U+FFFD.
-bool iconvToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out) {
-  const std::string name = "CP" + std::to_string(codePage);
-  iconv_t opened = iconv_open("UTF-16LE", name.c_str());
+}  // namespace
+
+char codePointToAnsi(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  for (int i = 0; i < 32; ++i) {
+    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+bool charsetToUtf16(const std::string& charset, std::string_view bytes, std::u16string* out) {
+  iconv_t opened = iconv_open("UTF-16LE", charset.c_str());
   if (opened == reinterpret_cast<iconv_t>(-1)) return false;
   std::unique_ptr<void, IconvCloser> cd(opened);
   std::u16string result;
@@ -91,20 +90,15 @@ bool iconvToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out
       result += static_cast<char16_t>(b[0] | (b[1] << 8));
     }
     if (rc != static_cast<std::size_t>(-1) || errno == E2BIG || flushed) continue;
-    if (errno == EILSEQ) {
-      result += kReplacement;
-      ++in;
-      --inLeft;
-    } else {  // EINVAL: a lead byte without its trail at the end
-      result += kReplacement;
-      inLeft = 0;
-    }
+    // EILSEQ: a byte the set does not hold; EINVAL: a sequence cut off at
+    // the end (in a Windows code page, one lead byte).
+    result += kReplacement;
+    ++in;
+    --inLeft;
   }
   *out = std::move(result);
   return true;
 }
-
-}  // namespace
 
 bool codePageToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out) {
   if (codePage == kWesternCodePage) {
@@ -115,7 +109,7 @@ bool codePageToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* 
     *out = utf8ToUtf16(bytes);
     return true;
   }
-  return iconvToUtf16(codePage, bytes, out);
+  return charsetToUtf16("CP" + std::to_string(codePage), bytes, out);
 }
 
 std::string ansiToUtf8(std::string_view ansi) {
