@@ -8,19 +8,17 @@ namespace {
 
 using namespace std::string_literals;
 
+// The four forms as a whole file begins are the report's UTF-16 test; here
+// the heads at the edges.
 TEST(TextEncoding, RecognizesUtf16ByItsMarkOrItsNulBytes) {
   const struct {
     std::string head;
     Utf16Form form;
   } cases[] = {
-      {"\xFF\xFEP\0"s, Utf16Form::kLittleEndianWithMark},
-      {"\xFE\xFF\0P"s, Utf16Form::kBigEndianWithMark},
       {"\xFF\xFE"s, Utf16Form::kLittleEndianWithMark},  // nothing but the mark
-      {"P\0R\0"s, Utf16Form::kLittleEndian},
-      {"\n\0P\0"s, Utf16Form::kLittleEndian},  // a blank first line
-      {"\0P\0R"s, Utf16Form::kBigEndian},
-      {"P\0"s, Utf16Form::kLittleEndian},   // a file of one character
-      {"P\0R"s, Utf16Form::kLittleEndian},  // the second character cut off
+      {"\n\0P\0"s, Utf16Form::kLittleEndian},           // a blank first line
+      {"P\0"s, Utf16Form::kLittleEndian},               // a file of one character
+      {"P\0R"s, Utf16Form::kLittleEndian},              // the second character cut off
       {"PROD"s, Utf16Form::kNone},
       {"\xEF\xBB\xBFP"s, Utf16Form::kNone},  // UTF-8 with its mark
       {"P\0RO"s, Utf16Form::kNone},          // one NUL does not make UTF-16
