@@ -23,8 +23,6 @@ constexpr char kShowCommand[] = "-showcommand";
 
 }  // namespace
 
-uint32_t scanArguments(int argc, char** argv) { return scanArguments(argc, argv, nullptr); }
-
 uint32_t scanArguments(int argc, char** argv, ArgumentRole* roles) {
   auto take = [roles](int i, ArgumentRole role) {
     if (roles != nullptr) roles[i] = role;

@@ -2,15 +2,6 @@
 
 #include <cstdint>
 
-// Walks the arguments after the program name and checks that each is an
-// option of the launcher, comparing the first two characters exactly (only
-// "-showcommand" is compared over its 12 characters, in lower case). The
-// argument after /l, /u, /p, /i or /n (either letter case, "-" or "/") is
-// that option's value and is passed over. 0; kHelpRequested for "-?", "/?",
-// "-h" or "/h"; kUnknownArgument for anything else. The first of those found
-// decides.
-uint32_t scanArguments(int argc, char** argv);
-
 // What the scan took an argument for.
 enum class ArgumentRole {
   kNotReached,  // the scan ended before it
@@ -20,6 +11,12 @@ enum class ArgumentRole {
   kUnknown,     // no option of the launcher: the scan ends here
 };
 
-// The same scan, and the role of each argument in roles[i] (roles has argc
-// entries; roles[0], the program name, stays kNotReached).
-uint32_t scanArguments(int argc, char** argv, ArgumentRole* roles);
+// Walks the arguments after the program name and checks that each is an
+// option of the launcher, comparing the first two characters exactly (only
+// "-showcommand" is compared over its 12 characters, in lower case). The
+// argument after /l, /u, /p, /i or /n (either letter case, "-" or "/") is
+// that option's value and is passed over. 0; kHelpRequested for "-?", "/?",
+// "-h" or "/h"; kUnknownArgument for anything else. The first of those found
+// decides. With roles (argc entries), also the role of each argument in
+// roles[i] (roles[0], the program name, stays kNotReached).
+uint32_t scanArguments(int argc, char** argv, ArgumentRole* roles = nullptr);

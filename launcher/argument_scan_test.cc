@@ -53,29 +53,4 @@ TEST(ArgumentScan, AcceptsOptionsAndPassesOverTheirValues) {
   }
 }
 
-// What the scan took each argument for, up to where it stopped.
-TEST(ArgumentScan, TellsTheRoleOfEachArgument) {
-  using R = ArgumentRole;
-  const struct {
-    std::vector<std::string> args;
-    uint32_t code;
-    std::vector<ArgumentRole> roles;  // of the arguments after the program name
-  } cases[] = {
-      {{"/l", "/u", "x.rsp"}, kUnknownArgument, {R::kOption, R::kValue, R::kUnknown}},
-      {{"/m", "-showcommand", "/n"}, 0, {R::kOption, R::kOption, R::kOption}},
-      {{"/o", "/?", "/x"}, kHelpRequested, {R::kOption, R::kHelp, R::kNotReached}},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
-    args.insert(args.begin(), "setup");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    std::vector<ArgumentRole> roles(args.size(), R::kOption);
-    EXPECT_EQ(scanArguments(static_cast<int>(argv.size()), argv.data(), roles.data()), c.code);
-    EXPECT_EQ(roles[0], R::kNotReached);
-    EXPECT_EQ(std::vector<ArgumentRole>(roles.begin() + 1, roles.end()), c.roles)
-        << ::testing::PrintToString(c.args);
-  }
-}
-
 }  // namespace

@@ -2,15 +2,13 @@
 
 #include <cstring>
 
-#include "base/ascii.h"
-
 namespace {
 
 FoundOption find(std::string_view line, char letter, std::size_t limit) {
   FoundOption found;
   found.letter = letter;
+  // The search sets the value only for kValue; else it stays empty.
   found.outcome = extractOption(line, letter, limit, &found.value, &found.match);
-  if (found.outcome != OptionOutcome::kValue) found.value = std::string_view();
   return found;
 }
 
@@ -33,11 +31,3 @@ CommandOptions::CommandOptions(std::string_view line)
              find(line, 'u', kPathOptionLimit), find(line, 'm', kFlagOptionLimit),
              find(line, 'p', kPathOptionLimit), find(line, 'n', kCopyNameOptionLimit),
              find(line, 'o', kFlagOptionLimit)} {}
-
-const FoundOption* CommandOptions::option(char letter) const {
-  const char lower = ascii::toLower(letter);
-  for (const FoundOption& found : found_) {
-    if (found.letter == lower) return &found;
-  }
-  return nullptr;
-}

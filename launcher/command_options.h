@@ -63,8 +63,6 @@ class CommandOptions {
            !responseFile().given();
   }
   const std::array<FoundOption, 7>& all() const { return found_; }
-  // The option of that letter, in either case; null for another letter.
-  const FoundOption* option(char letter) const;
 
  private:
   std::array<FoundOption, 7> found_;

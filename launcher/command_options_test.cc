@@ -55,8 +55,6 @@ TEST(CommandOptions, FindsEveryOptionWithItsPlaceAndLimit) {
   EXPECT_FALSE(options.newCopyRequested());
   EXPECT_EQ(options.basicUi().outcome, OptionOutcome::kAbsent);
   EXPECT_EQ(options.basicUi().match, std::string_view::npos);
-  EXPECT_EQ(options.option('N'), &options.copyName());
-  EXPECT_EQ(options.option('x'), nullptr);
 
   const CommandOptions longName("/n|" + copy64 + "C|/o|");
   EXPECT_EQ(longName.copyName().outcome, OptionOutcome::kTooLong);

@@ -88,35 +88,29 @@ TEST(LauncherContextParse, NewCopyStaysAloneAndEmptyValuesSetTheirFlags) {
   EXPECT_TRUE(endsWith(empty.messageDir.view(), "\\launchmsg\\en_US"));
 }
 
-// The default log path itself is checked end to end.
-TEST(LauncherContextParse, LogPathEmptyWhenTheOptionHasNoValueThatFits) {
+// A value longer than its field counts as absent: the field stays empty and
+// its flag unset, and a missing /l value leaves no log path (the default log
+// path itself is checked end to end).
+TEST(LauncherContextParse, ValuesThatDoNotFitTheirFieldCountAsAbsent) {
   emulated::TestMachine machine;
+  LauncherContext tooLong;
+  parse(tooLong, {"/l", "C:\\" + std::string(258, 'x'), "/i", std::string(261, 'D'), "/n",
+                  std::string(65, 'n')});
+  EXPECT_TRUE(tooLong.logFilePath.empty());
+  EXPECT_FALSE(tooLong.languageGiven);
+  EXPECT_TRUE(tooLong.languageCode.empty());
+  EXPECT_FALSE(tooLong.copyNameGiven);
+  EXPECT_TRUE(tooLong.copyName.empty());
+
+  LauncherContext longest;
+  parse(longest, {"/l", "C:\\" + std::string(257, 'x'), "/n", std::string(64, 'n')});
+  EXPECT_EQ(longest.logFilePath.size(), 260u);
+  EXPECT_TRUE(longest.copyNameGiven);
+  EXPECT_EQ(longest.copyName.size(), 64u);
+
   LauncherContext last;
   parse(last, {"/l"});
   EXPECT_TRUE(last.logFilePath.empty());
-
-  LauncherContext tooLong;
-  parse(tooLong, {"/l", "C:\\" + std::string(258, 'x')});
-  EXPECT_TRUE(tooLong.logFilePath.empty());
-
-  LauncherContext longest;
-  parse(longest, {"/l", "C:\\" + std::string(257, 'x')});
-  EXPECT_EQ(longest.logFilePath.size(), 260u);
-}
-
-TEST(LauncherContextParse, ValuesLongerThanTheirFieldCountAsAbsent) {
-  emulated::TestMachine machine;
-  LauncherContext c;
-  parse(c, {"/i", std::string(261, 'D'), "/n", std::string(65, 'n')});
-  EXPECT_FALSE(c.languageGiven);
-  EXPECT_TRUE(c.languageCode.empty());
-  EXPECT_FALSE(c.copyNameGiven);
-  EXPECT_TRUE(c.copyName.empty());
-
-  LauncherContext fits;
-  parse(fits, {"/n", std::string(64, 'n')});
-  EXPECT_TRUE(fits.copyNameGiven);
-  EXPECT_EQ(fits.copyName.size(), 64u);
 }
 
 std::vector<std::string> withEmpties(std::string first, std::size_t empties) {

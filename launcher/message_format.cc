@@ -170,10 +170,6 @@ bool formatFitsOneInt(const char* format) {
   return parseFitting(format, "d", &pieces);
 }
 
-std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs) {
-  return formatMessage(format, stringArgs, nullptr);
-}
-
 std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs,
                           std::vector<TextSpan>* argumentSpans) {
   if (argumentSpans != nullptr) argumentSpans->clear();

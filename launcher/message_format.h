@@ -23,21 +23,19 @@ bool formatFitsStrings(const char* format, std::size_t stringCount);
 // True when format has exactly one integer conversion and no other.
 bool formatFitsOneInt(const char* format);
 
-// format with its string conversions filled from stringArgs in order (a null
-// argument counts as an empty text), or format unchanged when it does not
-// fit them. A null format gives an empty text.
-std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs);
-
 // Where an argument landed in a formatted text: bytes [begin, end).
 struct TextSpan {
   std::size_t begin = 0;
   std::size_t end = 0;
 };
 
-// The same, and the spans of the arguments' bytes in it, in order, into
-// argumentSpans (none when format is used as it stands).
+// format with its string conversions filled from stringArgs in order (a null
+// argument counts as an empty text), or format unchanged when it does not
+// fit them. A null format gives an empty text. With argumentSpans, the spans
+// of the arguments' bytes in the text, in order (none when format is used as
+// it stands).
 std::string formatMessage(const char* format, std::initializer_list<const char*> stringArgs,
-                          std::vector<TextSpan>* argumentSpans);
+                          std::vector<TextSpan>* argumentSpans = nullptr);
 
 // format with its one integer conversion filled from value, or format
 // unchanged when it does not fit one integer.

@@ -22,60 +22,6 @@ char32_t ansiToCodePoint(unsigned char c) {
   return c;
 }
 
-char codePointToAnsi(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-  for (int i = 0; i < 32; ++i) {
-    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
-constexpr char32_t kInvalid = 0xFFFFFFFF;
-
-// Decodes one UTF-8 sequence at text[i], advancing i; kInvalid (and one byte
-// consumed) for a malformed sequence.
-char32_t decodeUtf8(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  }
-  int extra;
-  char32_t cp;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = lead & 0x07;
-  } else {
-    ++i;
-    return kInvalid;
-  }
-  if (i + extra >= text.size()) {
-    ++i;
-    return kInvalid;
-  }
-  for (int k = 1; k <= extra; ++k) {
-    const auto c = static_cast<unsigned char>(text[i + k]);
-    if ((c & 0xC0) != 0x80) {
-      ++i;
-      return kInvalid;
-    }
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  static constexpr char32_t kMinimum[4] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kInvalid;
-  }
-  i += extra + 1;
-  return cp;
-}
-
 char32_t foldCodePoint(char32_t cp) {
   if (cp >= 'a' && cp <= 'z') return cp - 32;
   if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
@@ -109,11 +55,18 @@ struct IconvCloser {
   void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
 };
 
-// Decodes through iconv into UTF-16LE; each byte iconv refuses, and an
-// incomplete sequence at the end, gives one U+FFFD.
-bool iconvToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out) {
-  const std::string name = "CP" + std::to_string(codePage);
-  iconv_t opened = iconv_open("UTF-16LE", name.c_str());
+}  // namespace
+
+char codePointToAnsi(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  for (int i = 0; i < 32; ++i) {
+    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+bool charsetToUtf16(const std::string& charset, std::string_view bytes, std::u16string* out) {
+  iconv_t opened = iconv_open("UTF-16LE", charset.c_str());
   if (opened == reinterpret_cast<iconv_t>(-1)) return false;
   std::unique_ptr<void, IconvCloser> cd(opened);
   std::u16string result;
@@ -137,20 +90,15 @@ bool iconvToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out
       result += static_cast<char16_t>(b[0] | (b[1] << 8));
     }
     if (rc != static_cast<std::size_t>(-1) || errno == E2BIG || flushed) continue;
-    if (errno == EILSEQ) {
-      result += kReplacement;
-      ++in;
-      --inLeft;
-    } else {  // EINVAL: a lead byte without its trail at the end
-      result += kReplacement;
-      inLeft = 0;
-    }
+    // EILSEQ: a byte the set does not hold; EINVAL: a sequence cut off at
+    // the end (in a Windows code page, one lead byte).
+    result += kReplacement;
+    ++in;
+    --inLeft;
   }
   *out = std::move(result);
   return true;
 }
-
-}  // namespace
 
 bool codePageToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* out) {
   if (codePage == kWesternCodePage) {
@@ -161,7 +109,7 @@ bool codePageToUtf16(uint32_t codePage, std::string_view bytes, std::u16string* 
     *out = utf8ToUtf16(bytes);
     return true;
   }
-  return iconvToUtf16(codePage, bytes, out);
+  return charsetToUtf16("CP" + std::to_string(codePage), bytes, out);
 }
 
 std::string ansiToUtf8(std::string_view ansi) {
@@ -177,8 +125,8 @@ std::string utf8ToAnsi(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const char32_t cp = decodeUtf8(utf8, i);
-    out += cp == kInvalid ? '?' : codePointToAnsi(cp);
+    const char32_t cp = nextUtf8(utf8, i);
+    out += cp == kInvalidUtf8 ? '?' : codePointToAnsi(cp);
   }
   return out;
 }
@@ -187,8 +135,8 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    char32_t cp = decodeUtf8(utf8, i);
-    if (cp == kInvalid) cp = 0xFFFD;
+    char32_t cp = nextUtf8(utf8, i);
+    if (cp == kInvalidUtf8) cp = 0xFFFD;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out += static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -202,13 +150,6 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
 
 std::string utf16ToAnsi(std::u16string_view utf16) { return utf8ToAnsi(utf16ToUtf8(utf16)); }
 
-bool isValidUtf8(std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    if (decodeUtf8(text, i) == kInvalid) return false;
-  }
-  return true;
-}
-
 std::string foldName(std::string_view utf8) {
   if (isAscii(utf8)) {
     std::string out(utf8);
@@ -221,8 +162,8 @@ std::string foldName(std::string_view utf8) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const std::size_t start = i;
-    const char32_t cp = decodeUtf8(utf8, i);
-    if (cp == kInvalid) {
+    const char32_t cp = nextUtf8(utf8, i);
+    if (cp == kInvalidUtf8) {
       out.append(utf8.substr(start, i - start));
     } else {
       appendUtf8(out, foldCodePoint(cp));

@@ -1,13 +1,10 @@
 #include "emulation/machine/host_text.h"
 
-#include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <vector>
 
 #include "base/ascii.h"
 #include "emulation/machine/code_page.h"
@@ -87,25 +84,8 @@ constexpr char16_t kFullwidthFirst = 0xFF01;
 constexpr char16_t kFullwidthLast = 0xFF5E;
 constexpr char16_t kFullwidthOffset = 0xFEE0;
 
-// The code page's own byte for a UTF-16 unit, 0 when it has none.
-unsigned char ownByte(char16_t unit) {
-  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<unsigned char>(unit);
-  // 0x80 to 0x9F hold the code page's own characters past U+00FF.
-  static const std::vector<char16_t> high = [] {
-    std::vector<char16_t> units;
-    for (int byte = 0x80; byte < 0xA0; ++byte) {
-      units.push_back(utf8ToUtf16(ansiToUtf8(std::string(1, static_cast<char>(byte))))[0]);
-    }
-    return units;
-  }();
-  const auto found = std::find(high.begin(), high.end(), unit);
-  return found == high.end() ? 0 : static_cast<unsigned char>(0x80 + (found - high.begin()));
-}
-
 char bestFitByte(char16_t unit) {
-  if (const unsigned char own = ownByte(unit); own != 0 || unit == 0) {
-    return static_cast<char>(own);
-  }
+  if (const char own = codePointToAnsi(unit); own != '?' || unit == u'?') return own;
   if (unit >= kFullwidthFirst && unit <= kFullwidthLast) {
     return static_cast<char>(unit - kFullwidthOffset);
   }
@@ -124,36 +104,8 @@ bool isUtf8Name(std::string_view name) {
   return plain == "utf8";
 }
 
-// The text in UTF-8, from the character set charset; a byte it does not
-// hold (or cannot be read in it) is "?".
-std::string toUtf8(std::string_view text, const std::string& charset) {
-  const iconv_t converter = ::iconv_open("UTF-8", charset.c_str());
-  // A character set the host cannot convert from: read as UTF-8.
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
-  std::string out;
-  std::string in(text);
-  char* inPointer = in.data();
-  std::size_t inLeft = in.size();
-  char buffer[256];
-  while (inLeft > 0) {
-    char* outPointer = buffer;
-    std::size_t outLeft = sizeof buffer;
-    const std::size_t done = ::iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
-    out.append(buffer, static_cast<std::size_t>(outPointer - buffer));
-    if (done == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      out += '?';  // a byte the character set does not hold, or a cut sequence
-      ++inPointer;
-      --inLeft;
-    }
-  }
-  ::iconv_close(converter);
-  return out;
-}
-
-}  // namespace
-
-std::string utf8ToAnsiBestFit(std::string_view utf8) {
-  const std::u16string units = utf8ToUtf16(utf8);
+// Windows' conversion of UTF-16 to the code page, a unit at a time.
+std::string bestFit(std::u16string_view units) {
   std::string ansi;
   ansi.reserve(units.size());
   for (std::size_t i = 0; i < units.size(); ++i) {
@@ -168,6 +120,10 @@ std::string utf8ToAnsiBestFit(std::string_view utf8) {
   }
   return ansi;
 }
+
+}  // namespace
+
+std::string utf8ToAnsiBestFit(std::string_view utf8) { return bestFit(utf8ToUtf16(utf8)); }
 
 std::string hostCharacterSet() {
   std::string charset;
@@ -200,7 +156,10 @@ std::string hostTextToAnsi(std::string_view text) {
     return std::string(text);
   }
   const std::string charset = hostCharacterSet();
-  return utf8ToAnsiBestFit(isUtf8Name(charset) ? std::string(text) : toUtf8(text, charset));
+  std::u16string units;
+  // A character set the host cannot convert from is read as UTF-8.
+  if (isUtf8Name(charset) || !charsetToUtf16(charset, text, &units)) units = utf8ToUtf16(text);
+  return bestFit(units);
 }
 
 }  // namespace emulated

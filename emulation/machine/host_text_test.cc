@@ -22,8 +22,9 @@ TEST(EmulatedHostText, UnicodeBecomesTheCodePageWithWindowsBestFit) {
       {"\xEF\xBC\xBA\xEF\xBD\x9E", "Z~"},                     // fullwidth forms
       {"\xE2\x98\x83 \xE4\xB8\xAD", "? ?"},                   // no best fit
       {"\xF0\x9F\x98\x80", "?"},                              // past U+FFFF: one "?"
-      {"\xC2\x80\xC2\x81", "?\x81"},  // C1 controls: only the five 1252 lacks
-      {"a\xC3", "a?"},                // a cut sequence
+      {"\xC2\x80\xC2\x81", "?\x81"},        // C1 controls: only the five 1252 lacks
+      {"a\xC3", "a?"},                      // a cut sequence
+      {"\xE2\x82x\xED\xA0\x80", "??x???"},  // one "?" a byte, a surrogate's too
   };
   for (const Case& c : cases) EXPECT_EQ(emulated::utf8ToAnsiBestFit(c.utf8), c.ansi) << c.utf8;
 }

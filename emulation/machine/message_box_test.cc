@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "emulation/machine/message_box.h"
 #include "emulation/testing/test_machine.h"
 #include "platform/platform.h"
 
@@ -29,22 +27,6 @@ TEST(EmulatedMessageBox, WithoutAnswersAndWithoutATerminalTheAnswerIsNo) {
   TestMachine machine;
   const TestMachine::ProgramRun run = machine.run(probe(), {"ask", "1"}, {}, "yes\n");
   EXPECT_EQ(run.out, "no\n");  // a pipe on standard input is no terminal
-}
-
-TEST(EmulatedMessageBox, AnOkBoxIsDrawnInUtf8AndAnsweredAtOnce) {
-  emulated::forgetShownBoxes();
-  const uint32_t style = platform::kMbOk | platform::kMbIconError | platform::kMbRtlReading;
-  testing::internal::CaptureStderr();
-  const int answer =
-      platform::messageBoxW(u"Line one\nL\u00EDnea \u4E8C", u"\u30BB Caption", style);
-  const std::string drawn = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(answer, platform::kIdOk);
-  EXPECT_EQ(drawn, "+--- \u30BB Caption ---\n| Line one\n| L\u00EDnea \u4E8C\n+--- [OK]\n");
-  // The style is kept whole for the tests, though not drawn.
-  const std::vector<emulated::ShownBox> boxes = emulated::shownBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].style, style);
-  EXPECT_EQ(boxes[0].caption, "\u30BB Caption");
 }
 
 TEST(EmulatedDebugOutput, AppendsOneLinePerCallToTheMachinesLog) {

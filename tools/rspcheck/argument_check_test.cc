@@ -106,8 +106,6 @@ TEST(ArgumentCheck, LeavesCleanLinesAlone) {
       {{},
        "no arguments: setup starts an interactive installation, detached from its console, and "
        "logs to a time-stamped file in KV7LOG of the documents folder\n"},
-      {{"/u", "C:\\rsp\\drv.rsp", "/l", "C:\\logs\\install.log"},
-       "option /l: 'C:\\logs\\install.log'\noption /u: 'C:\\rsp\\drv.rsp'\n"},
       {{"-I", "de", "/U", "a b.rsp", "/m", "/o", "-showcommand"},
        "option /i: 'de'\noption /u: 'a b.rsp'\noption /m\noption /o (ignored: /n, /p or /u "
        "given)\n"},

@@ -63,12 +63,6 @@ std::string utf16Problem(Utf16Form form) {
          "-Encoding ascii for plain ASCII text), or save it in Notepad as \"ANSI\"";
 }
 
-// A UTF-16 file is refused as content, unless it could not even be read.
-int32_t effectiveStatus(const ResponseFile& file, const LineLayout* layout) {
-  const bool utf16 = layout != nullptr && recognizeUtf16(layout->head()) != Utf16Form::kNone;
-  return utf16 && file.status() == RspOk ? RspContentInvalid : file.status();
-}
-
 }  // namespace
 
 std::string problemReport(const ResponseFile& file, const std::string& displayName,
@@ -85,7 +79,7 @@ std::string problemReport(const ResponseFile& file, const std::string& displayNa
   if (!encoding.empty()) {
     // What the reader made of the bytes says nothing about the file's
     // keywords: the encoding is the one problem.
-    const int32_t status = effectiveStatus(file, layout);
+    const int32_t status = exitCodeFor(file, layout);
     report += encoding;
     ++problems;
     report += name + ": UTF-16 text, " + std::to_string(problems) +
@@ -164,7 +158,9 @@ std::string entryTable(const ResponseFile& file) {
 }
 
 int exitCodeFor(const ResponseFile& file, const LineLayout* layout) {
-  return effectiveStatus(file, layout);
+  // A UTF-16 file is refused as content, unless it could not even be read.
+  const bool utf16 = layout != nullptr && recognizeUtf16(layout->head()) != Utf16Form::kNone;
+  return utf16 && file.status() == RspOk ? RspContentInvalid : file.status();
 }
 
 std::string encodingError(const std::string& displayName, const LineLayout& layout) {

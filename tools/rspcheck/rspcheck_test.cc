@@ -44,18 +44,6 @@ TEST_F(RspcheckProgram, ReportsProblemsAndExitsWithTheLoadStatus) {
   EXPECT_EQ(good.out, "C:\\rsp\\good.rsp: 2 entries, 0 in error, 0 problems; load status 0 (ok)\n");
 }
 
-TEST_F(RspcheckProgram, TableModeListsEveryEntryAndTheStatus) {
-  machine.writeFile("C:\\rsp\\drv.rsp", kFile);
-  auto run = rspcheck({"--tsv", "C:\\rsp\\drv.rsp"});
-  EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_EQ(run.out,
-            "1\t0\t17\tPROD\tQOR_TELVAR_DRIVER\n"
-            "2\t0\t21\tINSTALL_TYPE\tTYPICAL\n"
-            "3\t2\t19\tLIC_AGREEMENT\tmaybe\n"
-            "4\t1\t-1\tNOT_A_KEYWORD\t1\n"
-            "status\t1\n");
-}
-
 TEST_F(RspcheckProgram, AppliesProgNameAsSetupDoes) {
   machine.writeFile("C:\\rsp\\drv.rsp", "PROD = ALL\n");
   auto excluded = rspcheck({"--tsv", "C:\\rsp\\drv.rsp"}, {{"PROGNAME", "kv7isetup"}});
@@ -97,70 +85,30 @@ TEST_F(RspcheckProgram, WarningsChangeTheExitCodeOnlyWithWerror) {
   EXPECT_NE(table.err.find("trap.rsp:2: warning: "), std::string::npos) << table.err;
 }
 
-// The encodings that Windows PowerShell 5.1 and Notepad write: UTF-16 fails
-// with one error at line 1; UTF-8 beyond ASCII warns at each line that holds
-// it; the same text in code page 1252 is what setup reads, and passes.
+// A file in an encoding that setup cannot read as it looks: what the program
+// reads of the file reaches the report and the exit code (the texts for each
+// form are the report's own tests).
 TEST_F(RspcheckProgram, NamesTheEncodingsThatSetupCannotRead) {
-  const std::string text =
-      "PROD=QOR_TELVAR_DRIVER\r\nLIC_AGREEMENT=ACCEPT\r\nCOPY_NAME=Z\xC3\xBCrich\r\n"
-      "COMP=Z\xC3\xBCrich\r\n";
+  const std::string text = "PROD=QOR_TELVAR_DRIVER\r\nCOPY_NAME=Z\xC3\xBCrich\r\n";
   std::string utf16 = "\xFF\xFE";
   for (char c : text) utf16 += std::string{c, '\0'};
   machine.writeFile("C:\\rsp\\u16.rsp", utf16);
-  machine.writeFile("C:\\rsp\\bare16.rsp", utf16.substr(2));
-  for (const char* name : {"C:\\rsp\\u16.rsp", "C:\\rsp\\bare16.rsp"}) {
-    auto run = rspcheck({name});
-    EXPECT_EQ(run.exitCode, 1u) << name;
-    EXPECT_EQ(run.out.rfind(std::string(name) + ":1: error: the file is UTF-16 text", 0), 0u)
-        << run.out;
-    EXPECT_NE(run.out.find("\n" + std::string(name) +
-                           ": UTF-16 text, 1 problem; load status 1 (content invalid)\n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
-  }
+  auto run = rspcheck({"C:\\rsp\\u16.rsp"});
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.out.rfind("C:\\rsp\\u16.rsp:1: error: the file is UTF-16 text", 0), 0u) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
 
   machine.writeFile("C:\\rsp\\u8.rsp", text);
   auto utf8 = rspcheck({"C:\\rsp\\u8.rsp"});
-  EXPECT_NE(utf8.out.find("C:\\rsp\\u8.rsp:3: warning: the value of COPY_NAME is UTF-8 text: it "
-                          "means 6 characters, 'Z', U+00FC LATIN SMALL LETTER U WITH DIAERESIS, "
-                          "'rich', but setup reads the file byte by byte in the system's code "
-                          "page and takes 7 characters, 'Z', U+00C3 LATIN CAPITAL LETTER A WITH "
-                          "TILDE, U+00BC VULGAR FRACTION ONE QUARTER, 'rich';"),
+  EXPECT_NE(utf8.out.find("C:\\rsp\\u8.rsp:2: warning: the value of COPY_NAME is UTF-8 text: it "
+                          "means 6 characters"),
             std::string::npos)
       << utf8.out;
-  EXPECT_NE(utf8.out.find("C:\\rsp\\u8.rsp:4: warning: the value of COMP is UTF-8 text"),
-            std::string::npos)
-      << utf8.out;
-  EXPECT_NE(utf8.out.find(", 2 warnings; load status 1"), std::string::npos) << utf8.out;
-
-  // COMP takes any text, so in code page 1252 that line passes outright.
-  machine.writeFile("C:\\rsp\\ansi.rsp",
-                    "PROD=QOR_TELVAR_DRIVER\r\nLIC_AGREEMENT=ACCEPT\r\n"
-                    "COPY_NAME=Z\xFCrich\r\nCOMP=Z\xFCrich\r\n");
-  auto ansi = rspcheck({"--werror", "C:\\rsp\\ansi.rsp"});
-  EXPECT_EQ(ansi.out.find("warning"), std::string::npos) << ansi.out;
-  EXPECT_NE(ansi.out.find("4 entries, 1 in error, 1 problem; load status 1"), std::string::npos)
-      << ansi.out;
-  machine.writeFile("C:\\rsp\\comp.rsp", "PROD=QOR_TELVAR_DRIVER\r\nCOMP=Z\xFCrich\r\n");
-  auto comp = rspcheck({"--werror", "C:\\rsp\\comp.rsp"});
-  EXPECT_EQ(comp.exitCode, 0u) << comp.out;
-  EXPECT_EQ(comp.out, "C:\\rsp\\comp.rsp: 2 entries, 0 in error, 0 problems; load status 0 (ok)\n");
 }
 
 // setup's command line, checked by the program beside setup in the image:
 // the image directory is its own, and the exit code is as for a file.
 TEST_F(RspcheckProgram, ChecksSetupsCommandLine) {
-  auto hidden = rspcheck({"--args", "/u", "C:\\rsp\\drv.rsp", "/l", "C:\\logs\\kv7-install.log"});
-  EXPECT_EQ(hidden.exitCode, 1u);
-  EXPECT_NE(hidden.out.find("option /i: 'stall.log', found inside argument 4\n"), std::string::npos)
-      << hidden.out;
-  EXPECT_NE(hidden.out.find("argument 4: error: 'C:\\logs\\kv7-install.log', the value of /l, "
-                            "holds '-i' in 'kv7-install.log', which setup takes as option /i"),
-            std::string::npos)
-      << hidden.out;
-  EXPECT_NE(hidden.out.find("\narguments: 3 options, 1 error, 0 warnings\n"), std::string::npos);
-
   auto old = rspcheck({"--args", "/l", "C:\\logs\\drv-old.log"});
   EXPECT_EQ(old.exitCode, 0u);
   EXPECT_NE(old.out.find("argument 2: warning: 'C:\\logs\\drv-old.log', the value of /l, holds "
@@ -184,11 +132,6 @@ TEST_F(RspcheckProgram, ChecksSetupsCommandLine) {
                 "arguments: 2 options, 0 errors, 0 warnings\n");
   EXPECT_EQ(clean.err, "");
 
-  auto nothing = rspcheck({"--werror", "--args"});
-  EXPECT_EQ(nothing.exitCode, 0u);
-  EXPECT_EQ(nothing.out.rfind("no arguments: setup starts an interactive installation", 0), 0u)
-      << nothing.out;
-
   // --args takes every word after it as setup's, even one like rspcheck's.
   auto words = rspcheck({"--image", "D:\\media\\image", "--args", "--werror"});
   EXPECT_EQ(words.exitCode, 1u);
@@ -197,14 +140,6 @@ TEST_F(RspcheckProgram, ChecksSetupsCommandLine) {
   EXPECT_NE(words.out.find("argument 1: error: '--werror' is no option of setup"),
             std::string::npos)
       << words.out;
-  auto deep = rspcheck({"--image", "D:\\" + std::string(250, 'd'), "--args"});
-  EXPECT_EQ(deep.exitCode, 1u);
-  EXPECT_NE(deep.out.find("setup.exe does not even start"), std::string::npos) << deep.out;
-  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--tsv", "--args"},
-                                                {"--image", "D:\\x", "a.rsp"},
-                                                {"a.rsp", "--args", "/u"}}) {
-    EXPECT_EQ(rspcheck(wrong).exitCode, 64u) << ::testing::PrintToString(wrong);
-  }
 }
 
 TEST_F(RspcheckProgram, RunningOutOfMemoryIsReportedWithItsLoadStatus) {
@@ -228,7 +163,10 @@ TEST_F(RspcheckProgram, RefusesWrongArgumentsAndAnswersTheOthers) {
                                                        {"a.rsp", "b.rsp"},
                                                        {"--list-keywords", "a.rsp"},
                                                        {"--list-keywords", "--werror"},
-                                                       {"--tsv"}};
+                                                       {"--tsv"},
+                                                       {"--tsv", "--args"},
+                                                       {"--image", "D:\\x", "a.rsp"},
+                                                       {"a.rsp", "--args", "/u"}};
   for (const auto& args : wrong) {
     auto run = rspcheck(args);
     EXPECT_EQ(run.exitCode, 64u) << ::testing::PrintToString(args);

@@ -6,11 +6,10 @@
 #include <cstring>
 #include <iterator>
 
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace {
-
-constexpr char32_t kInvalid = 0xFFFFFFFF;
 
 // The Unicode names of the characters that code page 1252 holds beyond
 // ASCII, which are the characters a Western system's setup makes of UTF-8
@@ -160,43 +159,6 @@ const char* nameOf(char32_t codePoint) {
   return found != std::end(kNames) && found->codePoint == codePoint ? found->name : nullptr;
 }
 
-// The character that starts at text[at], at moved past it; kInvalid (at past
-// the offending byte) for a byte that starts no well-formed sequence:
-// overlong forms, surrogates and code points above U+10FFFF included.
-char32_t nextCharacter(std::string_view text, std::size_t& at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at++);
-  if (lead < 0x80) return lead;
-  std::size_t length;
-  char32_t cp;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 1;
-    cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 2;
-    cp = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 3;
-    cp = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return kInvalid;
-  }
-  for (std::size_t i = 0; i < length; ++i) {
-    if (at >= text.size()) return kInvalid;
-    const unsigned char next = byte(at);
-    if (next < (i == 0 ? low : 0x80) || next > (i == 0 ? high : 0xBF)) return kInvalid;
-    cp = (cp << 6) | (next & 0x3F);
-    ++at;
-  }
-  return cp;
-}
-
 }  // namespace
 
 Utf16Form recognizeUtf16(std::string_view head) {
@@ -242,18 +204,14 @@ bool holdsNonAsciiByte(std::string_view text) {
 }
 
 bool holdsUtf8Sequences(std::string_view text) {
-  if (!holdsNonAsciiByte(text)) return false;
-  for (std::size_t at = 0; at < text.size();) {
-    if (nextCharacter(text, at) == kInvalid) return false;
-  }
-  return true;
+  return holdsNonAsciiByte(text) && isValidUtf8(text);
 }
 
 std::u32string decodeUtf8(std::string_view text) {
   std::u32string characters;
   for (std::size_t at = 0; at < text.size();) {
-    const char32_t cp = nextCharacter(text, at);
-    if (cp == kInvalid) return std::u32string();
+    const char32_t cp = nextUtf8(text, at);
+    if (cp == kInvalidUtf8) return std::u32string();
     characters += cp;
   }
   return characters;
