@@ -28,7 +28,9 @@ sanitizer_log=build/sanitizer-builds.log
     nice -n 10 cmake --build build/tsan -j"$jobs" --target process_tests child_helper
 ) >"$sanitizer_log" 2>&1 &
 sanitizer_builds=$!
-trap 'pkill -P "$sanitizer_builds" 2>/dev/null; kill "$sanitizer_builds" 2>/dev/null || true' EXIT
+# Under set -e a failing command here would become the script's exit
+# status, and by then the builds have usually ended: nothing left to stop.
+trap 'pkill -P "$sanitizer_builds" 2>/dev/null || true; kill "$sanitizer_builds" 2>/dev/null || true' EXIT
 cmake --build build/windows -j"$jobs"
 export KV7_WINDOWS_IMAGE_DIR=$PWD/build/windows/image
 
