@@ -49,47 +49,35 @@ class CopyListTest : public ::testing::Test {
   emulated::TestMachine machine;
 };
 
-TEST_F(CopyListTest, MachineWithoutTheFamilyHasNoCopies) {
-  machine.writeRegistry(key("SOFTWARE\\Other") + value("x", "y"));
-  InstallCopyList list(false);
-  EXPECT_EQ(list.count(), 0u);
-  EXPECT_FALSE(list.failed());
-  EXPECT_EQ(list.First(), nullptr);
-  EXPECT_EQ(list.legacyCopy(), nullptr);
-  InstallCopy* found = nullptr;
-  EXPECT_EQ(list.FindCopy("ANY", &found), RC_NOT_FOUND);
-  EXPECT_FALSE(list.CopyExists("ANY"));
-}
-
-TEST_F(CopyListTest, LegacyCopyComesFirstThenSubkeysInEnumerationOrder) {
-  machine.writeRegistry(std::string(kLegacyMarker) + key("SOFTWARE\\QOR\\KV7") +
-                        value("KV7 Path Name", "C:\\KV7V8") + copy("beta", "C:\\beta") +
-                        copy("ALPHA", "C:\\alpha"));
-  InstallCopyList list(false);
-  EXPECT_FALSE(list.failed());
-  EXPECT_EQ(names(list), (std::vector<std::string>{"KV7V8", "ALPHA", "beta"}));
-  InstallCopy* legacy = list.legacyCopy();
-  ASSERT_NE(legacy, nullptr);
-  EXPECT_EQ(legacy, list.First());
-  EXPECT_TRUE(legacy->IsLegacy());
-  EXPECT_STREQ(legacy->keyPath(), "SOFTWARE\\QOR\\KV7");
-  EXPECT_STREQ(legacy->path(), "C:\\KV7V8");
-  EXPECT_FALSE(list.Next()->IsLegacy());
-}
-
-TEST_F(CopyListTest, LegacyMarkerIsReadAsALeadingDecimalNumber) {
+// The legacy marker is read as a leading decimal number; the legacy copy
+// comes first, then the subkeys in enumeration order.
+TEST_F(CopyListTest, LegacyCopyComesFirstWhenItsMarkerReadsAsEight) {
   const struct {
     const char* version;
     bool legacy;
   } cases[] = {{"8", true},  {" +8", true}, {"8.2", true}, {"08", true},
                {"9", false}, {"80", false}, {"", false},   {"v8", false}};
   for (const auto& c : cases) {
+    SCOPED_TRACE('"' + std::string(c.version) + '"');
     machine.writeRegistry(key("SOFTWARE\\QOR\\KV7\\CurrentVersion") + value("Version", c.version) +
                           key("SOFTWARE\\QOR\\KV7") + value("KV7 Path Name", "C:\\KV7V8") +
-                          copy("ONE", "C:\\one"));
+                          copy("beta", "C:\\beta") + copy("ALPHA", "C:\\alpha"));
     InstallCopyList list(false);
-    EXPECT_EQ(list.CopyExists("KV7V8"), c.legacy) << '"' << c.version << '"';
-    EXPECT_EQ(list.count(), c.legacy ? 2u : 1u) << '"' << c.version << '"';
+    EXPECT_FALSE(list.failed());
+    EXPECT_EQ(list.CopyExists("KV7V8"), c.legacy);
+    EXPECT_EQ(list.count(), c.legacy ? 3u : 2u);
+    if (!c.legacy) {
+      EXPECT_EQ(names(list), (std::vector<std::string>{"ALPHA", "beta"}));
+      continue;
+    }
+    EXPECT_EQ(names(list), (std::vector<std::string>{"KV7V8", "ALPHA", "beta"}));
+    InstallCopy* legacy = list.legacyCopy();
+    ASSERT_NE(legacy, nullptr);
+    EXPECT_EQ(legacy, list.First());
+    EXPECT_TRUE(legacy->IsLegacy());
+    EXPECT_STREQ(legacy->keyPath(), "SOFTWARE\\QOR\\KV7");
+    EXPECT_STREQ(legacy->path(), "C:\\KV7V8");
+    EXPECT_FALSE(list.Next()->IsLegacy());
   }
 }
 
