@@ -132,17 +132,6 @@ TEST_F(InstalledProductsTest, DriverInstalledAsInstanceThreeIsFoundUnderThatCode
   EXPECT_EQ(again, products);
 }
 
-TEST_F(InstalledProductsTest, CodeInstalledAtAnotherPathDoesNotCount) {
-  const ProductRow& ese = currentRow("ese");
-  const std::string instance2 = instanceCode(ese.productCode, 2);
-  writeCopy(installerProduct(ese.productCode, "C:\\QOR\\OTHER") +
-            installerProduct(instanceCode(ese.productCode, 1), "C:\\QOR\\K10") +
-            installerProduct(instance2, kCopyPath));
-  addLevelFile("ese");
-  EXPECT_EQ(find("ese").generation, kGenerationFirst);
-  EXPECT_EQ(find("ese").code, instance2);
-}
-
 TEST_F(InstalledProductsTest, InstallLocationMatchesWithoutItsTrailingBackslashAndCase) {
   const struct {
     const char* location;
