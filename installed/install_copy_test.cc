@@ -80,8 +80,6 @@ TEST_F(InstallCopyTest, VersionIsReadAsNumbersUpToTheFirstMissingValue) {
        copy("KV7COPY1", "C:\\K1") + key(kCopyKey + "\\CurrentVersion") + value("Version", "11") +
            value("Release", "5") + value("Fix Level", "4") + value("Service Level", "x"),
        "KV7COPY1", platform::kErrorFileNotFound, CopyVersion{11, 5, 0, 0, ""}},
-      {"no version key", copy("KV7COPY1", "C:\\K1"), "KV7COPY1", platform::kErrorFileNotFound,
-       CopyVersion{}},
       {"a legacy copy has no fix level", legacy, "kv7v8", 0, CopyVersion{8, 2, 7, 0, ""}},
   };
   for (const auto& c : cases) {
