@@ -96,7 +96,6 @@ TEST_F(LauncherResponseFileTest, CopyNameAndPathComeFromTheFile) {
 
 TEST_F(LauncherResponseFileTest, FileIsLoadedOnceAndKeptByTheContext) {
   machine_.writeFile(kRspPath, "COPY_NAME=SITEA\n");
-  std::string printed;
   ASSERT_EQ(loadLauncherResponseFile(context_, kRspPath.c_str()), 0);
   const ResponseFile* loaded = context_.responseFile.get();
   ASSERT_NE(loaded, nullptr);
