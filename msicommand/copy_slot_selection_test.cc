@@ -164,12 +164,18 @@ TEST_F(SelectInstanceProductCodeTest, APlainRunAddressesTheBaseProductCode) {
 }
 
 TEST_F(SelectInstanceProductCodeTest, ScansTheMachineOnlyOnce) {
-  // An empty machine: the scan finds nothing and remembers that it ran.
+  describeMachine(machine_, {{"SITEA", kDriverProductCode, 500}});
   context_.newCopyRequested = 1;
   EXPECT_EQ(select(), slotCode(15));
   EXPECT_EQ(context_.copiesScanned, 1);
-  EXPECT_EQ(context_.copyGuidList.count, 0u);
+  EXPECT_EQ(context_.copyGuidList.count, 1u);
+
+  // A copy that appears after the scan changes nothing: this run goes on
+  // with what its one scan found.
+  describeMachine(machine_, {{"SITEA", kDriverProductCode, 500}, {"SITEB", slotCode(15), 700}});
   EXPECT_EQ(collectInstanceProductCodes(context_, kDriverProductCode), 0u);
+  EXPECT_EQ(context_.copyGuidList.count, 1u);
+  EXPECT_EQ(select(), slotCode(15));
 }
 
 }  // namespace
