@@ -7,7 +7,6 @@
 #include <map>
 #include <sstream>
 
-#include "emulation/machine/code_page.h"
 #include "emulation/machine/machine.h"
 #include "emulation/machine/registry_file.h"
 #include "emulation/machine/registry_view.h"
@@ -409,33 +408,6 @@ TEST(MsiexecProgramTest, MaintenanceWithoutAReinstallChangesNothing) {
     EXPECT_EQ(m.registryBytes(), before) << args[0] << " " << args.back();
   }
   EXPECT_FALSE(m.exists("C:\\apps\\SITEB\\cfg\\kv7kvdriver.lvl"));
-}
-
-TEST(MsiexecProgramTest, KeepsEveryOtherKeyAndValueAndTheRegistryFilesEncoding) {
-  InstallerMachine m;
-  const std::string text =
-      "Windows Registry Editor Version 5.00\r\n\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n"
-      "@=\"default\"\r\n"
-      "\"Text\"=\"Z\xC3\xBCrich\"\r\n"
-      "\"Number\"=dword:0000002a\r\n"
-      "\"Bytes\"=hex:01,02,ff\r\n"
-      "\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\OLDCOPY]\r\n"
-      "\"KV7 Path Name\"=\"C:\\\\old\"\r\n"
-      "\r\n"
-      "[HKEY_CURRENT_USER\\Software\\Mine]\r\n"
-      "\"x\"=\"y\"\r\n\r\n";
-  m.machine.writeRegistryBytes("\xFF\xFE" + emulated::utf16ToBytes(emulated::utf8ToUtf16(text)));
-  auto before = m.registry();
-  ASSERT_NE(before->findKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other"), nullptr);
-
-  m.installCopy("SITEA", "C:\\apps\\SITEA");
-  auto after = m.registry();
-  expectKept(before->top(), after->top(), "");
-  EXPECT_EQ(after->encoding(), emulated::RegistryEncoding::kUtf16);
-  EXPECT_EQ(m.registryBytes().substr(0, 2), "\xFF\xFE");
-  EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
 }
 
 TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
