@@ -783,15 +783,6 @@ TEST(MsiexecProgramTest, ARemovalTakesItsOwnCopyAndRegistrationAndLeavesTheOther
         "Windows Installer removed the product.", "Removal success or error status: 0."}) {
     EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
   }
-
-  // The first copy goes; the further copies stay whole. Removed, it is
-  // not installed any more.
-  run = m.msiexec({"/x", kBaseCode, "/qn"});
-  ASSERT_EQ(run.exitCode, 0u) << run.err;
-  EXPECT_EQ(filesUnder(m.machine, "C:\\apps"), without(without(files, "/S14"), "/SITEA"));
-  EXPECT_EQ(m.value(kUninstall + slotCode(15), "InstallLocation"), "C:\\apps\\S15\\");
-  EXPECT_EQ(m.value(kCopies + "S13", "KV7 Path Name"), "C:\\apps\\S13");
-  EXPECT_EQ(m.msiexec({"/x", kBaseCode, "/qn"}).exitCode, 1605u);
 }
 
 TEST(MsiexecProgramTest, AnInstanceIsRemovedHoweverItIsNamed) {
