@@ -153,42 +153,6 @@ TEST_F(Kv7InventoryTest, LegacyCopyAndTheThirtyTwoBitView) {
       << run32.out;
 }
 
-// Setup decides between maintenance and reinstallation by a version read only
-// in part; the report shows the values it goes on with.
-TEST_F(Kv7InventoryTest, VersionReadInPartShowsWhatSetupGoesOnWith) {
-  machine.writeRegistry(copy("KV7MAIN", "C:\\QOR\\Main") +
-                        key(kCopies + "KV7MAIN\\CurrentVersion") + value("Version", "11") +
-                        value("Release", "5") + value("Modification", "500") +
-                        key(kCopies + "NOVERSION") + value("KV7 Path Name", "C:\\QOR\\None"));
-  auto run = inventory();
-  EXPECT_EQ(run.exitCode, 0u) << run.err;
-  const std::string zeros =
-      "  Fix level:          0\n"
-      "  Service level:      \n";
-  EXPECT_NE(run.out.find("Copy 1 of 2: KV7MAIN\n"
-                         "  Path:               C:\\QOR\\Main\n"
-                         "  Legacy copy:        no\n"
-                         "  Version values:     incomplete (registry error 2); setup takes those "
-                         "not read as 0\n"
-                         "  Version:            11\n"
-                         "  Release:            5\n"
-                         "  Modification:       500\n" +
-                         zeros),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("Copy 2 of 2: NOVERSION\n"
-                         "  Path:               C:\\QOR\\None\n"
-                         "  Legacy copy:        no\n"
-                         "  Version values:     incomplete (registry error 2); setup takes those "
-                         "not read as 0\n"
-                         "  Version:            0\n"
-                         "  Release:            0\n"
-                         "  Modification:       0\n" +
-                         zeros),
-            std::string::npos)
-      << run.out;
-}
-
 TEST_F(Kv7InventoryTest, UnreadableLegacyCopyIsReportedAsIncomplete) {
   machine.writeRegistry(key("SOFTWARE\\QOR\\KV7\\CurrentVersion") + value("Version", "8") +
                         copy("KV7MAIN", "C:\\QOR\\Main"));
