@@ -171,15 +171,9 @@ TEST(MsiexecProgramTest, AFirstCopyIsRegisteredWhereTheLauncherLooksForIt) {
   EXPECT_EQ(localPackage.rfind("C:\\Windows\\Installer\\", 0), 0u) << localPackage;
   EXPECT_EQ(m.machine.readFile(localPackage), m.machine.readFile(kPackage));
 
-  const std::vector<std::string> version = packageVersion();
-  ASSERT_EQ(version.size(), 3u);
-  EXPECT_EQ(m.value(product, "DisplayVersion"), version[0] + "." + version[1] + "." + version[2]);
+  // The copy's version values and the product's are compared with Windows
+  // Installer's by setup_parity_wine_test.sh.
   EXPECT_EQ(m.value(kCopies + "SITEA", "KV7 Path Name"), "C:\\apps\\SITEA");
-  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Version"), version[0]);
-  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Release"), version[1]);
-  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Modification"), version[2]);
-  EXPECT_EQ(m.value(kCopies + "SITEA\\CurrentVersion", "Fix Level"), "0");
-  EXPECT_NE(m.value(kCopies + "SITEA\\CurrentVersion", "Service Level"), "<missing>");
 
   const std::string sources = KV7_PACKAGE_FILES_DIR;
   EXPECT_EQ(m.machine.readFile("C:\\apps\\SITEA\\cfg\\kv7kvdriver.lvl"),
@@ -473,16 +467,11 @@ TEST(MsiexecProgramTest, FailsWithWindowsInstallersExitCodesAndChangesNothing) {
 
   // A language transform that reads is accepted; a new instance that is
   // already installed is refused.
-  const std::vector<std::string> newInstance = {"/i",
-                                                kPackage,
-                                                "/qn",
-                                                "MSINEWINSTANCE=1",
-                                                "TRANSFORMS=:inst15.mst;1033.mst",
-                                                "KV7_COPY_NAME=SITEB",
-                                                "INSTALLDIR=C:\\apps\\B"};
-  EXPECT_EQ(m.msiexec(newInstance).exitCode, 0u);
+  const std::vector<std::string> slot15 = newInstance(
+      {"TRANSFORMS=:inst15.mst;1033.mst", "KV7_COPY_NAME=SITEB", "INSTALLDIR=C:\\apps\\B"});
+  EXPECT_EQ(m.msiexec(slot15).exitCode, 0u);
   const std::string installed = m.registryBytes();
-  EXPECT_EQ(m.msiexec(newInstance).exitCode, 1638u);
+  EXPECT_EQ(m.msiexec(slot15).exitCode, 1638u);
   EXPECT_EQ(m.registryBytes(), installed);
 
   // The longest key name Windows allows is taken.
