@@ -161,13 +161,6 @@ TEST(RuleMatcher, MissingRuleOrValueCountsAsAMatch) {
   EXPECT_TRUE(matchRule(nullptr, "x", nullptr));
 }
 
-TEST(RuleMatcher, PathFormRefusesDriveRelativeAndRootRelativeNames) {
-  // These never reach the file system.
-  expectCases({
-      {"P()", {}, {"\\rooted\\file.txt", "C:file.txt"}},
-  });
-}
-
 TEST(RuleMatcher, IsSafeToCallFromSeveralThreadsAtOnce) {
   const std::vector<RuleCase> cases = {
       {"F(1e-10,1)", "0.5", true},
