@@ -62,19 +62,6 @@ fs::path imageDir() {
   return fs::path(fromEnv != nullptr && *fromEnv != '\0' ? fromEnv : KV7_DEFAULT_IMAGE_DIR);
 }
 
-// The subdirectories of parent whose names equal name, letter case ignored,
-// as the Windows file system would resolve it.
-std::vector<fs::path> dirsNamedNoCase(const fs::path& parent, std::string_view name) {
-  std::vector<fs::path> found;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(parent, ec)) {
-    if (entry.is_directory() && ascii::equalsNoCase(entry.path().filename().string(), name)) {
-      found.push_back(entry.path());
-    }
-  }
-  return found;
-}
-
 const Locale* localeNamedNoCase(std::string_view dir) {
   for (const Locale& locale : kLocales) {
     if (ascii::equalsNoCase(locale.dir, dir)) return &locale;
@@ -149,28 +136,6 @@ TEST(MessageKeys, ListEachKeyOnce) {
   for (const MessageKey& key : messageKeys()) {
     EXPECT_TRUE(seen.insert(key.key).second) << "listed twice: " << key.key;
   }
-}
-
-TEST(MessageFiles, SourcesAndStagedFilesCoverTheLanguageTableAndNothingElse) {
-  const fs::path staged = imageDir() / "launchmsg";
-  ASSERT_TRUE(fs::is_directory(staged)) << staged;
-  for (const Locale& locale : kLocales) {
-    EXPECT_EQ(dirsNamedNoCase(sourceDir(), locale.dir).size(), 1u) << "sources of " << locale.dir;
-    std::vector<fs::path> dirs = dirsNamedNoCase(staged, locale.dir);
-    // Two directories that differ only in case would be one on Windows.
-    ASSERT_EQ(dirs.size(), 1u) << "staged directories for " << locale.dir;
-    EXPECT_TRUE(fs::is_regular_file(dirs[0] / "Launch.pro")) << dirs[0];
-  }
-  for (const SourceFile& file : sourceFiles()) {
-    EXPECT_NE(localeNamedNoCase(file.locale), nullptr)
-        << "not a locale of the table: " << file.locale;
-  }
-  // The fallback directory of the launcher, exactly as it spells it, and the
-  // one table directory with a capital letter.
-  ASSERT_NE(englishSource(), nullptr) << "the English fallback must be named " << kEnglishDir;
-  EXPECT_TRUE(fs::is_regular_file(staged / "en_US" / "Launch.pro"));
-  EXPECT_TRUE(fs::is_directory(sourceDir() / "Zh_tw"));
-  EXPECT_TRUE(fs::is_regular_file(staged / "Zh_tw" / "Launch.pro"));
 }
 
 TEST(MessageSources, CarryEveryKeyOnceAndNoOther) {
