@@ -66,44 +66,37 @@ TEST_F(EntryValidatorOnMachine, KeywordsWithCodedChecksBesidesTheirRules) {
   machine.makeDirectory("A:\\diag");
   machine.writeFile("C:\\kv7\\file.txt", "x");
   const std::string header = "DEFAULT_INSTANCE = KV7\n";
+  const Outcome kBadOption{EntryInvalidValue, EntryProblem::kBadOptionWord};
+  const Outcome kNoDirectory{EntryInvalidValue, EntryProblem::kDirectoryMissing};
+  const Outcome kExcluded{EntryInvalidValue, EntryProblem::kExcludedValue};
   const struct {
-    std::string line;
-    const char* keyword;
+    std::string line;  // "KEYWORD = value"
     Outcome outcome;
   } cases[] = {
-      {"KV7OPTIONS = -a -fout", "KV7OPTIONS", kValid},
-      {"KV7OPTIONS = -a -f", "KV7OPTIONS", {EntryInvalidValue, EntryProblem::kBadOptionWord}},
-      {"KV7.KV7OPTIONS = -e", "KV7.KV7OPTIONS", {EntryInvalidValue, EntryProblem::kBadOptionWord}},
-      {"KV7.DFTDBPATH = C", "KV7.DFTDBPATH", kValid},
-      {"KV7.DFTDBPATH = c:", "KV7.DFTDBPATH", kValid},
-      {"KV7.DFTDBPATH = CC", "KV7.DFTDBPATH", {EntryInvalidValue, EntryProblem::kRuleMismatch}},
-      {"KV7.DFTDBPATH = Q:", "KV7.DFTDBPATH", {EntryInvalidValue, EntryProblem::kDriveMissing}},
-      {"KV7.DIAGPATH = C:\\kv7\\diag", "KV7.DIAGPATH", kValid},
-      {"KV7.DIAGPATH = c:\\KV7\\DIAG", "KV7.DIAGPATH", kValid},
-      {"KV7.DIAGPATH = BLANK", "KV7.DIAGPATH", kValid},
-      {"KV7.DIAGPATH = C:\\kv7\\missing",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.DIAGPATH = C:\\kv7\\file.txt",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.DIAGPATH = A:\\diag",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.DIAGPATH = kv7\\diag",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7LOADREC = C:\\kv7\\diag", "KV7LOADREC", kValid},
-      {"KV7LOADREC = C:\\nowhere",
-       "KV7LOADREC",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.NAME = sysadm", "KV7.NAME", {EntryInvalidValue, EntryProblem::kExcludedValue}},
-      {"KV7.NAME = joe", "KV7.NAME", kValid},
-      {"KAS_PASSWORD = *", "KAS_PASSWORD", {EntryInvalidValue, EntryProblem::kExcludedValue}},
-      {"KAS_PASSWORD = *x", "KAS_PASSWORD", kValid},
+      {"KV7OPTIONS = -a -fout", kValid},
+      {"KV7OPTIONS = -a -f", kBadOption},
+      {"KV7.KV7OPTIONS = -e", kBadOption},
+      {"KV7.DFTDBPATH = C", kValid},
+      {"KV7.DFTDBPATH = c:", kValid},
+      {"KV7.DFTDBPATH = CC", {EntryInvalidValue, EntryProblem::kRuleMismatch}},
+      {"KV7.DFTDBPATH = Q:", {EntryInvalidValue, EntryProblem::kDriveMissing}},
+      {"KV7.DIAGPATH = C:\\kv7\\diag", kValid},
+      {"KV7.DIAGPATH = c:\\KV7\\DIAG", kValid},
+      {"KV7.DIAGPATH = BLANK", kValid},
+      {"KV7.DIAGPATH = C:\\kv7\\missing", kNoDirectory},
+      {"KV7.DIAGPATH = C:\\kv7\\file.txt", kNoDirectory},
+      {"KV7.DIAGPATH = A:\\diag", kNoDirectory},
+      {"KV7.DIAGPATH = kv7\\diag", kNoDirectory},
+      {"KV7LOADREC = C:\\kv7\\diag", kValid},
+      {"KV7LOADREC = C:\\nowhere", kNoDirectory},
+      {"KV7.NAME = sysadm", kExcluded},
+      {"KV7.NAME = joe", kValid},
+      {"KAS_PASSWORD = *", kExcluded},
+      {"KAS_PASSWORD = *x", kValid},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(stateOf(header + c.line + "\n", c.keyword), c.outcome) << c.line;
+    const std::string keyword = c.line.substr(0, c.line.find(" = "));
+    EXPECT_EQ(stateOf(header + c.line + "\n", keyword.c_str()), c.outcome) << c.line;
   }
 }
 
