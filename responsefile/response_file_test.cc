@@ -48,13 +48,6 @@ TEST(ResponseFileReader, ReadsEachLineIntoItsEntry) {
     std::vector<Seen> entries;
   } cases[] = {
       {"* a comment\n\n   # another\n\t\n*PROD=ALL\n#INSTALL_TYPE=X\n", RspOk, {}},
-      {"PROD = QOR_TELVAR_DRIVER   ## the driver\nKAS_CONTACT_LIST_PASSWORD = pa#ss*wd\n"
-       "COMP = first**second\nLIC_AGREEMENT = ACCEPT\r\n",
-       RspOk,
-       {{"PROD", 1, EntryValid, "QOR_TELVAR_DRIVER"},
-        {"KAS_CONTACT_LIST_PASSWORD", 2, EntryValid, "pa#ss*wd"},
-        {"COMP", 3, EntryValid, "first"},
-        {"LIC_AGREEMENT", 4, EntryValid, "ACCEPT"}}},
       // The newest line of a keyword that does not repeat wins at its own
       // place, valid or not.
       {"INSTALL_TYPE = BOGUS\nPROD = ALL\ninstall_type = TYPICAL\nREBOOT = YES\n",
@@ -90,9 +83,6 @@ TEST(ResponseFileReader, ReadsEachLineIntoItsEntry) {
     EXPECT_EQ(file->status(), c.status) << c.text;
     EXPECT_EQ(entriesOf(*file), c.entries) << c.text;
   }
-  // An entry is found whatever the letter case of the name asked for.
-  EXPECT_EQ(valueOf(loadText(cases[1].text)->findEntry("kas_contact_list_password", 0)),
-            "pa#ss*wd");
 }
 
 TEST(ResponseFileReader, KnownKeywordsWithoutValueAreDroppedUnknownOnesReported) {
