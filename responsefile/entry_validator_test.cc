@@ -100,37 +100,21 @@ TEST_F(EntryValidatorOnMachine, KeywordsWithCodedChecksBesidesTheirRules) {
   }
 }
 
-TEST_F(EntryValidatorOnMachine, PathValuesResolveBesideTheResponseFile) {
-  machine.writeFile("C:\\rsp\\drv.rsp",
-                    "INSTANCE = I1\n"
-                    "I1.TERADATA_CLI_PATH = cli.ini  ** beside the file\n"
-                    "I1.TERADATA_ERRMSG_PATH = C:\\other\\err.txt\n"
-                    "I1.SQLSERVER_ODBC_LIB_PATH = x\n"
-                    "I1.ORACLE_HOME = x\n");
-  machine.writeFile("C:\\rsp\\cli.ini", "[cli]\n");
-  machine.writeFile("C:\\other\\err.txt", "errors\n");
-  ResponseFile file("C:\\rsp\\drv.rsp");
-  EXPECT_EQ(file.status(), RspOk);
-  EXPECT_EQ(valueOf(file.findEntry("I1.TERADATA_CLI_PATH", 0)), "C:\\rsp\\cli.ini");
-  EXPECT_EQ(valueOf(file.findEntry("I1.TERADATA_ERRMSG_PATH", 0)), "C:\\other\\err.txt");
-}
-
 TEST_F(EntryValidatorOnMachine, PathValuesMustNameFilesThatOpen) {
   machine.writeFile("C:\\other\\only_here.ini", "x");
   machine.writeFile("C:\\cwd\\in_cwd.ini", "x");
   machine.writeFile("C:\\rsp\\beside.ini", "x");
   const std::string header = "INSTANCE = I1\n";
+  // A name found beside the response file becomes its full path.
   const struct {
     const char* value;
     bool valid;
+    const char* stored;  // the value once loaded; null: as written
   } cases[] = {
-      {"beside.ini", true},
-      {"in_cwd.ini", false},
-      {"only_here.ini", false},
-      {"C:\\other\\only_here.ini", true},
-      {"C:\\other\\missing.ini", false},
-      {"\\other\\only_here.ini", false},
-      {"C:other\\only_here.ini", false},
+      {"beside.ini", true, "C:\\rsp\\beside.ini"}, {"in_cwd.ini", false, nullptr},
+      {"only_here.ini", false, nullptr},           {"C:\\other\\only_here.ini", true, nullptr},
+      {"C:\\other\\missing.ini", false, nullptr},  {"\\other\\only_here.ini", false, nullptr},
+      {"C:other\\only_here.ini", false, nullptr},
   };
   // The current directory holds a file the response file's folder lacks.
   char previous[4096];
@@ -144,6 +128,7 @@ TEST_F(EntryValidatorOnMachine, PathValuesMustNameFilesThatOpen) {
     const ResponseFileEntry* entry = file.findEntry("I1.TERADATA_CLI_PATH", 0);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->state(), c.valid ? EntryValid : EntryInvalidValue) << c.value;
+    EXPECT_EQ(valueOf(entry), c.stored ? c.stored : c.value) << c.value;
   }
   ASSERT_EQ(chdir(previous), 0);
 }
