@@ -24,23 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The locale directories of the launcher's language table, with the ANSI code
-// page of the Windows systems that speak each language. English serves both
-// as the table's "en_us" and as the fallback "en_US".
-struct Locale {
-  const char* dir;
-  const char* codePage;
-};
-constexpr Locale kLocales[] = {
-    {"ar_aa", "CP1256"}, {"bg_bg", "CP1251"}, {"cs_cz", "CP1250"}, {"da_dk", "CP1252"},
-    {"de_de", "CP1252"}, {"el_gr", "CP1253"}, {"en_us", "CP1252"}, {"es_es", "CP1252"},
-    {"fi_fi", "CP1252"}, {"iw_il", "CP1255"}, {"hu_hu", "CP1250"}, {"it_it", "CP1252"},
-    {"ja_jp", "CP932"},  {"ko_kr", "CP949"},  {"nl_nl", "CP1252"}, {"no_no", "CP1252"},
-    {"pl_pl", "CP1250"}, {"ro_ro", "CP1250"}, {"ru_ru", "CP1251"}, {"hr_hr", "CP1250"},
-    {"sk_sk", "CP1250"}, {"sv_se", "CP1252"}, {"tr_tr", "CP1254"}, {"sl_si", "CP1250"},
-    {"Zh_tw", "CP950"},  {"fr_fr", "CP1252"}, {"pt_br", "CP1252"}, {"zh_cn", "CP936"},
-    {"pt_pt", "CP1252"},
-};
 constexpr const char* kEnglishDir = "en_US";
 
 // The launcher reads a line in pieces of at most 1023 characters, its line
@@ -62,11 +45,15 @@ fs::path imageDir() {
   return fs::path(fromEnv != nullptr && *fromEnv != '\0' ? fromEnv : KV7_DEFAULT_IMAGE_DIR);
 }
 
-const Locale* localeNamedNoCase(std::string_view dir) {
-  for (const Locale& locale : kLocales) {
-    if (ascii::equalsNoCase(locale.dir, dir)) return &locale;
+// The code page the image build stages a locale directory in, from the
+// list that LanguageTable.CodePagesAreThoseTheMessageFilesAreStagedIn holds
+// to the launcher's table.
+std::string stagedCodePage(const std::string& locale) {
+  std::istringstream pages(KV7_MESSAGE_CODE_PAGES);
+  for (std::string page; pages >> page;) {
+    if (page.rfind(locale + ":", 0) == 0) return page.substr(locale.size() + 1);
   }
-  return nullptr;
+  return "";
 }
 
 const std::vector<MessageKey>& messageKeys() {
@@ -232,8 +219,8 @@ TEST(MessageSources, ComposeTheInitialisationReport) {
 TEST(StagedMessages, AreTheSourcesInTheirCodePageAndFitTheLaunchersBuffers) {
   for (const SourceFile& file : sourceFiles()) {
     SCOPED_TRACE(file.locale);
-    const Locale* locale = localeNamedNoCase(file.locale);
-    ASSERT_NE(locale, nullptr);
+    const std::string codePage = stagedCodePage(file.locale);
+    ASSERT_FALSE(codePage.empty());
     std::optional<std::string> staged =
         readFile(imageDir() / "launchmsg" / file.locale / "Launch.pro");
     ASSERT_TRUE(staged.has_value()) << "not staged";
@@ -256,8 +243,8 @@ TEST(StagedMessages, AreTheSourcesInTheirCodePageAndFitTheLaunchersBuffers) {
       }
       lf += c;
     }
-    std::optional<std::string> decoded = convertText(lf, locale->codePage, "UTF-8");
-    ASSERT_TRUE(decoded.has_value()) << "not in " << locale->codePage;
+    std::optional<std::string> decoded = convertText(lf, codePage.c_str(), "UTF-8");
+    ASSERT_TRUE(decoded.has_value()) << "not in " << codePage;
     std::string source = file.content;
     if (!source.empty() && source.back() != '\n') source += '\n';
     EXPECT_EQ(*decoded, source);
