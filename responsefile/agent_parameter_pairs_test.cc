@@ -96,22 +96,4 @@ TEST(AgentParameterPairs, RememberWhichCheckMarkedAnEntryAndAgainstWhom) {
   EXPECT_EQ(file->entryAt(d)->contradictions()[0].partners, (std::vector<int32_t>{co}));
 }
 
-TEST(AgentParameterPairs, OtherModesCheckNothing) {
-  auto file = loadText(std::string(kHeader) + "KV7.MAXAGENTS=100\nKV7.MAXCAGENTS=200\n");
-  ResponseFile& f = *file;
-  ResponseFileEntry* maxAgents = f.findEntry("KV7.MAXAGENTS", 0);
-  ResponseFileEntry* maxCAgents = f.findEntry("KV7.MAXCAGENTS", 0);
-  ASSERT_EQ(maxAgents->state(), EntryInvalidValue);
-  maxAgents->setState(EntryValid, EntryProblem::kNone);
-  maxCAgents->setState(EntryValid, EntryProblem::kNone);
-  f.setStatus(RspOk);
-  checkAgentParameterPairs(f, 2);
-  checkAgentParameterPairs(f, 0);
-  EXPECT_EQ(f.status(), RspOk);
-  EXPECT_EQ(maxAgents->state(), EntryValid);
-  checkAgentParameterPairs(f, kCheckDefaultInstancePrefix);
-  EXPECT_EQ(f.status(), RspContentInvalid);
-  EXPECT_EQ(maxAgents->state(), EntryInvalidValue);
-}
-
 }  // namespace

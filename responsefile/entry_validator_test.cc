@@ -66,60 +66,38 @@ TEST_F(EntryValidatorOnMachine, KeywordsWithCodedChecksBesidesTheirRules) {
   machine.makeDirectory("A:\\diag");
   machine.writeFile("C:\\kv7\\file.txt", "x");
   const std::string header = "DEFAULT_INSTANCE = KV7\n";
+  const Outcome kBadOption{EntryInvalidValue, EntryProblem::kBadOptionWord};
+  const Outcome kNoDirectory{EntryInvalidValue, EntryProblem::kDirectoryMissing};
+  const Outcome kExcluded{EntryInvalidValue, EntryProblem::kExcludedValue};
   const struct {
-    std::string line;
-    const char* keyword;
+    std::string line;  // "KEYWORD = value"
     Outcome outcome;
   } cases[] = {
-      {"KV7OPTIONS = -a -fout", "KV7OPTIONS", kValid},
-      {"KV7OPTIONS = -a -f", "KV7OPTIONS", {EntryInvalidValue, EntryProblem::kBadOptionWord}},
-      {"KV7.KV7OPTIONS = -e", "KV7.KV7OPTIONS", {EntryInvalidValue, EntryProblem::kBadOptionWord}},
-      {"KV7.DFTDBPATH = C", "KV7.DFTDBPATH", kValid},
-      {"KV7.DFTDBPATH = c:", "KV7.DFTDBPATH", kValid},
-      {"KV7.DFTDBPATH = CC", "KV7.DFTDBPATH", {EntryInvalidValue, EntryProblem::kRuleMismatch}},
-      {"KV7.DFTDBPATH = Q:", "KV7.DFTDBPATH", {EntryInvalidValue, EntryProblem::kDriveMissing}},
-      {"KV7.DIAGPATH = C:\\kv7\\diag", "KV7.DIAGPATH", kValid},
-      {"KV7.DIAGPATH = c:\\KV7\\DIAG", "KV7.DIAGPATH", kValid},
-      {"KV7.DIAGPATH = BLANK", "KV7.DIAGPATH", kValid},
-      {"KV7.DIAGPATH = C:\\kv7\\missing",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.DIAGPATH = C:\\kv7\\file.txt",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.DIAGPATH = A:\\diag",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.DIAGPATH = kv7\\diag",
-       "KV7.DIAGPATH",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7LOADREC = C:\\kv7\\diag", "KV7LOADREC", kValid},
-      {"KV7LOADREC = C:\\nowhere",
-       "KV7LOADREC",
-       {EntryInvalidValue, EntryProblem::kDirectoryMissing}},
-      {"KV7.NAME = sysadm", "KV7.NAME", {EntryInvalidValue, EntryProblem::kExcludedValue}},
-      {"KV7.NAME = joe", "KV7.NAME", kValid},
-      {"KAS_PASSWORD = *", "KAS_PASSWORD", {EntryInvalidValue, EntryProblem::kExcludedValue}},
-      {"KAS_PASSWORD = *x", "KAS_PASSWORD", kValid},
+      {"KV7OPTIONS = -a -fout", kValid},
+      {"KV7OPTIONS = -a -f", kBadOption},
+      {"KV7.KV7OPTIONS = -e", kBadOption},
+      {"KV7.DFTDBPATH = C", kValid},
+      {"KV7.DFTDBPATH = c:", kValid},
+      {"KV7.DFTDBPATH = CC", {EntryInvalidValue, EntryProblem::kRuleMismatch}},
+      {"KV7.DFTDBPATH = Q:", {EntryInvalidValue, EntryProblem::kDriveMissing}},
+      {"KV7.DIAGPATH = C:\\kv7\\diag", kValid},
+      {"KV7.DIAGPATH = c:\\KV7\\DIAG", kValid},
+      {"KV7.DIAGPATH = BLANK", kValid},
+      {"KV7.DIAGPATH = C:\\kv7\\missing", kNoDirectory},
+      {"KV7.DIAGPATH = C:\\kv7\\file.txt", kNoDirectory},
+      {"KV7.DIAGPATH = A:\\diag", kNoDirectory},
+      {"KV7.DIAGPATH = kv7\\diag", kNoDirectory},
+      {"KV7LOADREC = C:\\kv7\\diag", kValid},
+      {"KV7LOADREC = C:\\nowhere", kNoDirectory},
+      {"KV7.NAME = sysadm", kExcluded},
+      {"KV7.NAME = joe", kValid},
+      {"KAS_PASSWORD = *", kExcluded},
+      {"KAS_PASSWORD = *x", kValid},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(stateOf(header + c.line + "\n", c.keyword), c.outcome) << c.line;
+    const std::string keyword = c.line.substr(0, c.line.find(" = "));
+    EXPECT_EQ(stateOf(header + c.line + "\n", keyword.c_str()), c.outcome) << c.line;
   }
-}
-
-TEST_F(EntryValidatorOnMachine, PathValuesResolveBesideTheResponseFile) {
-  machine.writeFile("C:\\rsp\\drv.rsp",
-                    "INSTANCE = I1\n"
-                    "I1.TERADATA_CLI_PATH = cli.ini  ** beside the file\n"
-                    "I1.TERADATA_ERRMSG_PATH = C:\\other\\err.txt\n"
-                    "I1.SQLSERVER_ODBC_LIB_PATH = x\n"
-                    "I1.ORACLE_HOME = x\n");
-  machine.writeFile("C:\\rsp\\cli.ini", "[cli]\n");
-  machine.writeFile("C:\\other\\err.txt", "errors\n");
-  ResponseFile file("C:\\rsp\\drv.rsp");
-  EXPECT_EQ(file.status(), RspOk);
-  EXPECT_EQ(valueOf(file.findEntry("I1.TERADATA_CLI_PATH", 0)), "C:\\rsp\\cli.ini");
-  EXPECT_EQ(valueOf(file.findEntry("I1.TERADATA_ERRMSG_PATH", 0)), "C:\\other\\err.txt");
 }
 
 TEST_F(EntryValidatorOnMachine, PathValuesMustNameFilesThatOpen) {
@@ -127,17 +105,16 @@ TEST_F(EntryValidatorOnMachine, PathValuesMustNameFilesThatOpen) {
   machine.writeFile("C:\\cwd\\in_cwd.ini", "x");
   machine.writeFile("C:\\rsp\\beside.ini", "x");
   const std::string header = "INSTANCE = I1\n";
+  // A name found beside the response file becomes its full path.
   const struct {
     const char* value;
     bool valid;
+    const char* stored;  // the value once loaded; null: as written
   } cases[] = {
-      {"beside.ini", true},
-      {"in_cwd.ini", false},
-      {"only_here.ini", false},
-      {"C:\\other\\only_here.ini", true},
-      {"C:\\other\\missing.ini", false},
-      {"\\other\\only_here.ini", false},
-      {"C:other\\only_here.ini", false},
+      {"beside.ini", true, "C:\\rsp\\beside.ini"}, {"in_cwd.ini", false, nullptr},
+      {"only_here.ini", false, nullptr},           {"C:\\other\\only_here.ini", true, nullptr},
+      {"C:\\other\\missing.ini", false, nullptr},  {"\\other\\only_here.ini", false, nullptr},
+      {"C:other\\only_here.ini", false, nullptr},
   };
   // The current directory holds a file the response file's folder lacks.
   char previous[4096];
@@ -151,6 +128,7 @@ TEST_F(EntryValidatorOnMachine, PathValuesMustNameFilesThatOpen) {
     const ResponseFileEntry* entry = file.findEntry("I1.TERADATA_CLI_PATH", 0);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->state(), c.valid ? EntryValid : EntryInvalidValue) << c.value;
+    EXPECT_EQ(valueOf(entry), c.stored ? c.stored : c.value) << c.value;
   }
   ASSERT_EQ(chdir(previous), 0);
 }

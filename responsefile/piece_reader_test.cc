@@ -58,19 +58,4 @@ TEST(PieceReader, SeesWhatALineReaderSeesAcrossReadBlocks) {
   for (std::size_t i = 0; i < seen.size(); ++i) ASSERT_EQ(seen[i], expected[i]) << "piece " << i;
 }
 
-TEST(PieceReader, SplitsLongLinesIntoPiecesOf1023Characters) {
-  std::FILE* stream = streamOf(std::string(2100, 'x') + "\n\nend");
-  std::vector<std::string> seen = piecesByPieceReader(stream);
-  std::fclose(stream);
-  EXPECT_EQ(seen, (std::vector<std::string>{std::string(1023, 'x'), std::string(1023, 'x'),
-                                            std::string(54, 'x') + "\n", "\n", "end"}));
-}
-
-TEST(PieceReader, RewindsBeforeReading) {
-  std::FILE* stream = streamOf("a\nb\n");
-  EXPECT_EQ(piecesByPieceReader(stream), (std::vector<std::string>{"a\n", "b\n"}));
-  EXPECT_EQ(piecesByPieceReader(stream), (std::vector<std::string>{"a\n", "b\n"}));
-  std::fclose(stream);
-}
-
 }  // namespace

@@ -3,16 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
-
-struct RuleCase {
-  const char* rule;
-  const char* value;
-  bool matches;
-};
 
 // A rule with the values it must accept and those it must refuse.
 struct RuleValues {
@@ -159,35 +152,6 @@ TEST(RuleMatcher, UnreadableAlternativeAcceptsEveryValueThatReachesIt) {
 TEST(RuleMatcher, MissingRuleOrValueCountsAsAMatch) {
   EXPECT_TRUE(matchRule(nullptr, nullptr, "YES NO"));
   EXPECT_TRUE(matchRule(nullptr, "x", nullptr));
-}
-
-TEST(RuleMatcher, PathFormRefusesDriveRelativeAndRootRelativeNames) {
-  // These never reach the file system.
-  expectCases({
-      {"P()", {}, {"\\rooted\\file.txt", "C:file.txt"}},
-  });
-}
-
-TEST(RuleMatcher, IsSafeToCallFromSeveralThreadsAtOnce) {
-  const std::vector<RuleCase> cases = {
-      {"F(1e-10,1)", "0.5", true},
-      {"F(1e-10,1)", "2", false},
-      {"L(0,16,',', I(0,254) )", "1,300", false},
-      {"SYS* DBM* QOR*", "sysadm", true},
-  };
-  std::vector<std::thread> threads;
-  std::vector<int> failures(4, 0);
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&, t] {
-      for (int round = 0; round < 2000; ++round) {
-        for (const RuleCase& c : cases) {
-          if (matchRule(nullptr, c.value, c.rule) != c.matches) ++failures[t];
-        }
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
 }  // namespace
