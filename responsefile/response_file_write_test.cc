@@ -43,6 +43,7 @@ TEST_F(ResponseFileWrite, StoresValidEntriesAndAnnouncesSecrets) {
 TEST_F(ResponseFileWrite, ATargetThatDoesNotOpenGivesStatusFour) {
   auto file = loadText("PROD=ALL\n");
   machine.makeDirectory("C:\\adir");
+  EXPECT_EQ(file->write("C:\\adir"), RspWriteFailed);  // a folder stands at the name
   EXPECT_EQ(file->write("C:\\no\\such\\dir\\out.rsp"), RspWriteFailed);
   EXPECT_EQ(file->status(), RspWriteFailed);
   EXPECT_EQ(file->write(nullptr), RspWriteFailed);
