@@ -23,7 +23,7 @@ TEST(InstallerRunTest, TheInstallersExitCodeBecomesTheLaunchers) {
     EXPECT_EQ(run.exitCode, code) << run.out << run.err;
   }
   // The installer received the command split as Windows programs split it.
-  EXPECT_EQ(MachineWithImage::readHost(record),
+  EXPECT_EQ(emulated::readHost(record),
             "/i\nD:\\media\\image\\\\QOR Telvar Driver for ODBC, CLI, and .NET.msi\n/l*v\n"
             "C:\\temp\\drv.log\nKV7_LOG_FILE_PATH=C:\\temp\\drv.log\nTRANSFORMS=1033.mst\n"
             "INSTALLDIR=C:\\apps\\SITEA\n");
@@ -120,7 +120,7 @@ TEST(InstallerRunTest, SetupStartedFromAShareInstallsWithItsFilesOnShares) {
   const std::string log = m.machine().readFile("\\\\fileserver\\logs\\sub\\s.log");
   EXPECT_NE(log.find("Installation success or error status: 0."), std::string::npos) << log;
   EXPECT_TRUE(std::filesystem::exists(m.machine().hostPath("C:\\apps\\SITEA\\bin\\kv7drv.dll")));
-  EXPECT_NE(MachineWithImage::readHost(m.machine().dir() + "/system.reg")
+  EXPECT_NE(emulated::readHost(m.machine().dir() + "/system.reg")
                 .find("\"InstallSource\"=\"\\\\\\\\fileserver\\\\images\\\\image\\\\\""),
             std::string::npos);
 

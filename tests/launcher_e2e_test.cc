@@ -245,9 +245,9 @@ TEST(LauncherEndToEnd, WithoutArgumentsAnInteractiveInstallRunsWithTheDefaultLog
   // time-stamped default in KV7LOG, whose directory validation created.
   const std::string logDir = defaultLogDir() + "\\";
   std::vector<std::string> args;
-  std::istringstream recorded(MachineWithImage::readHost(record));
+  std::istringstream recorded(emulated::readHost(record));
   for (std::string line; std::getline(recorded, line);) args.push_back(line);
-  ASSERT_EQ(args.size(), 6u) << MachineWithImage::readHost(record);
+  ASSERT_EQ(args.size(), 6u) << emulated::readHost(record);
   EXPECT_EQ(args[0], "/i");
   EXPECT_EQ(args[1],
             std::string(MachineWithImage::kImageDir) + "\\" + MachineWithImage::kPackageName);

@@ -91,9 +91,7 @@ class Lifecycle {
 
   std::map<std::string, ShownCopy> inventory() { return ::inventory(m); }
 
-  std::string registryBytes() {
-    return MachineWithImage::readHost(m.machine().dir() + "/system.reg");
-  }
+  std::string registryBytes() { return emulated::readHost(m.machine().dir() + "/system.reg"); }
 
   MachineWithImage m;
   int runs = 0;

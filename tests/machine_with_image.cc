@@ -1,8 +1,6 @@
 #include "tests/machine_with_image.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "installed/product_catalogue.h"
 
@@ -89,13 +87,6 @@ std::string MachineWithImage::useFakeInstaller() {
   fs::remove(installer);  // may be a link: never overwrite what it points at
   fs::copy_file(emulated::TestMachine::testBinDir() + "/fake_installer", installer);
   return machine_.dir() + "/installer-args.txt";
-}
-
-std::string MachineWithImage::readHost(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
 }
 
 emulated::TestMachine::ProgramRun MachineWithImage::setup(

@@ -46,8 +46,6 @@ class MachineWithImage {
   // Puts the fake installer in place of the machine's msiexec.exe; it records
   // its arguments, one a line, in the host file returned.
   std::string useFakeInstaller();
-  // The bytes of a host file; empty when it cannot be read.
-  static std::string readHost(const std::string& hostPath);
 
   // Runs the staged setup from the image on this machine.
   emulated::TestMachine::ProgramRun setup(

@@ -25,12 +25,7 @@ constexpr uint32_t kLauncherFailed = 8115;
 constexpr uint32_t kInstallFailure = 1603;
 const std::string kImage = MachineWithImage::kImageDir;
 
-std::string readHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using emulated::readHost;
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;

@@ -38,12 +38,7 @@ const std::string kPackage = "D:\\media\\image\\" + kPackageName;
 // before it changes anything of its own.
 const std::vector<std::string> kRecoveryRun = {"/i", kPackage, "/qn", "TRANSFORMS=missing.mst"};
 
-std::string readHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using emulated::readHost;
 
 // What a machine holds: the files and folders of its drives with their
 // contents, and its registry with the installation dates taken out.

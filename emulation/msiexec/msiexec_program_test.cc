@@ -32,12 +32,7 @@ const std::string kUninstall =
 const std::string kCopies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\";
 const std::string kSaved = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\DriverPackages\\";
 
-std::string readHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using emulated::readHost;
 
 // A value as text, "<missing>" when there is none.
 std::string valueIn(const emulated::RegistryFile& file, const std::string& key,

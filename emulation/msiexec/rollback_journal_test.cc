@@ -23,12 +23,7 @@ const std::string kHeader = "KV7 emulated Windows Installer rollback journal 2\n
 const std::string kOldRegistry = "Windows Registry Editor Version 5.00\r\n\r\n; old\r\n";
 const std::string kNewRegistry = "Windows Registry Editor Version 5.00\r\n\r\n; new\r\n";
 
-std::string readHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using emulated::readHost;
 
 // Names of the installer's own beside the machine's files.
 std::vector<std::string> installerLeftovers(const std::string& dir) {

@@ -13,6 +13,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "emulation/machine/exit_code_channel.h"
 #include "emulation/machine/host_files.h"
@@ -279,6 +281,13 @@ std::string TestMachine::imageDir() {
   const char* dir = std::getenv("KV7_IMAGE_DIR");
   if (dir != nullptr && *dir != '\0') return dir;
   return testBinDir() + "/../image";
+}
+
+std::string readHost(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
 }
 
 }  // namespace emulated

@@ -70,4 +70,7 @@ class TestMachine {
   std::string previousMachineVariable_;
 };
 
+// A host file's bytes, for a test to compare; empty when it cannot be read.
+std::string readHost(const std::string& hostPath);
+
 }  // namespace emulated
