@@ -23,8 +23,6 @@ namespace fs = std::filesystem;
 constexpr uint32_t kMaximumCopiesReached = 8118;
 constexpr uint32_t kLauncherFailed = 8115;
 const std::string kInstaller = "C:\\Windows\\system32\\msiexec.exe";
-const std::string kPackage =
-    std::string(MachineWithImage::kImageDir) + MachineWithImage::kPackageName;
 const std::string kCopies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\QOR\\KV7\\InstalledCopies\\";
 
 // A copy as kv7inventory shows it.
@@ -97,23 +95,10 @@ class Lifecycle {
   int runs = 0;
 };
 
-// What the machine needs before setup can install anything.
-void expectReadyToInstall(MachineWithImage& m) {
-  const std::string installer = m.machine().hostPath(kInstaller);
-  if (!fs::exists(installer)) {
-    // A machine made before its installer was built: give it the one this
-    // build made.
-    fs::create_symlink(emulated::TestMachine::testBinDir() + "/msiexec", installer);
-  }
-  ASSERT_TRUE(fs::exists(installer)) << "no emulated installer: build the msiexec target";
-  ASSERT_NE(m.machine().readFile(kPackage), "package")
-      << "the staged image has no driver package: build the driver_package target";
-}
-
 TEST(LifecycleEndToEnd, FromTheFirstCopyToTheLastFreeSlot) {
   Lifecycle life;
   MachineWithImage& m = life.m;
-  expectReadyToInstall(m);
+  m.expectReadyToInstall();
   if (HasFatalFailure()) return;
 
   // An unattended run installs the first copy under the driver's base code.
@@ -229,7 +214,7 @@ std::map<std::string, std::string> copiesWithTheDriver(MachineWithImage& m) {
 TEST(LifecycleEndToEnd, ARemovedCopyGoesWholeAndFreesItsSlotForTheNextNewCopy) {
   Lifecycle life;
   MachineWithImage& m = life.m;
-  expectReadyToInstall(m);
+  m.expectReadyToInstall();
   if (HasFatalFailure()) return;
   auto msiexec = [&](const std::vector<std::string>& args) {
     return m.machine().run(m.machine().hostPath(kInstaller), args);

@@ -1,5 +1,6 @@
 #include "tests/machine_with_image.h"
 
+#include <gtest/gtest.h>
 #include <filesystem>
 
 #include "installed/product_catalogue.h"
@@ -99,4 +100,16 @@ std::string MachineWithImage::slotCode(uint32_t n) {
   char code[39] = {};
   MakeInstanceProductCode(kDriverCode, n, code);
   return code;
+}
+
+void MachineWithImage::expectReadyToInstall() {
+  const std::string installer = machine_.hostPath("C:\\Windows\\system32\\msiexec.exe");
+  if (!fs::exists(installer)) {
+    // A machine made before its installer was built: give it the one this
+    // build made.
+    fs::create_symlink(emulated::TestMachine::testBinDir() + "/msiexec", installer);
+  }
+  ASSERT_TRUE(fs::exists(installer)) << "no emulated installer: build the msiexec target";
+  ASSERT_NE(machine_.readFile(imageDir_ + kPackageName), "package")
+      << "the staged image has no driver package: build the driver_package target";
 }

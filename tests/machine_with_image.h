@@ -46,6 +46,9 @@ class MachineWithImage {
   // Puts the fake installer in place of the machine's msiexec.exe; it records
   // its arguments, one a line, in the host file returned.
   std::string useFakeInstaller();
+  // Fails the test (fatally) unless setup could install here: the machine
+  // has its installer and the image a built driver package.
+  void expectReadyToInstall();
 
   // Runs the staged setup from the image on this machine.
   emulated::TestMachine::ProgramRun setup(

@@ -77,24 +77,13 @@ class MachineOnDisk {
   std::unique_ptr<MachineWithImage> m;
 };
 
-// What the machine needs before setup can install anything.
-void expectReadyToInstall(MachineWithImage& m) {
-  const std::string installer = m.machine().hostPath("C:\\Windows\\system32\\msiexec.exe");
-  if (!fs::exists(installer)) {
-    fs::create_symlink(emulated::TestMachine::testBinDir() + "/msiexec", installer);
-  }
-  ASSERT_TRUE(fs::exists(installer)) << "no emulated installer: build the msiexec target";
-  ASSERT_NE(m.machine().readFile(kImage + MachineWithImage::kPackageName), "package")
-      << "the staged image has no driver package: build the driver_package target";
-}
-
 TEST(ReliabilityEndToEnd, AnInstallOnAFullDiskFails1603AndLeavesNothingBehind) {
   emulated::TestDisk disk(64 * 1024 * 1024);
   if (!disk.mounted()) GTEST_SKIP() << disk.reason();
   MachineOnDisk onDisk(disk.dir());
   MachineWithImage& m = *onDisk.m;
   m.commitRegistry();
-  expectReadyToInstall(m);
+  m.expectReadyToInstall();
   if (HasFatalFailure()) return;
   ScratchDir logs;
   m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
@@ -128,7 +117,7 @@ TEST(ReliabilityEndToEnd, AMachineOnAReadOnlyDiskFailsHonestlyNotAsBusy) {
   MachineOnDisk onDisk(disk.dir());
   MachineWithImage& m = *onDisk.m;
   m.commitRegistry();
-  expectReadyToInstall(m);
+  m.expectReadyToInstall();
   if (HasFatalFailure()) return;
   m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
   const std::string machineDir = m.machine().dir();
@@ -276,7 +265,7 @@ TEST(ReliabilityEndToEnd, MessageAndResponseFilesThatNeverEndStopThePrograms) {
 TEST(ReliabilityEndToEnd, AnInstallWritesThroughASymlinkedRegistryFile) {
   MachineWithImage m;
   m.commitRegistry();
-  expectReadyToInstall(m);
+  m.expectReadyToInstall();
   if (HasFatalFailure()) return;
   const std::string registryFile = m.machine().dir() + "/system.reg";
   const std::string kept = m.machine().dir() + "/kept/system.reg";
