@@ -23,14 +23,15 @@ cmake --preset tsan >/dev/null
 # so that the tests' own time limits are not at stake. Their output goes to
 # a log shown when they fail.
 sanitizer_log=build/sanitizer-builds.log
-(
-  nice -n 10 cmake --build build/sanitize -j"$jobs" &&
-    nice -n 10 cmake --build build/tsan -j"$jobs" --target process_tests child_helper
-) >"$sanitizer_log" 2>&1 &
+# In a session of their own, so that a run that fails early stops their
+# compilers too, not only the shell that started them.
+setsid bash -c 'nice -n 10 cmake --build build/sanitize -j"$1" &&
+  nice -n 10 cmake --build build/tsan -j"$1" --target process_tests child_helper' \
+  sanitizer-builds "$jobs" >"$sanitizer_log" 2>&1 &
 sanitizer_builds=$!
 # Under set -e a failing command here would become the script's exit
 # status, and by then the builds have usually ended: nothing left to stop.
-trap 'pkill -P "$sanitizer_builds" 2>/dev/null || true; kill "$sanitizer_builds" 2>/dev/null || true' EXIT
+trap 'kill -- -"$sanitizer_builds" 2>/dev/null || true' EXIT
 cmake --build build/windows -j"$jobs"
 export KV7_WINDOWS_IMAGE_DIR=$PWD/build/windows/image
 
