@@ -10,6 +10,22 @@ jobs=$(nproc)
 # Each phase says when it starts, so that a slow one shows in the log.
 phase() { printf '== %s (at %dm%02ds)\n' "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
 
+# Wine suites have failed now and then on a loaded machine and passed when
+# run again (in one of about ten whole runs: a value that reg did not
+# answer, and CreateProcess failing in setup.exe with 5082). Wine suites that
+# failed run once more, and the log says which; any other failure, or a
+# second one, ends the run.
+rerun_failed_wine_suites_once() {
+  local failed=build/native/Testing/Temporary/LastTestsFailed.log wine_tests name
+  [[ -s $failed ]] || return 1
+  wine_tests=$(ctest --test-dir build/native -N -L wine | sed -n 's/^ *Test *#[0-9]*: //p')
+  while IFS=: read -r _ name; do
+    grep -qxF "$name" <<<"$wine_tests" || return 1
+  done <"$failed"
+  echo "warning: Wine suites failed; they run once more: $(cut -d: -f2 "$failed" | paste -sd' ')" >&2
+  ctest --test-dir build/native --output-on-failure --rerun-failed | tee -a "$native_log"
+}
+
 phase "native build"
 cmake --preset native >/dev/null
 cmake --build build/native -j"$jobs"
@@ -44,7 +60,9 @@ if [[ ${wine_tests:-0} == 0 ]]; then
   exit 1
 fi
 native_log=build/native/native-tests.log
-ctest --test-dir build/native --output-on-failure -j"$jobs" | tee "$native_log"
+if ! ctest --test-dir build/native --output-on-failure -j"$jobs" | tee "$native_log"; then
+  rerun_failed_wine_suites_once || exit 1
+fi
 if grep -q '\*\*\*Skipped' "$native_log"; then
   echo "error: tests were skipped:" >&2
   grep '\*\*\*Skipped' "$native_log" >&2
