@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "base/ascii.h"
+#include "base/split.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/host_listings.h"
 #include "emulation/machine/machine.h"
@@ -27,17 +28,12 @@ std::string currentHostDirectory() {
 
 std::vector<std::string> splitHostPath(std::string_view path) {
   std::vector<std::string> names;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view name = path.substr(start, end - start);
+  for (const std::string_view name : splitAt(path, "/")) {
     if (name == "..") {
       if (!names.empty()) names.pop_back();
     } else if (!name.empty() && name != ".") {
       names.emplace_back(name);
     }
-    start = end + 1;
   }
   return names;
 }

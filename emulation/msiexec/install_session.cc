@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/ascii.h"
+#include "base/split.h"
 #include "emulation/msiexec/component_registrations.h"
 #include "emulation/msiexec/condition.h"
 #include "emulation/msiexec/directory_tree.h"
@@ -258,12 +259,8 @@ bool InstallSession::selectComponents() {
     const std::string requested = properties_.get("REINSTALL");
     if (!ascii::equalsNoCase(requested, "ALL")) {
       std::set<std::string> chosen;
-      std::size_t start = 0;
-      while (start <= requested.size()) {
-        std::size_t end = requested.find(',', start);
-        if (end == std::string::npos) end = requested.size();
-        const std::string name = requested.substr(start, end - start);
-        start = end + 1;
+      for (const std::string_view piece : splitAt(requested, ",")) {
+        const std::string name(piece);
         if (name.empty()) continue;
         if (!features.count(name)) return fail("REINSTALL names the unknown feature " + name);
         chosen.insert(name);

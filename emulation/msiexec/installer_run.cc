@@ -13,6 +13,7 @@
 
 #include "base/ascii.h"
 #include "base/fixed_text.h"
+#include "base/split.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/machine.h"
@@ -381,13 +382,7 @@ class InstallerRun {
   bool removesEveryFeature(const std::string& remove) const {
     if (ascii::equalsNoCase(remove, "ALL")) return true;
     std::set<std::string> named;
-    std::size_t start = 0;
-    while (start <= remove.size()) {
-      std::size_t end = remove.find(',', start);
-      if (end == std::string::npos) end = remove.size();
-      named.insert(remove.substr(start, end - start));
-      start = end + 1;
-    }
+    for (const std::string_view name : splitAt(remove, ",")) named.emplace(name);
     for (const FeatureRow& feature : tables_.features) {
       if (!named.count(feature.feature)) return false;
     }

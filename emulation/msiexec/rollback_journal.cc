@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "base/ascii.h"
+#include "base/split.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/host_files.h"
 #include "emulation/machine/host_listings.h"
@@ -158,15 +159,10 @@ bool splitMachinePath(const std::string& path, char* drive, std::vector<std::str
   *drive = ascii::toUpper(path[0]);
   if (*drive == 'Z') return false;
   names->clear();
-  std::size_t start = 3;
-  while (start <= path.size()) {
-    std::size_t end = path.find_first_of("\\/", start);
-    if (end == std::string::npos) end = path.size();
-    const std::string name = path.substr(start, end - start);
-    start = end + 1;
+  for (const std::string_view name : splitAt(std::string_view(path).substr(3), "\\/")) {
     if (name.empty()) continue;
     if (name == "." || name == "..") return false;
-    names->push_back(name);
+    names->emplace_back(name);
   }
   return true;
 }

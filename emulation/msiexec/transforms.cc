@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/split.h"
 #include "emulation/machine/code_page.h"
 #include "emulation/machine/machine.h"
 #include "emulation/msiexec/directory_tree.h"
@@ -37,12 +38,7 @@ std::unique_ptr<msidb::CompoundStorage> openTransform(const TransformReference& 
 std::vector<TransformReference> parseTransformList(std::string_view list,
                                                    std::string_view packagePath) {
   std::vector<TransformReference> transforms;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t end = list.find(';', start);
-    if (end == std::string_view::npos) end = list.size();
-    std::string_view entry = list.substr(start, end - start);
-    start = end + 1;
+  for (std::string_view entry : splitAt(list, ";")) {
     if (entry.empty()) continue;
     if (entry[0] == ':') {
       transforms.push_back({true, std::string(entry.substr(1))});
