@@ -77,16 +77,21 @@ class MachineOnDisk {
   std::unique_ptr<MachineWithImage> m;
 };
 
+// Makes m ready to install a first copy, SITEA, with D:\rsp\first.rsp.
+void prepareFirstCopy(MachineWithImage& m) {
+  m.commitRegistry();
+  m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
+  m.expectReadyToInstall();
+}
+
 TEST(ReliabilityEndToEnd, AnInstallOnAFullDiskFails1603AndLeavesNothingBehind) {
   emulated::TestDisk disk(64 * 1024 * 1024);
   if (!disk.mounted()) GTEST_SKIP() << disk.reason();
   MachineOnDisk onDisk(disk.dir());
   MachineWithImage& m = *onDisk.m;
-  m.commitRegistry();
-  m.expectReadyToInstall();
+  prepareFirstCopy(m);
   if (HasFatalFailure()) return;
   ScratchDir logs;
-  m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
   auto first = m.setup({"/u", "D:\\rsp\\first.rsp", "/l", logs.windowsPath("first.log")});
   ASSERT_EQ(first.exitCode, 0u) << first.out << first.err;
 
@@ -116,10 +121,8 @@ TEST(ReliabilityEndToEnd, AMachineOnAReadOnlyDiskFailsHonestlyNotAsBusy) {
   if (!disk.mounted()) GTEST_SKIP() << disk.reason();
   MachineOnDisk onDisk(disk.dir());
   MachineWithImage& m = *onDisk.m;
-  m.commitRegistry();
-  m.expectReadyToInstall();
+  prepareFirstCopy(m);
   if (HasFatalFailure()) return;
-  m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
   const std::string machineDir = m.machine().dir();
   const std::string registry = readHost(machineDir + "/system.reg");
   if (!disk.makeReadOnly()) GTEST_SKIP() << disk.reason();
@@ -264,15 +267,13 @@ TEST(ReliabilityEndToEnd, MessageAndResponseFilesThatNeverEndStopThePrograms) {
 
 TEST(ReliabilityEndToEnd, AnInstallWritesThroughASymlinkedRegistryFile) {
   MachineWithImage m;
-  m.commitRegistry();
-  m.expectReadyToInstall();
+  prepareFirstCopy(m);
   if (HasFatalFailure()) return;
   const std::string registryFile = m.machine().dir() + "/system.reg";
   const std::string kept = m.machine().dir() + "/kept/system.reg";
   fs::create_directories(fs::path(kept).parent_path());
   fs::rename(registryFile, kept);
   fs::create_symlink("kept/system.reg", registryFile);
-  m.writeFile("D:\\rsp\\first.rsp", "COPY_NAME=SITEA\nFILE=C:\\apps\\SITEA\n");
 
   auto run = m.setup({"/u", "D:\\rsp\\first.rsp", "/l", "C:\\temp\\first.log"});
   ASSERT_EQ(run.exitCode, 0u) << run.out << run.err;
