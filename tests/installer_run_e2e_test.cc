@@ -52,10 +52,6 @@ namespace {
 const std::string kUninstallKey =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // A value of the machine's registry, "<missing>" when there is none.
 std::string registryValue(const emulated::TestMachine& machine, const std::string& key,
                           const std::string& name) {

@@ -53,10 +53,6 @@ std::string usageText(const MachineWithImage& m) {
   return text;
 }
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // Where a run without /l keeps its log: KV7LOG in the short form of the
 // documents folder.
 std::string defaultLogDir() {

@@ -63,3 +63,8 @@ class MachineWithImage {
   std::string imageDir_;
   std::string registry_;
 };
+
+// Whether text holds part, for the checks of what the programs print and log.
+inline bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}

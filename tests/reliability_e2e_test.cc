@@ -27,10 +27,6 @@ const std::string kImage = MachineWithImage::kImageDir;
 
 using emulated::readHost;
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // Every path under dir, but the disk's own filler.
 std::set<std::string> listing(const std::string& dir) {
   std::set<std::string> paths;
